@@ -1,0 +1,10 @@
+# One switch for the sanitizer builds that CI runs besides the optimised one.
+if(VLK_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+elseif(VLK_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT VLK_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "VLK_SANITIZE must be empty, 'address' or 'thread'")
+endif()

@@ -1,0 +1,12 @@
+# vlk_add_test(<name> LABEL core|gui SOURCES <files...> LIBS <targets...>)
+# One GoogleTest program, its cases registered with CTest under the label.
+function(vlk_add_test name)
+  cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_LABEL)
+    set(T_LABEL core)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  vlk_warnings(${name})
+  gtest_discover_tests(${name} PROPERTIES LABELS ${T_LABEL} DISCOVERY_TIMEOUT 60)
+endfunction()

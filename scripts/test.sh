@@ -1,0 +1,29 @@
+#!/bin/sh
+# Sets up, then builds and runs the whole test suite three times: an optimised
+# build, an AddressSanitizer+UndefinedBehaviorSanitizer build, and a
+# ThreadSanitizer build of the parts that do not load Qt.
+# Usage: scripts/test.sh [quick]   ("quick": the optimised build only)
+set -eu
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+JOBS=${JOBS:-2}
+export QT_QPA_PLATFORM=offscreen
+# A sanitizer report fails the run.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+run() {  # run NAME CMAKE_ARGS...
+  dir="build-ci-$1"; shift
+  echo "=== $dir"
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j"$JOBS"
+  ctest --test-dir "$dir" --output-on-failure -j"$JOBS" --timeout 300
+}
+
+run release
+if [ "${1:-}" != "quick" ]; then
+  run asan -DVLK_SANITIZE=address
+  run tsan -DVLK_SANITIZE=thread -DVLK_WITH_GUI=OFF
+fi
