@@ -1,0 +1,39 @@
+// Process-wide exchange variables and the frame CRC.
+//
+// Thread rule: the window thread writes the request (TX_BUF bytes 0..TX_LEN-1, TX_LEN, RX_LEN)
+// only while the exchange worker is parked; the worker writes RX_BUF, RX_TEXT, DEV_ADDR,
+// DEV_FUNC and the CRC bytes of TX_BUF only between being woken and parking. RX_STATE is the
+// one variable both threads write: the worker stores 1 or 2 last, with release ordering, and
+// the window thread loads it with acquire ordering before it reads the reply.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace EMUL_Functions {
+
+inline constexpr std::size_t FRAME_BUFFER_SIZE = 270;
+using FrameBuffer = std::array<std::uint8_t, FRAME_BUFFER_SIZE>;
+
+// Outcome values of RX_STATE.
+inline constexpr std::int32_t RX_NONE = 0;
+inline constexpr std::int32_t RX_REJECTED = 1;
+inline constexpr std::int32_t RX_ACCEPTED = 2;
+
+extern FrameBuffer TX_BUF;                  // request: TX_LEN bytes, then the two CRC bytes
+extern FrameBuffer RX_BUF;                  // the reply taken by reply matching
+extern std::int32_t TX_LEN;                 // request bytes before the CRC (6)
+extern std::int32_t RX_LEN;                 // reply bytes to read (31)
+extern std::int32_t DEV_ADDR;               // copy of TX_BUF[0], the address a reply must carry
+extern std::int32_t DEV_FUNC;               // copy of TX_BUF[1], the function a reply must carry
+extern std::atomic<std::int32_t> RX_STATE;  // RX_NONE, RX_REJECTED or RX_ACCEPTED
+extern std::string RX_TEXT;                 // accepted reply as decimal text, empty otherwise
+
+// Modbus CRC-16 (start 0xFFFF, reflected polynomial 0xA001, no final XOR) of the first
+// `length` bytes of `buffer`; sent low byte first. Callers cut wider counts to 8 bits.
+std::uint16_t CRC16(std::uint8_t length, const FrameBuffer& buffer);
+
+}  // namespace EMUL_Functions

@@ -1,0 +1,42 @@
+// Builders of frame buffers for the exchange tests.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "exchange/EMUL_Functions.h"
+
+namespace exchange_test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// `frame` followed by its Modbus CRC, low byte first.
+inline Bytes WithCrc(Bytes frame) {
+  EMUL_Functions::FrameBuffer buffer{};
+  for (std::size_t i = 0; i < frame.size(); ++i) buffer[i] = frame[i];
+  const std::uint16_t crc = EMUL_Functions::CRC16(static_cast<std::uint8_t>(frame.size()), buffer);
+  frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+  frame.push_back(static_cast<std::uint8_t>(crc >> 8));
+  return frame;
+}
+
+// A zero-filled 270-byte buffer holding `bytes` from offset 0.
+inline EMUL_Functions::FrameBuffer Buffer(const Bytes& bytes) {
+  EMUL_Functions::FrameBuffer buffer{};
+  for (std::size_t i = 0; i < bytes.size() && i < buffer.size(); ++i) buffer[i] = bytes[i];
+  return buffer;
+}
+
+// The normal 31-byte reply of `address` to the read request, registers filled with `fill`.
+inline Bytes NormalReply(std::uint8_t address, std::uint8_t fill = 0x11) {
+  Bytes frame{address, 4, 26};
+  frame.insert(frame.end(), 26, fill);
+  return WithCrc(frame);
+}
+
+inline Bytes Concat(Bytes head, const Bytes& tail) {
+  head.insert(head.end(), tail.begin(), tail.end());
+  return head;
+}
+
+}  // namespace exchange_test
