@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace readings {
+
+// The decimal separator of the locale `locale_name` ("" means the user's regional settings from
+// LC_ALL, LC_NUMERIC or LANG), read without touching the process-wide C locale, which would
+// change every other number conversion in the program. A full stop when the locale cannot be
+// loaded or names no separator.
+std::string SeparatorOfLocale(const char* locale_name);
+
+// The separator readings are shown with, shared by the whole process. Taken from the user's
+// regional settings on first use unless SetDecimalSeparator came first. Any thread may call.
+std::string DecimalSeparator();
+
+// Overrides the regional separator, for a command-line option or a test.
+void SetDecimalSeparator(std::string separator);
+
+}  // namespace readings
