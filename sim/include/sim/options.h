@@ -1,0 +1,34 @@
+#pragma once
+
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "sim/config.h"
+
+namespace sim {
+
+// Command-line options of the simulator program (and of anything embedding
+// the simulator that wants the same spelling).
+struct Options {
+  Config config;
+  bool help = false;
+};
+
+// Thrown for an unusable argument; what() names it.
+class OptionError : public std::invalid_argument {
+ public:
+  using std::invalid_argument::invalid_argument;
+};
+
+// normal | silent | exception[:code] | bad-crc | stray:N | other-address |
+// cut:N | noise | late[:ms] | split[:ms]
+Behaviour ParseBehaviour(std::string_view text);
+
+// Parses the arguments after the program name. Throws OptionError.
+Options ParseOptions(std::span<const std::string_view> args);
+
+std::string Usage(std::string_view program);
+
+}  // namespace sim

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "sim/config.h"
+#include "sim/pty_pair.h"
+
+namespace sim {
+
+// The level-gauge instrument as a Modbus RTU slave on a pseudo-terminal.
+// Construction opens the pty and starts serving on a thread of its own;
+// clients open SlavePath() like a serial port (any line settings: a pty
+// ignores them). All public members may be called from any thread.
+// Throws std::system_error when the pty or the wake-up descriptor cannot be
+// created.
+class Simulator {
+ public:
+  explicit Simulator(const Config& config = {});
+  ~Simulator();  // stops
+  Simulator(const Simulator&) = delete;
+  Simulator& operator=(const Simulator&) = delete;
+
+  // The device a client opens, e.g. "/dev/pts/7".
+  const std::string& SlavePath() const { return pty_.slave_path(); }
+
+  // Ends serving and joins the thread; returns promptly even in the middle of
+  // a paced or delayed reply. Idempotent. The pty stays open until destruction.
+  void Stop();
+
+  Config GetConfig() const;
+  // Takes effect from the next request on.
+  void SetConfig(const Config& config);
+  // The next reply only goes out under `behaviour`, then the configured one
+  // applies again.
+  void InjectOnce(const Behaviour& behaviour);
+
+  // Well-formed (CRC-valid) request frames seen, to any address.
+  std::uint64_t RequestsSeen() const { return requests_seen_.load(); }
+  // Transmissions put on the line (each reply shape counts once; silence not).
+  std::uint64_t RepliesSent() const { return replies_sent_.load(); }
+
+ private:
+  void Serve();
+  // Answers one request; false when stopping interrupted it.
+  bool Respond(const std::uint8_t* request, std::chrono::steady_clock::time_point request_end);
+  Behaviour NextBehaviour(const Config& config);
+
+  PtyPair pty_;
+  int wake_fd_ = -1;
+
+  mutable std::mutex mutex_;
+  Config config_;                      // guarded by mutex_
+  std::optional<Behaviour> one_shot_;  // guarded by mutex_
+
+  std::atomic<std::uint64_t> requests_seen_{0};
+  std::atomic<std::uint64_t> replies_sent_{0};
+  std::uint64_t answered_ = 0;           // serving thread only
+  std::size_t next_rotating_fault_ = 0;  // serving thread only
+  std::mt19937 random_;                  // serving thread only
+  std::thread thread_;
+  std::once_flag stopped_;
+};
+
+}  // namespace sim

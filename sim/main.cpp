@@ -1,0 +1,46 @@
+// vlk240-sim: the level-gauge instrument on a pseudo-terminal, for running
+// the program and its tests without hardware.
+#include <signal.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "sim/options.h"
+#include "sim/simulator.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  sim::Options options;
+  try {
+    options = sim::ParseOptions(args);
+  } catch (const sim::OptionError& error) {
+    std::cerr << argv[0] << ": " << error.what() << "\n" << sim::Usage(argv[0]);
+    return 2;
+  }
+  if (options.help) {
+    std::cout << sim::Usage(argv[0]);
+    return 0;
+  }
+
+  // Block the stop signals before the serving thread exists so that it
+  // inherits the mask and only sigwait() below sees them.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+
+  try {
+    sim::Simulator simulator(options.config);
+    std::cout << simulator.SlavePath() << std::endl;
+    int signal_number = 0;
+    sigwait(&stop_signals, &signal_number);
+    simulator.Stop();
+  } catch (const std::exception& error) {
+    std::cerr << argv[0] << ": " << error.what() << "\n";
+    return 1;
+  }
+  return 0;
+}

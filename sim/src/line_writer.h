@@ -1,0 +1,39 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <span>
+
+#include "sim/reply_shaper.h"
+
+namespace sim {
+
+// Puts a transmission on the master side of the pty, either all at once per
+// segment or paced like a real line, and waits between segments. Every wait
+// ends early when `wake_fd` becomes readable (the simulator is stopping).
+// Used by the serving thread only.
+class LineWriter {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // One character at 9600 bit/s, 8E1: start, 8 data, parity, stop = 11 bits.
+  static constexpr std::chrono::nanoseconds kCharTime{11'000'000'000LL / 9600};
+
+  LineWriter(int master_fd, int wake_fd) : master_fd_(master_fd), wake_fd_(wake_fd) {}
+
+  // Sends `transmission`, its first pause counted from `start`. Returns false
+  // when woken to stop.
+  bool Send(const Transmission& transmission, Clock::time_point start, bool paced);
+
+  // Sleeps until `deadline` on the monotonic clock. False when woken to stop.
+  bool WaitUntil(Clock::time_point deadline);
+
+ private:
+  void Write(std::span<const std::uint8_t> bytes);
+
+  int master_fd_;
+  int wake_fd_;
+};
+
+}  // namespace sim
