@@ -1,0 +1,53 @@
+// The window toolkit as the component sees it: process-wide services that the
+// window program provides (a Qt implementation there, a plain one here).
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace comport {
+
+// Thread priorities, as the toolkit's thread class takes them.
+enum TThreadPriority : std::uint8_t {
+  tpIdle,
+  tpLowest,
+  tpLower,
+  tpNormal,
+  tpHigher,
+  tpHighest,
+  tpTimeCritical
+};
+
+// Thread rule: implementations must accept calls from any thread.
+class Toolkit {
+ public:
+  virtual ~Toolkit() = default;
+
+  // The application's default report of an exception that nothing else caught.
+  virtual void HandleException(const std::exception& error) = 0;
+};
+
+// The toolkit in force; the plain one (reports to stderr) unless one was set.
+Toolkit& CurrentToolkit();
+// Installs `toolkit` (not owned; nullptr restores the plain one).
+void SetToolkit(Toolkit* toolkit);
+
+// The text of the default exception report: the message with a full stop
+// appended when its last character has a code above that of the full stop.
+std::string ExceptionReportText(std::string_view message);
+
+// Installs a toolkit for the lifetime of the object, then restores the previous one.
+class ScopedToolkit {
+ public:
+  explicit ScopedToolkit(Toolkit& toolkit);
+  ~ScopedToolkit();
+  ScopedToolkit(const ScopedToolkit&) = delete;
+  ScopedToolkit& operator=(const ScopedToolkit&) = delete;
+
+ private:
+  Toolkit* previous_;
+};
+
+}  // namespace comport

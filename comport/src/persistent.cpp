@@ -1,0 +1,16 @@
+#include "comport/persistent.h"
+
+#include <string>
+
+#include "comport/exception.h"
+
+namespace comport {
+
+void TPersistent::CopyFrom(const TPersistent& source) { AssignError(source); }
+
+void TPersistent::AssignError(const TPersistent& source) const {
+  throw EConvertError("Cannot assign a " + std::string(source.ClassName()) + " to a " +
+                      std::string(ClassName()));
+}
+
+}  // namespace comport

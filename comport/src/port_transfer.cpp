@@ -1,0 +1,164 @@
+// Overlapped and blocking transfers, purging and the device queries.
+#include <array>
+#include <utility>
+
+#include "comport/com_port.h"
+#include "listener_walk.h"
+#include "platform/win_errors.h"
+#include "platform_error.h"
+
+namespace comport {
+
+using platform::Comm;
+using platform::DWORD;
+
+namespace {
+
+// Frees the record of a blocking transfer however the transfer ends.
+class OwnedAsyncOp {
+ public:
+  OwnedAsyncOp() { NewAsyncOp(op_); }
+  ~OwnedAsyncOp() { FreeAsyncOp(op_); }
+  OwnedAsyncOp(const OwnedAsyncOp&) = delete;
+  OwnedAsyncOp& operator=(const OwnedAsyncOp&) = delete;
+  PAsyncOp get() const { return op_; }
+
+ private:
+  PAsyncOp op_ = nullptr;
+};
+
+// A start succeeded when it completed at once or is pending; otherwise raise.
+void CheckStarted(platform::BOOL started, std::int32_t port_code) {
+  if (started) return;
+  const DWORD error = Comm().GetLastError();
+  if (error != platform::ERROR_IO_PENDING)
+    throw EComPort(port_code, static_cast<std::int32_t>(error));
+}
+
+constexpr std::array<std::pair<DWORD, TModemSignal>, 4> kModemBits{{
+    {platform::MS_CTS_ON, msCTS},
+    {platform::MS_DSR_ON, msDSR},
+    {platform::MS_RING_ON, msRing},
+    {platform::MS_RLSD_ON, msRLSD},
+}};
+
+// Parity (CE_RXPARITY) counts only when the port checks parity.
+constexpr std::array<std::pair<DWORD, TComError>, 8> kLineErrorBits{{
+    {platform::CE_FRAME, erFrame},
+    {platform::CE_RXPARITY, erRxParity},
+    {platform::CE_OVERRUN, erOverrun},
+    {platform::CE_RXOVER, erRxOver},
+    {platform::CE_TXFULL, erTxFull},
+    {platform::CE_BREAK, erBreak},
+    {platform::CE_IOE, erIO},
+    {platform::CE_MODE, erMode},
+}};
+
+}  // namespace
+
+std::int32_t TCustomComPort::SendBytesAsync(const void* buffer, std::int32_t count, PAsyncOp op) {
+  if (op == nullptr) throw EComPort(kErrInvalidAsync);
+  // A negative count would reach the platform as a length of about 4 GiB.
+  if (count < 0) throw EComPort(kErrWriteFailed, platform::ERROR_INVALID_PARAMETER);
+  PrepareAsyncOp(akWrite, buffer, count, *op);
+  DWORD written = 0;
+  CheckStarted(Comm().WriteFile(DeviceHandle(), buffer, static_cast<DWORD>(count), &written,
+                                &op->Overlapped),
+               kErrWriteFailed);
+  NotifyListeners(&TPortListener::TxActivity, true);
+  return static_cast<std::int32_t>(written);
+}
+
+std::int32_t TCustomComPort::ReceiveBytesAsync(void* buffer, std::int32_t count, PAsyncOp op) {
+  if (op == nullptr) throw EComPort(kErrInvalidAsync);
+  if (count < 0) throw EComPort(kErrReadFailed, platform::ERROR_INVALID_PARAMETER);
+  op->Kind = akRead;
+  DWORD read = 0;
+  CheckStarted(
+      Comm().ReadFile(DeviceHandle(), buffer, static_cast<DWORD>(count), &read, &op->Overlapped),
+      kErrReadFailed);
+  return static_cast<std::int32_t>(read);
+}
+
+std::int32_t TCustomComPort::AwaitAsync(PAsyncOp op) {
+  if (op == nullptr) throw EComPort(kErrInvalidAsync);
+  platform::CommApi& comm = Comm();
+  DWORD transferred = 0;
+  if (comm.WaitForSingleObject(op->Overlapped.hEvent, platform::INFINITE) !=
+          platform::WAIT_OBJECT_0 ||
+      !comm.GetOverlappedResult(DeviceHandle(), &op->Overlapped, &transferred, 0)) {
+    detail::RaiseLastError(AsyncErrorCode(*op));
+  }
+  // Only a write reports its data: a read on a reused record must not hand the
+  // earlier write's bytes to the listeners as sent.
+  if (op->Kind == akRead) {
+    if (BytesAvailable() == 0) NotifyListeners(&TPortListener::RxActivity, false);
+  } else if (op->Data != nullptr) {
+    NotifyListeners(&TPortListener::BytesSent, static_cast<const std::uint8_t*>(op->Data.get()),
+                    op->Size);
+  }
+  return static_cast<std::int32_t>(transferred);
+}
+
+std::int32_t TCustomComPort::SendBytes(const void* buffer, std::int32_t count) {
+  OwnedAsyncOp op;
+  SendBytesAsync(buffer, count, op.get());
+  return AwaitAsync(op.get());
+}
+
+std::int32_t TCustomComPort::ReceiveBytes(void* buffer, std::int32_t count) {
+  OwnedAsyncOp op;
+  ReceiveBytesAsync(buffer, count, op.get());
+  return AwaitAsync(op.get());
+}
+
+void TCustomComPort::CancelTransfers() {
+  if (!Comm().PurgeComm(DeviceHandle(), platform::PURGE_TXABORT | platform::PURGE_RXABORT)) {
+    detail::RaiseLastError(kErrPurgeFailed);
+  }
+}
+
+void TCustomComPort::PurgeBuffers(bool input, bool output) {
+  DWORD flags = 0;
+  if (input) flags |= platform::PURGE_RXCLEAR;
+  if (output) flags |= platform::PURGE_TXCLEAR;
+  if (!Comm().PurgeComm(DeviceHandle(), flags)) detail::RaiseLastError(kErrPurgeFailed);
+}
+
+std::int32_t TCustomComPort::BytesAvailable() {
+  DWORD errors = 0;
+  platform::COMSTAT stat{};
+  if (!Comm().ClearCommError(DeviceHandle(), &errors, &stat)) {
+    detail::RaiseLastError(kErrClearErrorFailed);
+  }
+  return static_cast<std::int32_t>(stat.cbInQue);
+}
+
+TModemSignals TCustomComPort::ModemSignals() {
+  DWORD status = 0;
+  if (!Comm().GetCommModemStatus(DeviceHandle(), &status)) {
+    detail::RaiseLastError(kErrModemStatusFailed);
+  }
+  TModemSignals signals;
+  for (const auto& [bit, signal] : kModemBits) {
+    if ((status & bit) != 0) signals.Include(signal);
+  }
+  return signals;
+}
+
+TComErrors TCustomComPort::LineErrors() {
+  DWORD word = 0;
+  platform::COMSTAT stat{};
+  if (!Comm().ClearCommError(DeviceHandle(), &word, &stat)) {
+    detail::RaiseLastError(kErrClearErrorFailed);
+  }
+  TComErrors errors;
+  for (const auto& [bit, error] : kLineErrorBits) {
+    if ((word & bit) == 0) continue;
+    if (error == erRxParity && !parity_->Check()) continue;
+    errors.Include(error);
+  }
+  return errors;
+}
+
+}  // namespace comport
