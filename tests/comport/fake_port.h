@@ -46,6 +46,7 @@ class FakePortTest : public ::testing::Test {
  protected:
   vlk_test::RecordingComm comm;
   platform::ScopedCommApi scoped{comm};
+  HandlerLog log;  // outlives the port, whose destructor may still call handlers
   TComPort port;
 };
 

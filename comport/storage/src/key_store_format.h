@@ -1,0 +1,17 @@
+// The key store's file format (described in comport/key_store.h).
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "comport/key_store.h"
+
+namespace comport::storage {
+
+std::string FormatKeyStore(const std::vector<StoredKey>& keys);
+// Raises EStorageError naming `file` and the line of the first malformed item.
+std::vector<StoredKey> ParseKeyStore(std::string_view contents, const std::filesystem::path& file);
+
+}  // namespace comport::storage

@@ -1,0 +1,60 @@
+#include "comport/port_storage.h"
+
+#include <string>
+
+#include "comport/int_text.h"
+#include "stored_settings.h"
+
+namespace comport {
+
+using storage::ForEachStoredSetting;
+using storage::StoredSetting;
+using storage::ValueForm;
+
+void SaveToIniFile(TCustomComPort& port, TCustomIniFile& ini_file) {
+  const std::string section = port.Name();
+  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
+    const std::string value = setting.get(port);
+    if (setting.form == ValueForm::kText) {
+      ini_file.WriteString(section, setting.name, value);
+    } else {
+      ini_file.WriteInteger(section, setting.name, StrToInt(value));
+    }
+  });
+}
+
+void LoadFromIniFile(TCustomComPort& port, TCustomIniFile& ini_file) {
+  const std::string section = port.Name();
+  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
+    const std::string fallback = setting.fixed_default ? setting.fixed_default : setting.get(port);
+    if (setting.form == ValueForm::kText) {
+      setting.set(port, ini_file.ReadString(section, setting.name, fallback));
+    } else {
+      setting.set(port,
+                  std::to_string(ini_file.ReadInteger(section, setting.name, StrToInt(fallback))));
+    }
+  });
+}
+
+void SaveToRegistry(TCustomComPort& port, TRegistryKey& key) {
+  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
+    const std::string value = setting.get(port);
+    if (setting.form == ValueForm::kText) {
+      key.WriteString(setting.name, value);
+    } else {
+      key.WriteInteger(setting.name, StrToInt(value));
+    }
+  });
+}
+
+void LoadFromRegistry(TCustomComPort& port, TRegistryKey& key) {
+  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
+    if (setting.form == ValueForm::kText) {
+      setting.set(port, key.ReadString(setting.name));
+    } else {
+      setting.set(port, std::to_string(key.ReadInteger(setting.name)));
+    }
+  });
+}
+
+}  // namespace comport
