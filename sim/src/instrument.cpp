@@ -1,5 +1,6 @@
 #include "sim/instrument.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "sim/crc16.h"
@@ -51,9 +52,11 @@ std::optional<std::vector<std::uint8_t>> Answer(std::span<const std::uint8_t> re
     return ExceptionReply(own_address, kReadInputRegisters, kIllegalDataAddress);
   }
   const auto image = RegisterImage(readings);
-  std::vector<std::uint8_t> frame{own_address, kReadInputRegisters,
-                                  static_cast<std::uint8_t>(2 * count)};
-  frame.insert(frame.end(), image.begin() + 2 * start, image.begin() + 2 * (start + count));
+  std::vector<std::uint8_t> frame(3 + 2 * count);
+  frame[0] = own_address;
+  frame[1] = kReadInputRegisters;
+  frame[2] = static_cast<std::uint8_t>(2 * count);
+  std::copy_n(image.begin() + 2 * start, 2 * count, frame.begin() + 3);
   AppendCrc(frame);
   return frame;
 }

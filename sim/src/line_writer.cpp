@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <vector>
 
 namespace sim {
 namespace {
@@ -43,7 +44,7 @@ bool LineWriter::WaitUntil(Clock::time_point deadline) {
   }
 }
 
-void LineWriter::Write(std::span<const std::uint8_t> bytes) {
+void LineWriter::Put(std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
     const ssize_t n = write(master_fd_, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
@@ -54,21 +55,31 @@ void LineWriter::Write(std::span<const std::uint8_t> bytes) {
   }
 }
 
-bool LineWriter::Send(const Transmission& transmission, Clock::time_point start, bool paced) {
+bool LineWriter::Send(const Transmission& transmission, Clock::time_point start, bool paced,
+                      const std::function<void()>& before_last_write) {
+  // Each entry: when the bytes may go out, and which bytes.
+  struct Write {
+    Clock::time_point at;
+    std::span<const std::uint8_t> bytes;
+  };
+  std::vector<Write> writes;
   Clock::time_point line_free = start;  // when the previous byte has left the line
   for (const Segment& segment : transmission) {
     line_free += segment.pause_before;
     if (!paced) {
-      if (!WaitUntil(line_free)) return false;
-      Write(segment.bytes);
+      writes.push_back({line_free, segment.bytes});
       continue;
     }
-    for (const std::uint8_t byte : segment.bytes) {
+    for (std::size_t i = 0; i < segment.bytes.size(); ++i) {
       // A byte reaches the receiver when its stop bit ends.
       line_free += kCharTime;
-      if (!WaitUntil(line_free)) return false;
-      Write({&byte, 1});
+      writes.push_back({line_free, std::span(segment.bytes).subspan(i, 1)});
     }
+  }
+  for (std::size_t i = 0; i < writes.size(); ++i) {
+    if (!WaitUntil(writes[i].at)) return false;
+    if (i + 1 == writes.size()) before_last_write();
+    Put(writes[i].bytes);
   }
   return true;
 }

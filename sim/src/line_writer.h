@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "sim/reply_shaper.h"
@@ -22,15 +23,18 @@ class LineWriter {
 
   LineWriter(int master_fd, int wake_fd) : master_fd_(master_fd), wake_fd_(wake_fd) {}
 
-  // Sends `transmission`, its first pause counted from `start`. Returns false
-  // when woken to stop.
-  bool Send(const Transmission& transmission, Clock::time_point start, bool paced);
+  // Sends `transmission`, its first pause counted from `start`, and calls
+  // `before_last_write` just before the last write, so that a client that has
+  // read the whole reply also sees what that call recorded. Returns false when
+  // woken to stop.
+  bool Send(const Transmission& transmission, Clock::time_point start, bool paced,
+            const std::function<void()>& before_last_write);
 
   // Sleeps until `deadline` on the monotonic clock. False when woken to stop.
   bool WaitUntil(Clock::time_point deadline);
 
  private:
-  void Write(std::span<const std::uint8_t> bytes);
+  void Put(std::span<const std::uint8_t> bytes);
 
   int master_fd_;
   int wake_fd_;

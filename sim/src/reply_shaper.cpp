@@ -25,14 +25,12 @@ std::uint8_t OtherAddress(std::uint8_t address) {
 
 Transmission Split(const Bytes& frame, std::chrono::microseconds first_pause,
                    std::chrono::microseconds pause) {
-  const std::size_t third = std::max<std::size_t>(1, frame.size() / 3);
-  Transmission pieces;
-  for (std::size_t at = 0; at < frame.size(); at += third) {
-    const std::size_t end = std::min(frame.size(), at + third);
-    pieces.push_back(
-        {at == 0 ? first_pause : pause, Bytes(frame.begin() + at, frame.begin() + end)});
-  }
-  return pieces;
+  const auto at = [&](std::size_t third) {
+    return frame.begin() + static_cast<std::ptrdiff_t>(frame.size() * third / 3);
+  };
+  return {{first_pause, Bytes(at(0), at(1))},
+          {pause, Bytes(at(1), at(2))},
+          {pause, Bytes(at(2), at(3))}};
 }
 
 }  // namespace

@@ -78,9 +78,7 @@ bool Simulator::Respond(const std::uint8_t* request, Clock::time_point request_e
   if (transmission.empty()) return true;
   LineWriter writer(pty_.master(), wake_fd_);
   const Clock::time_point start = config.paced ? std::max(request_end, Clock::now()) : Clock::now();
-  if (!writer.Send(transmission, start, config.paced)) return false;
-  replies_sent_.fetch_add(1);
-  return true;
+  return writer.Send(transmission, start, config.paced, [this] { replies_sent_.fetch_add(1); });
 }
 
 void Simulator::Serve() {

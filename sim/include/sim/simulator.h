@@ -42,7 +42,8 @@ class Simulator {
 
   // Well-formed (CRC-valid) request frames seen, to any address.
   std::uint64_t RequestsSeen() const { return requests_seen_.load(); }
-  // Transmissions put on the line (each reply shape counts once; silence not).
+  // Transmissions put on the line (each reply shape counts once; silence not),
+  // counted before their last byte goes out.
   std::uint64_t RepliesSent() const { return replies_sent_.load(); }
 
  private:

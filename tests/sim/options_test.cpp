@@ -1,0 +1,86 @@
+#include "sim/options.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string_view>
+#include <vector>
+
+namespace sim {
+namespace {
+
+using std::chrono::milliseconds;
+
+Options Parse(std::vector<std::string_view> args) { return ParseOptions(args); }
+
+TEST(Options, BehaviourSpellings) {
+  struct Case {
+    std::string_view text;
+    Behaviour expected;
+  };
+  const Case cases[] = {
+      {"normal", {}},
+      {"silent", {BehaviourKind::kSilent}},
+      {"exception", {.kind = BehaviourKind::kException, .exception_code = 2}},
+      {"exception:4", {.kind = BehaviourKind::kException, .exception_code = 4}},
+      {"bad-crc", {BehaviourKind::kBadCrc}},
+      {"stray:5", {.kind = BehaviourKind::kStray, .stray_bytes = 5}},
+      {"other-address", {BehaviourKind::kOtherAddress}},
+      {"cut:12", {.kind = BehaviourKind::kCut, .cut_after = 12}},
+      {"noise", {BehaviourKind::kNoise}},
+      {"late", {.kind = BehaviourKind::kLate, .late = milliseconds(250)}},
+      {"late:400", {.kind = BehaviourKind::kLate, .late = milliseconds(400)}},
+      {"split:30", {.kind = BehaviourKind::kSplit, .split_pause = milliseconds(30)}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseBehaviour(c.text), c.expected) << c.text;
+}
+
+TEST(Options, RejectsUnusableBehaviours) {
+  for (const std::string_view text :
+       {"", "loud", "stray", "stray:0", "stray:6", "cut", "cut:x", "silent:3", "exception:0",
+        "late:-1", "split:1e3", "normal:"}) {
+    EXPECT_THROW(ParseBehaviour(text), OptionError) << text;
+  }
+}
+
+TEST(Options, ReadingsAndLineSettings) {
+  const Options options = Parse({"--address",   "247",           "--variant", "3",
+                                 "--relays",    "0xF",           "--fault",   "2",
+                                 "--level1",    "1000",          "--volume1", "-5.25",
+                                 "--level2",    "inf",           "--volume2", "0.05",
+                                 "--delay",     "255",           "--selfcal", "12.5",
+                                 "--behaviour", "cut:3",         "--paced",   "--reply-delay",
+                                 "7",           "--fault-every", "10"});
+  const Config& c = options.config;
+  EXPECT_EQ(c.address, 247);
+  EXPECT_EQ(c.readings.variant, 3);
+  EXPECT_EQ(c.readings.relays, 0x0F);
+  EXPECT_EQ(c.readings.fault, 2);
+  EXPECT_EQ(c.readings.level1, 1000.0F);
+  EXPECT_EQ(c.readings.volume1, -5.25F);
+  EXPECT_TRUE(std::isinf(c.readings.level2));
+  EXPECT_EQ(c.readings.volume2, 0.05F);
+  EXPECT_EQ(c.readings.alarm_delay, 255);
+  EXPECT_EQ(c.readings.selfcal, 12.5F);
+  EXPECT_EQ(c.behaviour.kind, BehaviourKind::kCut);
+  EXPECT_TRUE(c.paced);
+  EXPECT_EQ(c.reply_delay, milliseconds(7));
+  EXPECT_EQ(c.fault_every, 10U);
+  EXPECT_FALSE(options.help);
+  EXPECT_TRUE(Parse({"--help"}).help);
+}
+
+TEST(Options, RejectsUnusableArguments) {
+  const std::vector<std::vector<std::string_view>> bad{
+      {"--address", "0"},  {"--address", "248"},
+      {"--address"},       {"--variant", "4"},
+      {"--relays", "16"},  {"--fault", "256"},
+      {"--level1", "4,5"}, {"--delay", "-1"},
+      {"--frobnicate"},    {"1"},
+      {"--address", "1x"}, {"--selfcal", ""},
+  };
+  for (const auto& args : bad) EXPECT_THROW(Parse(args), OptionError) << args[0];
+}
+
+}  // namespace
+}  // namespace sim

@@ -1,0 +1,213 @@
+// The simulator on a real pseudo-terminal, seen from a raw POSIX client.
+#include "sim/simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "pty_client.h"
+#include "sim/crc16.h"
+
+namespace sim {
+namespace {
+
+using Bytes = PtyClient::Bytes;
+using Clock = PtyClient::Clock;
+using std::chrono::milliseconds;
+
+const Bytes kRequest{0x01, 0x04, 0x00, 0x00, 0x00, 0x0D, 0x31, 0xCF};
+const Bytes kWorkedExample{0x01, 0x04, 0x1A, 0x00, 0x00, 0x42, 0x36, 0x00, 0x00, 0x41, 0xF2,
+                           0x00, 0x00, 0x41, 0x40, 0x00, 0x00, 0x42, 0xC8, 0x00, 0x00, 0x00,
+                           0x15, 0x00, 0x0A, 0x42, 0x48, 0x00, 0x00, 0x47, 0x76};
+// Generous: the machine is shared and noisy.
+constexpr milliseconds kPatience{2000};
+constexpr milliseconds kQuiet{150};
+
+Bytes Framed(Bytes bytes) {
+  AppendCrc(bytes);
+  return bytes;
+}
+
+Bytes Poll(PtyClient& client, const Bytes& request = kRequest, std::size_t expected = 31) {
+  EXPECT_TRUE(client.Send(request));
+  return client.Receive(expected, kPatience);
+}
+
+// No reply within a window far longer than an instant reply takes.
+bool Unanswered(PtyClient& client, const Bytes& request = kRequest) {
+  EXPECT_TRUE(client.Send(request));
+  return client.Receive(1, milliseconds(300)).empty();
+}
+
+Config WithBehaviour(const Behaviour& behaviour) {
+  Config config;
+  config.behaviour = behaviour;
+  return config;
+}
+
+TEST(Simulator, AnswersTheWorkedExample) {
+  Simulator simulator;
+  PtyClient client(simulator.SlavePath());
+  ASSERT_TRUE(client.ok());
+  EXPECT_EQ(Poll(client), kWorkedExample);
+  EXPECT_EQ(simulator.RequestsSeen(), 1U);
+  EXPECT_EQ(simulator.RepliesSent(), 1U);
+}
+
+TEST(Simulator, StaysSilentForFramesARealInstrumentIgnores) {
+  Simulator simulator;
+  PtyClient client(simulator.SlavePath());
+  Bytes bad_crc = kRequest;
+  bad_crc[7] ^= 0x01;
+  for (const Bytes& request : {Framed({2, 4, 0, 0, 0, 13}), Framed({1, 3, 0, 0, 0, 13}), bad_crc}) {
+    EXPECT_TRUE(Unanswered(client, request));
+  }
+  EXPECT_EQ(simulator.RequestsSeen(), 2U);  // the bad-CRC frame is no request
+  EXPECT_EQ(simulator.RepliesSent(), 0U);
+  // Right behind the garbage, a good request is still found.
+  EXPECT_EQ(Poll(client), kWorkedExample);
+}
+
+TEST(Simulator, FaultyReplyShapesReachTheLine) {
+  Simulator simulator;
+  PtyClient client(simulator.SlavePath());
+  Bytes stray{0, 0};
+  stray.insert(stray.end(), kWorkedExample.begin(), kWorkedExample.end());
+  Bytes other(kWorkedExample.begin(), kWorkedExample.end() - 2);
+  other[0] = 2;
+  struct Case {
+    Behaviour behaviour;
+    Bytes expected;
+  };
+  const Case cases[] = {
+      {{.kind = BehaviourKind::kException, .exception_code = 2}, {0x01, 0x84, 0x02, 0xC2, 0xC1}},
+      {{.kind = BehaviourKind::kStray, .stray_bytes = 2}, stray},
+      {{.kind = BehaviourKind::kCut, .cut_after = 7},
+       Bytes(kWorkedExample.begin(), kWorkedExample.begin() + 7)},
+      {{BehaviourKind::kOtherAddress}, Framed(other)},
+  };
+  for (const Case& c : cases) {
+    simulator.SetConfig(WithBehaviour(c.behaviour));
+    EXPECT_EQ(Poll(client, kRequest, c.expected.size()), c.expected);
+    EXPECT_TRUE(client.Receive(1, kQuiet).empty()) << "nothing after the shaped reply";
+  }
+  simulator.SetConfig(WithBehaviour({BehaviourKind::kBadCrc}));
+  const Bytes bad = Poll(client);
+  ASSERT_EQ(bad.size(), 31U);
+  EXPECT_FALSE(HasValidCrc(bad));
+  EXPECT_EQ(Bytes(bad.begin(), bad.begin() + 29),
+            Bytes(kWorkedExample.begin(), kWorkedExample.begin() + 29));
+}
+
+TEST(Simulator, PacedLineTakesElevenBitTimesPerByte) {
+  Config config;
+  config.paced = true;
+  Simulator simulator(config);
+  PtyClient client(simulator.SlavePath());
+  const auto sent = Clock::now();
+  ASSERT_TRUE(client.Send(kRequest));
+  const Bytes first = client.Receive(1, kPatience);
+  const auto first_at = Clock::now();
+  const Bytes rest = client.Receive(30, kPatience);
+  const auto elapsed = Clock::now() - sent;
+  ASSERT_EQ(first.size() + rest.size(), 31U);
+  // Request and reply: 39 characters of 1.146 ms, about 44.7 ms.
+  EXPECT_GE(first_at - sent, milliseconds(9));  // 8 request characters + 1
+  EXPECT_GE(elapsed, milliseconds(43));
+  EXPECT_LT(elapsed, milliseconds(44 + 300));
+}
+
+TEST(Simulator, LateReplyMissesTheReadWindowButArrives) {
+  Simulator simulator(WithBehaviour({.kind = BehaviourKind::kLate, .late = milliseconds(250)}));
+  PtyClient client(simulator.SlavePath());
+  ASSERT_TRUE(client.Send(kRequest));
+  EXPECT_TRUE(client.Receive(1, milliseconds(186)).empty());
+  EXPECT_EQ(client.Receive(31, kPatience), kWorkedExample);
+}
+
+TEST(Simulator, SplitReplyComesInThreePieces) {
+  Simulator simulator(
+      WithBehaviour({.kind = BehaviourKind::kSplit, .split_pause = milliseconds(200)}));
+  PtyClient client(simulator.SlavePath());
+  const Bytes first = Poll(client, kRequest, 10);
+  EXPECT_EQ(first.size(), 10U);
+  EXPECT_TRUE(client.Receive(1, milliseconds(100)).empty()) << "a pause after the first piece";
+  Bytes all = first;
+  const Bytes rest = client.Receive(21, kPatience);
+  all.insert(all.end(), rest.begin(), rest.end());
+  EXPECT_EQ(all, kWorkedExample);
+}
+
+TEST(Simulator, StopReturnsPromptlyInTheMiddleOfADelayedReply) {
+  Simulator simulator(WithBehaviour({.kind = BehaviourKind::kLate, .late = milliseconds(30000)}));
+  PtyClient client(simulator.SlavePath());
+  ASSERT_TRUE(client.Send(kRequest));
+  while (simulator.RequestsSeen() == 0) std::this_thread::sleep_for(milliseconds(1));
+  const auto start = Clock::now();
+  simulator.Stop();
+  EXPECT_LT(Clock::now() - start, milliseconds(1000));
+  EXPECT_EQ(simulator.RepliesSent(), 0U);
+  simulator.Stop();  // idempotent
+}
+
+TEST(Simulator, ServesAClientThatClosesAndReopensTheDevice) {
+  Simulator simulator;
+  for (int round = 0; round < 3; ++round) {
+    PtyClient client(simulator.SlavePath());
+    ASSERT_TRUE(client.ok());
+    EXPECT_EQ(Poll(client), kWorkedExample) << "round " << round;
+  }
+}
+
+TEST(Simulator, ConfigurationChangesTakeEffectAtRunTime) {
+  Simulator simulator;
+  PtyClient client(simulator.SlavePath());
+  Config config;
+  config.address = 5;
+  config.readings.alarm_delay = 42;
+  simulator.SetConfig(config);
+  EXPECT_EQ(simulator.GetConfig().address, 5);
+  EXPECT_TRUE(Unanswered(client));
+  const Bytes reply = Poll(client, Framed({5, 4, 0, 10, 0, 1}), 7);
+  EXPECT_EQ(reply, Framed({5, 4, 2, 0, 42}));
+
+  simulator.InjectOnce({BehaviourKind::kSilent});
+  EXPECT_TRUE(Unanswered(client, Framed({5, 4, 0, 10, 0, 1})));
+  EXPECT_EQ(Poll(client, Framed({5, 4, 0, 10, 0, 1}), 7), Framed({5, 4, 2, 0, 42}));
+}
+
+TEST(Simulator, RotatingFaultsReplaceEveryNthReply) {
+  Config config;
+  config.fault_every = 2;
+  Simulator simulator(config);
+  PtyClient client(simulator.SlavePath());
+  EXPECT_EQ(Poll(client), kWorkedExample);
+  EXPECT_TRUE(Unanswered(client));  // first rotating fault: silence
+  EXPECT_EQ(Poll(client), kWorkedExample);
+  EXPECT_EQ(Poll(client, kRequest, 5), Bytes({0x01, 0x84, 0x02, 0xC2, 0xC1}));
+}
+
+TEST(Simulator, ConfigurationMayChangeWhilePolling) {
+  Simulator simulator;
+  PtyClient client(simulator.SlavePath());
+  std::atomic<bool> done{false};
+  std::thread changer([&] {
+    Config config;
+    for (std::uint8_t delay = 0; !done.load(); ++delay) {
+      config.readings.alarm_delay = delay;
+      simulator.SetConfig(config);
+      std::this_thread::yield();
+    }
+  });
+  for (int i = 0; i < 20; ++i) {
+    const Bytes reply = Poll(client);
+    ASSERT_EQ(reply.size(), 31U);
+    EXPECT_TRUE(HasValidCrc(reply));
+  }
+  done = true;
+  changer.join();
+}
+
+}  // namespace
+}  // namespace sim
