@@ -1,0 +1,53 @@
+// A point in time on the monotonic clock (steady_clock is CLOCK_MONOTONIC on
+// Linux), or "never". Every blocking wait of the layer is bounded by one of
+// these, so a wall-clock step cannot stretch or cut a time-out.
+// Plain value; any thread.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+
+namespace platform {
+
+class Deadline {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // A deadline that never expires.
+  static constexpr Deadline Never() { return Deadline(Clock::time_point::max()); }
+  static constexpr Deadline At(Clock::time_point when) { return Deadline(when); }
+  // `ms` milliseconds after `from`.
+  static Deadline AfterMs(std::uint64_t ms, Clock::time_point from = Clock::now()) {
+    // Beyond ~292 years the sum would overflow; such a wait is "never".
+    constexpr std::uint64_t kMaxMs = 1ull << 52;
+    if (ms >= kMaxMs) return Never();
+    return Deadline(from + std::chrono::milliseconds(ms));
+  }
+
+  bool IsNever() const { return when_ == Clock::time_point::max(); }
+  bool Expired(Clock::time_point now = Clock::now()) const { return !IsNever() && now >= when_; }
+  Clock::time_point When() const { return when_; }
+
+  // Time left, never negative; meaningless for Never().
+  Clock::duration Remaining(Clock::time_point now = Clock::now()) const {
+    return Expired(now) ? Clock::duration::zero() : when_ - now;
+  }
+  // Time left as a timespec for ppoll(); nullptr-equivalent callers test IsNever() first.
+  timespec RemainingTimespec(Clock::time_point now = Clock::now()) const {
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(Remaining(now));
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(left.count() / 1'000'000'000);
+    ts.tv_nsec = static_cast<long>(left.count() % 1'000'000'000);
+    return ts;
+  }
+
+  friend constexpr Deadline Earlier(Deadline a, Deadline b) { return a.when_ <= b.when_ ? a : b; }
+  friend constexpr bool operator==(Deadline a, Deadline b) { return a.when_ == b.when_; }
+
+ private:
+  constexpr explicit Deadline(Clock::time_point when) : when_(when) {}
+  Clock::time_point when_;
+};
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+// Port names -> device paths.
+//
+// The component opens "\\.\" followed by the port name, as on Windows. On
+// Linux the name resolves by this rule, first match wins:
+//   1. A name starting with "/" is a device path and is used as it stands
+//      ("/dev/ttyUSB0", "/dev/pts/3").
+//   2. "COMn" (n = 1..255, letters in any case): the environment variable
+//      VLK240_COMn, when set and not empty, names the device
+//      (VLK240_COM1=/dev/ttyUSB0).
+//   3. "COMn" otherwise: /dev/ttyS(n-1), so COM1 is /dev/ttyS0.
+// Anything else resolves to nothing and the open fails with "file not found".
+// Any thread (reads the environment).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Prefix of the per-port override variables ("VLK240_" + "COM1").
+inline constexpr std::string_view kPortOverrideEnvPrefix = "VLK240_";
+// The Win32 device namespace prefix that precedes a port name.
+inline constexpr std::string_view kDeviceNamespacePrefix = "\\\\.\\";
+
+// The device path for `port_name` (with or without the "\\.\" prefix), or an
+// empty string when the name follows none of the rules above.
+std::string ResolvePortName(std::string_view port_name);
+
+}  // namespace platform

@@ -1,0 +1,40 @@
+#include "platform/port_names.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+// The port number of "COMn" (1..255, case-insensitive "COM"), or 0.
+int ComPortNumber(std::string_view name) {
+  if (name.size() < 4 || name.size() > 6) return 0;
+  for (int i = 0; i < 3; ++i) {
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
+  }
+  int number = 0;
+  for (char c : name.substr(3)) {
+    if (c < '0' || c > '9') return 0;
+    number = number * 10 + (c - '0');
+  }
+  if (name[3] == '0') return 0;  // "COM0", "COM01": not Windows names
+  return number <= 255 ? number : 0;
+}
+
+}  // namespace
+
+std::string ResolvePortName(std::string_view port_name) {
+  if (port_name.substr(0, kDeviceNamespacePrefix.size()) == kDeviceNamespacePrefix) {
+    port_name.remove_prefix(kDeviceNamespacePrefix.size());
+  }
+  if (!port_name.empty() && port_name.front() == '/') return std::string(port_name);
+  const int number = ComPortNumber(port_name);
+  if (number == 0) return {};
+  const std::string variable = std::string(kPortOverrideEnvPrefix) + "COM" + std::to_string(number);
+  if (const char* value = std::getenv(variable.c_str()); value != nullptr && *value != '\0') {
+    return value;
+  }
+  return "/dev/ttyS" + std::to_string(number - 1);
+}
+
+}  // namespace platform

@@ -1,0 +1,251 @@
+#include "posix/comm_device.h"
+
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/win_errors.h"
+#include "posix/dcb_mapping.h"
+#include "posix/device_open.h"
+#include "posix/read_timing.h"
+#include "posix/termios2_io.h"
+
+namespace platform::posix {
+namespace {
+
+// Input and output queue sizes SetupComm accepts: a size is a count of
+// bytes the layer may buffer, so 0 for the input queue (EV_RX80FULL would
+// fire at once) and anything that looks like a negative 32-bit number are
+// mistakes. 0 for the output queue means "no preference", as on Windows.
+constexpr DWORD kMaxQueueSize = 0x7FFFFFFFu;
+
+// Comm event bits that exist (EV_RXCHAR .. EV_EVENT2).
+constexpr DWORD kAllEvents = 0x1FFFu;
+
+// Drivers round the rate to what their clock divides to; more than this
+// error, in per mille, and the line would not talk to a standard peer.
+constexpr std::uint64_t kMaxRateErrorPermille = 30;
+
+// Bits of cflag a real UART must keep as set.
+constexpr std::uint32_t kFramingBits = CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CRTSCTS;
+
+bool RateClose(std::uint32_t asked, std::uint32_t got) {
+  const std::uint64_t diff = asked > got ? asked - got : got - asked;
+  return diff * 1000 <= std::uint64_t{asked} * kMaxRateErrorPermille;
+}
+
+}  // namespace
+
+std::shared_ptr<CommDevice> CommDevice::Open(const std::string& path, DWORD* error) {
+  OpenedDevice opened;
+  *error = OpenSerialDevice(path, &opened);
+  if (*error != ERROR_SUCCESS) return nullptr;
+  const int wake_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (wake_fd < 0) {
+    *error = Win32ErrorFromErrno(errno);
+    ::close(opened.fd);
+    return nullptr;
+  }
+  std::shared_ptr<CommDevice> device(new CommDevice(opened.fd, wake_fd, opened.has_modem_lines));
+  device->io_thread_ = std::thread([raw = device.get()] { raw->RunIoLoop(); });
+  return device;
+}
+
+CommDevice::CommDevice(int fd, int wake_fd, bool has_modem_lines)
+    : fd_(fd),
+      wake_fd_(wake_fd),
+      has_modem_lines_(has_modem_lines),
+      has_counters_(has_modem_lines && GetLineCounters(fd, &counters_for_clear_) == 0) {
+  counters_for_events_ = counters_for_clear_;
+  LineSettings line;
+  if (ReadLineSettings(fd_, &line) == 0) dcb_ = DcbFromLine(line);
+  // A fresh Windows handle reads with no time-outs at all.
+  timeouts_ = COMMTIMEOUTS{};
+}
+
+CommDevice::~CommDevice() { Close(); }
+
+void CommDevice::Close() {
+  {
+    std::lock_guard lock(mutex_);
+    if (closing_) return;
+    closing_ = true;
+    FailAll(ERROR_OPERATION_ABORTED);
+  }
+  Wake();
+  if (io_thread_.joinable()) io_thread_.join();
+  ::close(fd_);
+  ::close(wake_fd_);
+}
+
+DWORD CommDevice::Setup(DWORD in_queue, DWORD out_queue) {
+  if (in_queue == 0 || in_queue > kMaxQueueSize || out_queue > kMaxQueueSize) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  std::lock_guard lock(mutex_);
+  if (closing_) return ERROR_INVALID_HANDLE;
+  in_queue_ = in_queue;
+  out_queue_ = out_queue;
+  return ERROR_SUCCESS;
+}
+
+DWORD CommDevice::SetState(const DCB& dcb) {
+  LinePlan plan;
+  if (const DWORD code = PlanLineSettings(dcb, &plan); code != ERROR_SUCCESS) return code;
+  std::lock_guard lock(mutex_);
+  if (closing_) return ERROR_INVALID_HANDLE;
+  if (hung_up_) return ERROR_GEN_FAILURE;
+
+  LineSettings previous;
+  if (const int err = ReadLineSettings(fd_, &previous); err != 0) return Win32ErrorFromErrno(err);
+  const int err = WriteLineSettings(fd_, plan.line);
+  // A pseudo-terminal forces CS8, drops parity and may refuse a parity-only
+  // change with EINVAL: there is no line to get wrong, so take it as applied.
+  if (err != 0 && !(err == EINVAL && !has_modem_lines_)) return Win32ErrorFromErrno(err);
+
+  if (has_modem_lines_) {
+    // A real UART must run what was asked; a driver that silently keeps
+    // another rate or framing is a refusal.
+    LineSettings applied;
+    DWORD refusal = ERROR_SUCCESS;
+    if (const int read_err = ReadLineSettings(fd_, &applied); read_err != 0) {
+      refusal = Win32ErrorFromErrno(read_err);
+    } else if (!RateClose(plan.line.baud, applied.baud) ||
+               (applied.cflag & kFramingBits) != (plan.line.cflag & kFramingBits)) {
+      refusal = ERROR_INVALID_PARAMETER;
+    }
+    const bool was_toggle = ((dcb_.Flags >> DCB_fRtsControlShift) & 3u) == RTS_CONTROL_TOGGLE;
+    if (refusal == ERROR_SUCCESS && (plan.rts_toggle || was_toggle)) {
+      const int rs485_err = SetRs485Toggle(fd_, plan.rts_toggle);
+      if (rs485_err != 0) {
+        refusal = IsUnsupported(rs485_err) ? ERROR_INVALID_PARAMETER
+                                           : Win32ErrorFromErrno(rs485_err);
+      }
+    }
+    for (const auto& [line, level] :
+         {std::pair{ModemOutput::kDtr, plan.dtr}, std::pair{ModemOutput::kRts, plan.rts}}) {
+      if (refusal != ERROR_SUCCESS || level == LineLevel::kLeave) continue;
+      if (const int out_err = SetModemOutput(fd_, line, level == LineLevel::kHigh); out_err != 0) {
+        refusal = Win32ErrorFromErrno(out_err);
+      }
+    }
+    if (refusal != ERROR_SUCCESS) {
+      WriteLineSettings(fd_, previous);  // keep the device as it was
+      return refusal;
+    }
+  }
+  decoder_.Configure({plan.parity_marks, plan.replace_errors, plan.error_char, plan.discard_nul});
+  dcb_ = dcb;
+  return ERROR_SUCCESS;
+}
+
+DWORD CommDevice::GetState(DCB* dcb) {
+  std::lock_guard lock(mutex_);
+  if (closing_) return ERROR_INVALID_HANDLE;
+  *dcb = dcb_;
+  return ERROR_SUCCESS;
+}
+
+DWORD CommDevice::SetTimeouts(const COMMTIMEOUTS& timeouts) {
+  if (!TimeoutsValid(timeouts)) return ERROR_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  if (closing_) return ERROR_INVALID_HANDLE;
+  timeouts_ = timeouts;
+  return ERROR_SUCCESS;
+}
+
+DWORD CommDevice::GetTimeouts(COMMTIMEOUTS* timeouts) {
+  std::lock_guard lock(mutex_);
+  if (closing_) return ERROR_INVALID_HANDLE;
+  *timeouts = timeouts_;
+  return ERROR_SUCCESS;
+}
+
+DWORD CommDevice::Purge(DWORD flags) {
+  constexpr DWORD kAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+  if ((flags & ~kAll) != 0) return ERROR_INVALID_PARAMETER;
+  DWORD result = ERROR_SUCCESS;
+  {
+    std::lock_guard lock(mutex_);
+    if (closing_) return ERROR_INVALID_HANDLE;
+    if ((flags & PURGE_RXABORT) != 0) {
+      while (!reads_.empty()) {
+        Complete(&reads_.front(), ERROR_OPERATION_ABORTED);
+        reads_.pop_front();
+      }
+    }
+    if ((flags & PURGE_TXABORT) != 0) {
+      while (!writes_.empty()) {
+        Complete(&writes_.front(), ERROR_OPERATION_ABORTED);
+        writes_.pop_front();
+      }
+      write_blocked_ = false;
+    }
+    if ((flags & PURGE_RXCLEAR) != 0) {
+      input_.clear();
+      decoder_.Reset();
+      if (::tcflush(fd_, TCIFLUSH) != 0) result = Win32ErrorFromErrno(errno);
+    }
+    if ((flags & PURGE_TXCLEAR) != 0 && ::tcflush(fd_, TCOFLUSH) != 0) {
+      result = Win32ErrorFromErrno(errno);
+    }
+  }
+  Wake();
+  return result;
+}
+
+DWORD CommDevice::ClearErrors(DWORD* errors, COMSTAT* stat) {
+  std::lock_guard lock(mutex_);
+  if (closing_) return ERROR_INVALID_HANDLE;
+  DWORD word = 0;
+  if (has_counters_) {
+    LineCounters now;
+    if (const int err = GetLineCounters(fd_, &now); err != 0) return Win32ErrorFromErrno(err);
+    word = ErrorWordBetween(counters_for_clear_, now);
+    counters_for_clear_ = now;
+  }
+  if (errors != nullptr) *errors = word;
+  if (stat != nullptr) {
+    DWORD kernel_in = 0;
+    DWORD kernel_out = 0;
+    if (const int err = InputQueueBytes(fd_, &kernel_in); err != 0) return Win32ErrorFromErrno(err);
+    if (const int err = OutputQueueBytes(fd_, &kernel_out); err != 0) {
+      return Win32ErrorFromErrno(err);
+    }
+    DWORD unaccepted = 0;
+    for (const Transfer& w : writes_) unaccepted += w.count - w.done;
+    stat->Flags = 0;
+    stat->cbInQue = kernel_in + static_cast<DWORD>(input_.size());
+    stat->cbOutQue = kernel_out + unaccepted;
+  }
+  return ERROR_SUCCESS;
+}
+
+DWORD CommDevice::ModemStatus(DWORD* status) {
+  std::lock_guard lock(mutex_);
+  if (closing_) return ERROR_INVALID_HANDLE;
+  *status = 0;
+  if (!has_modem_lines_) return ERROR_SUCCESS;  // a pseudo-terminal: all lines off
+  if (const int err = GetModemStatus(fd_, status); err != 0) return Win32ErrorFromErrno(err);
+  return ERROR_SUCCESS;
+}
+
+DWORD CommDevice::SetMask(DWORD mask) {
+  if ((mask & ~kAllEvents) != 0) return ERROR_INVALID_PARAMETER;
+  {
+    std::lock_guard lock(mutex_);
+    if (closing_) return ERROR_INVALID_HANDLE;
+    if (wait_) CompleteWait(ERROR_SUCCESS, 0);
+    mask_ = mask;
+    history_ = 0;
+    // Changes are reported from here on.
+    if (has_modem_lines_) GetModemStatus(fd_, &modem_seen_);
+    if (has_counters_) GetLineCounters(fd_, &counters_for_events_);
+  }
+  Wake();
+  return ERROR_SUCCESS;
+}
+
+}  // namespace platform::posix

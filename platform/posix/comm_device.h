@@ -1,0 +1,145 @@
+// One open serial device: its descriptor, its I/O thread and the overlapped
+// transfers outstanding on it.
+//
+// Reads form a FIFO of which only the head is active (its time-outs start
+// when it becomes head); so do writes; at most one WaitCommEvent pends. Any
+// thread may start, await or abort transfers. All device state, the
+// descriptor and every caller buffer are touched only under `mutex_`, by the
+// calling thread (transfers that can complete at once do so in the call) or
+// by the I/O thread, which polls the descriptor and an eventfd up to the
+// earliest deadline. So once Purge() or Close() returned, no aborted
+// transfer touches its buffer or OVERLAPPED again.
+//
+// Every method returns ERROR_SUCCESS or a Win32 code.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/comm_api.h"
+#include "platform/deadline.h"
+#include "posix/input_decoder.h"
+#include "posix/serial_ioctls.h"
+#include "posix/win_event.h"
+
+namespace platform::posix {
+
+class CommDevice {
+ public:
+  // Opens `path` (see device_open.h); null and the code in *error on failure.
+  static std::shared_ptr<CommDevice> Open(const std::string& path, DWORD* error);
+  ~CommDevice();
+  CommDevice(const CommDevice&) = delete;
+  CommDevice& operator=(const CommDevice&) = delete;
+
+  // Ends every pending transfer with 995, stops the I/O thread and closes
+  // the descriptor. Later calls fail with ERROR_INVALID_HANDLE.
+  void Close();
+
+  DWORD Setup(DWORD in_queue, DWORD out_queue);
+  DWORD SetState(const DCB& dcb);
+  DWORD GetState(DCB* dcb);
+  DWORD SetTimeouts(const COMMTIMEOUTS& timeouts);
+  DWORD GetTimeouts(COMMTIMEOUTS* timeouts);
+
+  // Start a transfer. ERROR_SUCCESS: it ended at once (OVERLAPPED filled,
+  // event set, *done the count); ERROR_IO_PENDING: it runs; any other code:
+  // nothing was started, or it failed at once (then OVERLAPPED is filled too).
+  DWORD StartRead(void* buffer, DWORD count, OVERLAPPED* ov, std::shared_ptr<WinEvent> event,
+                  DWORD* done);
+  DWORD StartWrite(const void* buffer, DWORD count, OVERLAPPED* ov,
+                   std::shared_ptr<WinEvent> event, DWORD* done);
+  DWORD StartWaitEvent(DWORD* mask, OVERLAPPED* ov, std::shared_ptr<WinEvent> event);
+
+  // ERROR_IO_INCOMPLETE while `ov` is pending and !wait; otherwise (after
+  // waiting for the end with `wait`) the transfer's own status and count.
+  DWORD Result(OVERLAPPED* ov, DWORD* transferred, bool wait);
+
+  DWORD Purge(DWORD flags);
+  DWORD ClearErrors(DWORD* errors, COMSTAT* stat);
+  DWORD ModemStatus(DWORD* status);
+  DWORD SetMask(DWORD mask);
+
+ private:
+  struct Transfer {
+    OVERLAPPED* ov = nullptr;
+    std::shared_ptr<WinEvent> event;
+    unsigned char* in = nullptr;         // read destination
+    const unsigned char* out = nullptr;  // write source
+    DWORD count = 0;
+    DWORD done = 0;
+    bool active = false;
+    bool immediate = false;
+    bool first_byte_ends = false;
+    Deadline total = Deadline::Never();
+    Deadline gap = Deadline::Never();
+    DWORD gap_ms = 0;
+  };
+  struct EventWait {
+    OVERLAPPED* ov = nullptr;
+    std::shared_ptr<WinEvent> event;
+    DWORD* mask = nullptr;
+  };
+  using Clock = Deadline::Clock;
+
+  CommDevice(int fd, int wake_fd, bool has_modem_lines);
+
+  // Transfers (comm_device_transfers.cpp).
+  DWORD StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done);
+  void Pump(Clock::time_point now);
+  // Reads what the pending transfers and waits want; false when the
+  // descriptor had nothing although input was wanted.
+  bool FillInput();
+  void ServeReads(Clock::time_point now);
+  void ServeWrites(Clock::time_point now);
+  void ServeWait();
+  void RaiseEvents(DWORD events);
+  void Complete(Transfer* transfer, DWORD status);
+  void CompleteWait(DWORD status, DWORD mask);
+  void FailAll(DWORD status);
+  void HangUp();
+  bool IsPending(const OVERLAPPED* ov) const;
+  std::size_t InputWanted() const;
+
+  // I/O thread (comm_device_loop.cpp).
+  void RunIoLoop();
+  void Wake();
+  bool LineStateWatched() const;
+  void PollLineState();
+  Deadline NextDeadline() const;
+
+  const int fd_;
+  const int wake_fd_;
+  const bool has_modem_lines_;
+  const bool has_counters_;
+  std::thread io_thread_;
+
+  std::mutex mutex_;
+  std::condition_variable ended_;  // some transfer ended
+  bool closing_ = false;
+  bool hung_up_ = false;
+  bool write_blocked_ = false;
+  DCB dcb_{};
+  COMMTIMEOUTS timeouts_{};
+  DWORD in_queue_ = 4096;
+  DWORD out_queue_ = 4096;
+  InputDecoder decoder_;
+  std::deque<unsigned char> input_;  // received, decoded, not yet read
+  std::deque<Transfer> reads_;
+  std::deque<Transfer> writes_;
+  std::optional<EventWait> wait_;
+  DWORD mask_ = 0;
+  DWORD history_ = 0;      // events seen since the last wait ended
+  bool tx_armed_ = false;  // a write ended; EV_TXEMPTY once the queue drains
+  DWORD modem_seen_ = 0;
+  LineCounters counters_for_events_;
+  LineCounters counters_for_clear_;
+  Deadline next_tick_ = Deadline::Never();
+};
+
+}  // namespace platform::posix

@@ -1,0 +1,116 @@
+// The I/O thread of a CommDevice: waits in ppoll() on the descriptor and the
+// wake-up eventfd until the earliest deadline, then advances the transfers.
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+#include "posix/comm_device.h"
+
+namespace platform::posix {
+namespace {
+
+// Modem lines, error counters and the output queue have no readiness that
+// poll() reports, so they are sampled this often, and only while a wait for
+// their events pends (TIOCMIWAIT would block where nothing can wake it).
+constexpr std::uint64_t kLineStatePeriodMs = 10;
+
+constexpr DWORD kModemEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
+constexpr DWORD kCounterEvents = EV_ERR | EV_BREAK;
+
+}  // namespace
+
+void CommDevice::Wake() {
+  const std::uint64_t one = 1;
+  // A full counter already means "wake up"; nothing else can fail here.
+  [[maybe_unused]] const ssize_t n = ::write(wake_fd_, &one, sizeof one);
+}
+
+bool CommDevice::LineStateWatched() const {
+  if (!wait_) return false;
+  return ((mask_ & kModemEvents) != 0 && has_modem_lines_) ||
+         ((mask_ & kCounterEvents) != 0 && has_counters_) ||
+         ((mask_ & EV_TXEMPTY) != 0 && tx_armed_);
+}
+
+void CommDevice::PollLineState() {
+  if ((mask_ & kModemEvents) != 0 && has_modem_lines_) {
+    DWORD status = 0;
+    if (GetModemStatus(fd_, &status) != 0) {
+      HangUp();  // a USB adapter that was pulled
+      return;
+    }
+    const DWORD changed = status ^ modem_seen_;
+    modem_seen_ = status;
+    RaiseEvents(((changed & MS_CTS_ON) != 0 ? EV_CTS : 0) |
+                ((changed & MS_DSR_ON) != 0 ? EV_DSR : 0) |
+                ((changed & MS_RLSD_ON) != 0 ? EV_RLSD : 0) |
+                ((changed & status & MS_RING_ON) != 0 ? EV_RING : 0));
+  }
+  if ((mask_ & kCounterEvents) != 0 && has_counters_) {
+    LineCounters now;
+    if (GetLineCounters(fd_, &now) != 0) {
+      HangUp();
+      return;
+    }
+    const DWORD word = ErrorWordBetween(counters_for_events_, now);
+    counters_for_events_ = now;
+    RaiseEvents(((word & CE_BREAK) != 0 ? EV_BREAK : 0) |
+                ((word & (CE_FRAME | CE_OVERRUN | CE_RXPARITY)) != 0 ? EV_ERR : 0));
+  }
+  DWORD queued = 0;
+  if (tx_armed_ && writes_.empty() && OutputQueueBytes(fd_, &queued) == 0 && queued == 0) {
+    tx_armed_ = false;
+    RaiseEvents(EV_TXEMPTY);
+  }
+}
+
+Deadline CommDevice::NextDeadline() const {
+  Deadline next = next_tick_;
+  if (!reads_.empty()) next = Earlier(next, Earlier(reads_.front().total, reads_.front().gap));
+  if (!writes_.empty()) next = Earlier(next, writes_.front().total);
+  return next;
+}
+
+void CommDevice::RunIoLoop() {
+  std::unique_lock lock(mutex_);
+  while (!closing_) {
+    const auto now = Clock::now();
+    if (LineStateWatched()) {
+      if (next_tick_.IsNever() || next_tick_.Expired(now)) {
+        if (!next_tick_.IsNever()) PollLineState();
+        next_tick_ = Deadline::AfterMs(kLineStatePeriodMs, now);
+      }
+    } else {
+      next_tick_ = Deadline::Never();
+    }
+    Pump(now);
+
+    pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {-1, 0, 0}};
+    // The descriptor is watched only while something waits on it: a hung-up
+    // device reports POLLHUP for ever and would make this loop spin.
+    if (!hung_up_ && (!reads_.empty() || !writes_.empty() || wait_)) {
+      fds[1].fd = fd_;
+      fds[1].events = static_cast<short>((InputWanted() > 0 ? POLLIN : 0) |
+                                         (write_blocked_ ? POLLOUT : 0));
+    }
+    const Deadline deadline = NextDeadline();
+    lock.unlock();
+    const auto after = Clock::now();
+    timespec left = deadline.RemainingTimespec(after);
+    const int ready = ::ppoll(fds, 2, deadline.IsNever() ? nullptr : &left, nullptr);
+    if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
+      std::uint64_t count = 0;
+      [[maybe_unused]] const ssize_t n = ::read(wake_fd_, &count, sizeof count);
+    }
+    lock.lock();
+    if (ready > 0 && fds[1].revents != 0) {
+      // Readable but nothing to read is end-of-file: the other end hung up.
+      const bool drained = (fds[1].revents & POLLIN) != 0 && InputWanted() > 0 && !FillInput();
+      if (drained || (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) HangUp();
+    }
+  }
+}
+
+}  // namespace platform::posix

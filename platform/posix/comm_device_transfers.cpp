@@ -1,0 +1,251 @@
+// Starting, advancing and ending transfers; always under CommDevice::mutex_.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/win_errors.h"
+#include "posix/comm_device.h"
+#include "posix/read_timing.h"
+
+namespace platform::posix {
+namespace {
+
+constexpr std::size_t kReadChunk = 4096;
+constexpr DWORD kInputEvents = EV_RXCHAR | EV_RXFLAG | EV_RX80FULL;
+
+}  // namespace
+
+DWORD CommDevice::StartRead(void* buffer, DWORD count, OVERLAPPED* ov,
+                            std::shared_ptr<WinEvent> event, DWORD* done) {
+  Transfer read;
+  read.ov = ov;
+  read.event = std::move(event);
+  read.in = static_cast<unsigned char*>(buffer);
+  read.count = count;
+  return StartTransfer(&reads_, std::move(read), done);
+}
+
+DWORD CommDevice::StartWrite(const void* buffer, DWORD count, OVERLAPPED* ov,
+                             std::shared_ptr<WinEvent> event, DWORD* done) {
+  Transfer write;
+  write.ov = ov;
+  write.event = std::move(event);
+  write.out = static_cast<const unsigned char*>(buffer);
+  write.count = count;
+  return StartTransfer(&writes_, std::move(write), done);
+}
+
+DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done) {
+  *done = 0;
+  if (transfer.event) transfer.event->Reset();
+  OVERLAPPED* ov = transfer.ov;
+  {
+    std::lock_guard lock(mutex_);
+    if (closing_) return ERROR_INVALID_HANDLE;
+    if (hung_up_) return ERROR_GEN_FAILURE;
+    ov->Internal = ERROR_IO_PENDING;
+    ov->InternalHigh = 0;
+    queue->push_back(std::move(transfer));
+    Pump(Clock::now());
+    if (!IsPending(ov)) {
+      *done = static_cast<DWORD>(ov->InternalHigh);
+      return static_cast<DWORD>(ov->Internal);
+    }
+  }
+  Wake();
+  return ERROR_IO_PENDING;
+}
+
+DWORD CommDevice::StartWaitEvent(DWORD* mask, OVERLAPPED* ov, std::shared_ptr<WinEvent> event) {
+  {
+    std::lock_guard lock(mutex_);
+    if (closing_) return ERROR_INVALID_HANDLE;
+    if (wait_ || mask_ == 0) return ERROR_INVALID_PARAMETER;
+    if (hung_up_) return ERROR_GEN_FAILURE;
+    if (event) event->Reset();
+    ov->Internal = ERROR_IO_PENDING;
+    ov->InternalHigh = 0;
+    *mask = 0;
+    wait_ = EventWait{ov, std::move(event), mask};
+    Pump(Clock::now());
+    if (!wait_) return static_cast<DWORD>(ov->Internal);
+  }
+  Wake();
+  return ERROR_IO_PENDING;
+}
+
+DWORD CommDevice::Result(OVERLAPPED* ov, DWORD* transferred, bool wait) {
+  std::unique_lock lock(mutex_);
+  while (IsPending(ov)) {
+    if (!wait) return ERROR_IO_INCOMPLETE;
+    ended_.wait(lock);
+  }
+  *transferred = static_cast<DWORD>(ov->InternalHigh);
+  return static_cast<DWORD>(ov->Internal);
+}
+
+bool CommDevice::IsPending(const OVERLAPPED* ov) const {
+  const auto owns = [ov](const Transfer& t) { return t.ov == ov; };
+  return std::any_of(reads_.begin(), reads_.end(), owns) ||
+         std::any_of(writes_.begin(), writes_.end(), owns) || (wait_ && wait_->ov == ov);
+}
+
+void CommDevice::Pump(Clock::time_point now) {
+  if (!hung_up_) FillInput();
+  ServeReads(now);  // bytes that came before a hang-up are still handed over
+  if (!hung_up_) ServeWrites(now);
+  if (hung_up_) {
+    FailAll(ERROR_GEN_FAILURE);
+    return;
+  }
+  ServeWait();
+}
+
+std::size_t CommDevice::InputWanted() const {
+  std::size_t wanted = 0;
+  if (!reads_.empty()) {
+    const Transfer& head = reads_.front();
+    const std::size_t missing = head.count - head.done;
+    if (missing > input_.size()) wanted = missing - input_.size();
+  }
+  // A pending wait for input events drains the kernel into the layer's queue
+  // (up to the SetupComm input size) so that it sees each byte arrive.
+  if (wait_ && (mask_ & kInputEvents) != 0 && input_.size() < in_queue_) {
+    wanted = std::max<std::size_t>(wanted, in_queue_ - input_.size());
+  }
+  return wanted;
+}
+
+bool CommDevice::FillInput() {
+  unsigned char chunk[kReadChunk];
+  bool any = false;
+  for (std::size_t wanted = InputWanted(); wanted > 0; wanted = InputWanted()) {
+    const ssize_t n = ::read(fd_, chunk, std::min(wanted, sizeof chunk));
+    if (n < 0 && errno == EINTR) continue;
+    // With VMIN = VTIME = 0 an empty queue reads as 0 rather than EAGAIN.
+    if (n == 0 || (n < 0 && errno == EAGAIN)) return any;
+    if (n < 0) {  // EIO: the device went away
+      HangUp();
+      return true;
+    }
+    any = true;
+    const std::size_t before = input_.size();
+    const auto raw_size = static_cast<std::size_t>(n);
+    if (decoder_.Decode(chunk, raw_size, &input_) == 0) continue;
+    DWORD events = EV_RXCHAR;
+    if (std::find(input_.begin() + static_cast<std::ptrdiff_t>(before), input_.end(),
+                  static_cast<unsigned char>(dcb_.EvtChar)) != input_.end()) {
+      events |= EV_RXFLAG;
+    }
+    const std::size_t threshold = std::size_t{in_queue_} * 8 / 10;
+    if (before < threshold && input_.size() >= threshold) events |= EV_RX80FULL;
+    RaiseEvents(events);
+  }
+  return true;
+}
+
+void CommDevice::ServeReads(Clock::time_point now) {
+  while (!reads_.empty()) {
+    Transfer& read = reads_.front();
+    if (!read.active) {
+      const ReadPlan plan = PlanRead(timeouts_, read.count, now);
+      read.active = true;
+      read.immediate = plan.immediate;
+      read.first_byte_ends = plan.first_byte_ends;
+      read.total = plan.total;
+      read.gap_ms = plan.gap_ms;
+    }
+    const std::size_t n = std::min<std::size_t>(read.count - read.done, input_.size());
+    if (n > 0) {
+      std::copy_n(input_.begin(), n, read.in + read.done);
+      input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
+      read.done += static_cast<DWORD>(n);
+      if (read.gap_ms != 0) read.gap = Deadline::AfterMs(read.gap_ms, now);
+    }
+    const bool ended = read.done == read.count || read.immediate ||
+                       (read.first_byte_ends && read.done > 0) || read.total.Expired(now) ||
+                       read.gap.Expired(now);
+    if (!ended) return;
+    Complete(&read, ERROR_SUCCESS);  // a time-out is a success with a short count
+    reads_.pop_front();
+  }
+}
+
+void CommDevice::ServeWrites(Clock::time_point now) {
+  write_blocked_ = false;
+  while (!writes_.empty()) {
+    Transfer& write = writes_.front();
+    if (!write.active) {
+      write.active = true;
+      write.total = PlanWrite(timeouts_, write.count, now);
+    }
+    while (write.done < write.count) {
+      const ssize_t n = ::write(fd_, write.out + write.done, write.count - write.done);
+      if (n > 0) {
+        write.done += static_cast<DWORD>(n);
+      } else if (n < 0 && errno == EINTR) {
+        continue;
+      } else if (n < 0 && errno == EAGAIN) {
+        write_blocked_ = true;
+        break;
+      } else {
+        HangUp();
+        return;
+      }
+    }
+    if (write.done < write.count && !write.total.Expired(now)) return;
+    if (write.done == write.count) tx_armed_ = true;
+    write_blocked_ = false;
+    Complete(&write, ERROR_SUCCESS);
+    writes_.pop_front();
+  }
+  // The output queue may be empty already (a pseudo-terminal has none).
+  DWORD queued = 0;
+  if (tx_armed_ && (mask_ & EV_TXEMPTY) != 0 && OutputQueueBytes(fd_, &queued) == 0 &&
+      queued == 0) {
+    tx_armed_ = false;
+    RaiseEvents(EV_TXEMPTY);
+  }
+}
+
+void CommDevice::ServeWait() {
+  if (!wait_ || (history_ & mask_) == 0) return;
+  const DWORD events = history_ & mask_;
+  history_ = 0;
+  CompleteWait(ERROR_SUCCESS, events);
+}
+
+void CommDevice::RaiseEvents(DWORD events) { history_ |= events & mask_; }
+
+void CommDevice::Complete(Transfer* transfer, DWORD status) {
+  transfer->ov->Internal = status;
+  transfer->ov->InternalHigh = transfer->done;
+  if (transfer->event) transfer->event->Set();
+  ended_.notify_all();
+}
+
+void CommDevice::CompleteWait(DWORD status, DWORD mask) {
+  EventWait wait = std::move(*wait_);
+  wait_.reset();
+  *wait.mask = mask;
+  wait.ov->Internal = status;
+  wait.ov->InternalHigh = 0;
+  if (wait.event) wait.event->Set();
+  ended_.notify_all();
+}
+
+void CommDevice::FailAll(DWORD status) {
+  for (auto* queue : {&reads_, &writes_}) {
+    while (!queue->empty()) {
+      Complete(&queue->front(), status);
+      queue->pop_front();
+    }
+  }
+  if (wait_) CompleteWait(status, 0);
+  write_blocked_ = false;
+}
+
+void CommDevice::HangUp() { hung_up_ = true; }
+
+}  // namespace platform::posix

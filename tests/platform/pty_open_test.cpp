@@ -1,0 +1,130 @@
+// Opening, exclusive use, settings and status queries through the backend.
+#include <stdlib.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "pty_fixture.h"
+
+namespace platform::testing {
+namespace {
+
+HANDLE OpenPath(const std::string& name) {
+  const std::string path = "\\\\.\\" + name;
+  return Comm().CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED, 0);
+}
+
+TEST(OpenErrors, DevicesThatAreMissingOrNoTerminalsAreRefusedWithTheirCode) {
+  char file_template[] = "/tmp/platform_test_XXXXXX";
+  const int fd = mkstemp(file_template);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  ::setenv("VLK240_COM9", "/dev/no-such-serial-device", 1);
+  const struct {
+    std::string name;
+    DWORD code;
+  } rows[] = {
+      {"COM9", ERROR_FILE_NOT_FOUND},
+      {"/dev/no-such-serial-device", ERROR_FILE_NOT_FOUND},
+      {"LPT1", ERROR_FILE_NOT_FOUND},
+      {file_template, ERROR_INVALID_FUNCTION},
+      {"/dev/null", ERROR_INVALID_FUNCTION},
+      {"/tmp", ERROR_ACCESS_DENIED},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(OpenPath(row.name), INVALID_HANDLE_VALUE) << row.name;
+    EXPECT_EQ(Comm().GetLastError(), row.code) << row.name;
+  }
+  ::unsetenv("VLK240_COM9");
+  std::remove(file_template);
+}
+
+TEST_F(PtyTest, SecondOpenIsRefusedWithAccessDeniedUntilTheFirstCloses) {
+  EXPECT_EQ(Open(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Comm().GetLastError(), ERROR_ACCESS_DENIED);
+  ASSERT_TRUE(Comm().CloseHandle(port_));
+  port_ = Open();
+  EXPECT_NE(port_, INVALID_HANDLE_VALUE);
+}
+
+TEST_F(PtyTest, LastErrorIsPerThread) {
+  EXPECT_FALSE(Comm().PurgeComm(port_, 0x100));
+  EXPECT_EQ(Comm().GetLastError(), ERROR_INVALID_PARAMETER);
+  std::thread other([] { EXPECT_EQ(Comm().GetLastError(), ERROR_SUCCESS); });
+  other.join();
+}
+
+TEST_F(PtyTest, LineSettingsAreAcceptedOnAPtyAndReadBackAsSet) {
+  DCB dcb = WindowDcb();
+  for (DWORD rate : {110u, 300u, 9600u, 14400u, 31250u, 56000u, 115200u, 128000u, 256000u}) {
+    dcb.BaudRate = rate;
+    EXPECT_TRUE(Comm().SetCommState(port_, &dcb)) << rate;
+  }
+  dcb.Parity = MARKPARITY;
+  dcb.StopBits = TWOSTOPBITS;
+  dcb.ByteSize = 7;
+  ASSERT_TRUE(Comm().SetCommState(port_, &dcb));
+  DCB back{};
+  ASSERT_TRUE(Comm().GetCommState(port_, &back));
+  EXPECT_EQ(std::memcmp(&back, &dcb, sizeof dcb), 0);
+}
+
+TEST_F(PtyTest, RefusedSettingsFailWith87AndKeepThePreviousOnes) {
+  DCB dcb = WindowDcb();
+  dcb.StopBits = ONE5STOPBITS;  // only with 5 data bits
+  EXPECT_FALSE(Comm().SetCommState(port_, &dcb));
+  EXPECT_EQ(Comm().GetLastError(), ERROR_INVALID_PARAMETER);
+  DCB back{};
+  ASSERT_TRUE(Comm().GetCommState(port_, &back));
+  EXPECT_EQ(back.StopBits, ONESTOPBIT);
+}
+
+TEST_F(PtyTest, QueriesOfAPtyReportNoModemLinesAndNoErrors) {
+  DWORD status = 0xFFFF;
+  ASSERT_TRUE(Comm().GetCommModemStatus(port_, &status));
+  EXPECT_EQ(status, 0u);
+  DWORD errors = 0xFFFF;
+  COMSTAT stat{1, 1, 1};
+  ASSERT_TRUE(Comm().ClearCommError(port_, &errors, &stat));
+  EXPECT_EQ(errors, 0u);
+  EXPECT_EQ(stat.cbInQue, 0u);
+  EXPECT_EQ(stat.cbOutQue, 0u);
+}
+
+TEST_F(PtyTest, SetupCommAcceptsSaneSizesOnly) {
+  EXPECT_TRUE(Comm().SetupComm(port_, 1024, 1024));
+  EXPECT_TRUE(Comm().SetupComm(port_, 1, 0));
+  for (const auto& [in, out] : {std::pair{0u, 1024u}, std::pair{0xFFFFFC00u, 1024u},
+                               std::pair{1024u, 0x80000000u}}) {
+    EXPECT_FALSE(Comm().SetupComm(port_, in, out)) << in << " " << out;
+    EXPECT_EQ(Comm().GetLastError(), ERROR_INVALID_PARAMETER);
+  }
+}
+
+TEST_F(PtyTest, TimeoutsReadBackAndTheOneInvalidCombinationIsRefused) {
+  COMMTIMEOUTS t{MAXDWORD, 6, 0, 150, 1000};
+  ASSERT_TRUE(Comm().SetCommTimeouts(port_, &t));
+  COMMTIMEOUTS back{};
+  ASSERT_TRUE(Comm().GetCommTimeouts(port_, &back));
+  EXPECT_EQ(std::memcmp(&t, &back, sizeof t), 0);
+  COMMTIMEOUTS bad{MAXDWORD, MAXDWORD, MAXDWORD, 0, 0};
+  EXPECT_FALSE(Comm().SetCommTimeouts(port_, &bad));
+  EXPECT_EQ(Comm().GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(PtyTest, DiscardNullDropsNulBytesInTheReadPath) {
+  DCB dcb = WindowDcb();
+  dcb.Flags |= DCB_fNull;
+  ASSERT_TRUE(Comm().SetCommState(port_, &dcb));
+  SetTimeouts(0, 0, 0);
+  char buffer[3];
+  Overlapped o;
+  StartRead(buffer, 3, &o);
+  Send(std::string("a\0b\0\0c", 6));
+  EXPECT_EQ(Await(&o), 3u);
+  EXPECT_EQ(std::string(buffer, 3), "abc");
+}
+
+}  // namespace
+}  // namespace platform::testing
