@@ -2,15 +2,13 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace readings {
+#include "exchange/EMUL_Functions.h"
 
-// The receive buffer the exchange fills: an accepted reply from offset 0, zeros after it.
-using ReplyImage = std::span<const std::uint8_t, 270>;
+namespace readings {
 
 // What the instrument reported, kept between replies: a field that the current reply's variant
 // and fault code do not decode keeps the value of an earlier reply. All zero before the first.
@@ -26,10 +24,12 @@ struct DecodedFields {
   float SELFCAL_LEVEL = 0.0f;
 };
 
-// Decodes an accepted reply into `fields` and returns the lines the memo holds afterwards: the
-// memo is cleared and gets exactly these lines (none for variant 0). An exception reply (function
-// code other than 4) decodes nothing and returns nullopt: the memo is left as it is.
-std::optional<std::vector<std::string>> DecodeReply(ReplyImage rx, DecodedFields& fields,
+// Decodes an accepted reply, as the exchange left it in `rx` (RX_BUF), into `fields` and returns
+// the lines the memo holds afterwards: the memo is cleared and gets exactly these lines (none for
+// variant 0). An exception reply (function code other than 4) decodes nothing and returns nullopt:
+// the memo is left as it is.
+std::optional<std::vector<std::string>> DecodeReply(const EMUL_Functions::FrameBuffer& rx,
+                                                    DecodedFields& fields,
                                                     std::string_view separator);
 
 // The status bar text for an accepted reply, given its bytes as decimal text ("1 4 26 ...").
