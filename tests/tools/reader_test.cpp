@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reader/hex_frame.h"
+#include "reader/run_reader.h"
+#include "reply_frames.h"
+
+namespace reader {
+namespace {
+
+using testing_frames::Hex;
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Outcome RunWith(std::vector<std::string_view> args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = RunReader(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(RunReader, WorkedExamplePrintsStatusAndEightLines) {
+  const std::string hex = Hex(testing_frames::kWorkedExample);
+  const Outcome result = RunWith({"--decode", hex, "--separator", ","});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.out, testing_frames::kWorkedExampleOutput);
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(RunReader, Variant3PrintsNineLines) {
+  const std::string hex = Hex(testing_frames::Variant3Example());
+  const Outcome result = RunWith({"--decode=" + hex, "--separator=,"});
+  EXPECT_EQ(result.status, kExitOk);
+  const std::size_t status_end = result.out.find('\n');
+  EXPECT_EQ(result.out.substr(status_end + 1), testing_frames::kVariant3Lines);
+}
+
+TEST(RunReader, OneRunOfDigitsAndOtherSeparators) {
+  std::string run;
+  for (const char c : Hex(testing_frames::kWorkedExample)) {
+    if (c != ' ') run += static_cast<char>(std::tolower(c));
+  }
+  const Outcome result = RunWith({"--separator", "٫", "--decode", run});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_NE(result.out.find("Уровень канала 1 - 45٫5 %\n"), std::string::npos);
+}
+
+TEST(RunReader, ExceptionReplyShowsOnlyTheStatusText) {
+  const Outcome result = RunWith({"--decode", "01 84 02 C2 C1"});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.out, "Принято:   1 132 2 194 193 \n");
+}
+
+TEST(RunReader, RejectedFramesPrintNothingToStandardOutput) {
+  std::vector<std::uint8_t> bad_crc = testing_frames::kWorkedExample;
+  bad_crc.back() ^= 1;
+  std::vector<std::uint8_t> function_3 = testing_frames::kWorkedExample;
+  function_3[1] = 3;
+  std::vector<std::uint8_t> stray_first = {0x00};
+  stray_first.insert(stray_first.end(), testing_frames::kWorkedExample.begin(),
+                     testing_frames::kWorkedExample.end());
+  std::vector<std::uint8_t> status_changed = testing_frames::kWorkedExample;
+  status_changed[testing_frames::kStatusOffset] = 0x35;  // CRC not recomputed
+
+  for (const auto& frame :
+       {bad_crc, function_3, stray_first, status_changed, std::vector<std::uint8_t>{0x01}}) {
+    const std::string hex = Hex(frame);
+    const Outcome result = RunWith({"--decode", hex});
+    EXPECT_EQ(result.status, kExitRejected) << hex;
+    EXPECT_EQ(result.out, "") << hex;
+    EXPECT_NE(result.err.find("rejected"), std::string::npos) << hex;
+  }
+}
+
+TEST(RunReader, UnusableArgumentsGiveUsage) {
+  const std::string too_long(271 * 2, 'A');
+  const std::vector<std::vector<std::string_view>> cases = {
+      {},
+      {"--separator", ","},
+      {"--decode"},
+      {"--decode", ""},
+      {"--decode", "01 0"},
+      {"--decode", "010"},
+      {"--decode", "01 04 xz"},
+      {"--decode", "01,04"},
+      {"--decode", too_long},
+      {"--decode", "01", "--decode", "01"},
+      {"--decode", "01", "--separator", ",,"},
+      {"--decode", "01", "--separator", ""},
+      {"--decode", "01", "--separator"},
+      {"--decode", "01", "--port", "COM1"},
+      {"--help=yes"},
+  };
+  for (const auto& args : cases) {
+    const Outcome result = RunWith(args);
+    std::string shown;
+    for (const auto arg : args) shown += std::string(arg) + " ";
+    EXPECT_EQ(result.status, kExitUsage) << shown;
+    EXPECT_EQ(result.out, "") << shown;
+    EXPECT_NE(result.err.find("Usage: vlk240-read"), std::string::npos) << shown;
+  }
+}
+
+TEST(RunReader, HelpGoesToStandardOutput) {
+  const Outcome result = RunWith({"--help"});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_NE(result.out.find("--decode HEX"), std::string::npos);
+  EXPECT_NE(result.out.find("--separator C"), std::string::npos);
+}
+
+TEST(ParseHexFrame, GroupsAndLimits) {
+  EXPECT_EQ(ParseHexFrame(" 0104\t1a ff\n").bytes, (std::vector<std::uint8_t>{1, 4, 0x1A, 0xFF}));
+  EXPECT_EQ(ParseHexFrame(std::string(270 * 2, 'f')).bytes.size(), 270u);
+  EXPECT_NE(ParseHexFrame("01 04 1G").error.find("character 8 ('G')"), std::string::npos);
+  EXPECT_NE(ParseHexFrame("01 4").error.find("\"4\""), std::string::npos);
+  EXPECT_NE(ParseHexFrame(std::string(271 * 2, 'f')).error.find("271 bytes"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace reader

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string_view>
+
+namespace reader {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRejected = 1;  // the frame was not accepted as a reply
+inline constexpr int kExitUsage = 2;     // the arguments cannot be used
+
+// The whole of vlk240-read: `args` are the arguments after the program name. Results go to
+// `out`, messages and usage to `err`; returns the exit status.
+int RunReader(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
+
+}  // namespace reader
