@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Each poller reads the 13 input registers from address 1 on `device`
+// `count` times and returns the round trip of every successful poll in ms.
+// An empty result means the master is unavailable or nothing succeeded.
+
+std::vector<double> PollWithLibmodbus(const std::string& device, int count);
+
+// Spawns `mbpoll` once per poll: the figure includes its start-up.
+std::vector<double> PollWithMbpoll(const std::string& device, int count);
