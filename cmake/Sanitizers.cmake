@@ -8,3 +8,13 @@ elseif(VLK_SANITIZE STREQUAL "thread")
 elseif(NOT VLK_SANITIZE STREQUAL "")
   message(FATAL_ERROR "VLK_SANITIZE must be empty, 'address' or 'thread'")
 endif()
+
+# libFuzzer targets: every library is instrumented, the targets link the fuzzer.
+option(VLK_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+if(VLK_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "VLK_FUZZ needs clang: configure with CXX=clang++")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
