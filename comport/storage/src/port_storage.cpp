@@ -11,9 +11,9 @@ using storage::ForEachStoredSetting;
 using storage::StoredSetting;
 using storage::ValueForm;
 
-void SaveToIniFile(TCustomComPort& port, TCustomIniFile& ini_file) {
+void SaveToIniFile(TCustomComPort &port, TCustomIniFile &ini_file) {
   const std::string section = port.Name();
-  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
+  ForEachStoredSetting(port, [&](const StoredSetting &setting) {
     const std::string value = setting.get(port);
     if (setting.form == ValueForm::kText) {
       ini_file.WriteString(section, setting.name, value);
@@ -23,21 +23,22 @@ void SaveToIniFile(TCustomComPort& port, TCustomIniFile& ini_file) {
   });
 }
 
-void LoadFromIniFile(TCustomComPort& port, TCustomIniFile& ini_file) {
+void LoadFromIniFile(TCustomComPort &port, TCustomIniFile &ini_file) {
   const std::string section = port.Name();
-  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
-    const std::string fallback = setting.fixed_default ? setting.fixed_default : setting.get(port);
+  ForEachStoredSetting(port, [&](const StoredSetting &setting) {
+    const std::string fallback =
+        setting.fixed_default ? setting.fixed_default : setting.get(port);
     if (setting.form == ValueForm::kText) {
       setting.set(port, ini_file.ReadString(section, setting.name, fallback));
     } else {
-      setting.set(port,
-                  std::to_string(ini_file.ReadInteger(section, setting.name, StrToInt(fallback))));
+      setting.set(port, std::to_string(ini_file.ReadInteger(
+                            section, setting.name, StrToInt(fallback))));
     }
   });
 }
 
-void SaveToRegistry(TCustomComPort& port, TRegistryKey& key) {
-  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
+void SaveToRegistry(TCustomComPort &port, TRegistryKey &key) {
+  ForEachStoredSetting(port, [&](const StoredSetting &setting) {
     const std::string value = setting.get(port);
     if (setting.form == ValueForm::kText) {
       key.WriteString(setting.name, value);
@@ -47,8 +48,8 @@ void SaveToRegistry(TCustomComPort& port, TRegistryKey& key) {
   });
 }
 
-void LoadFromRegistry(TCustomComPort& port, TRegistryKey& key) {
-  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
+void LoadFromRegistry(TCustomComPort &port, TRegistryKey &key) {
+  ForEachStoredSetting(port, [&](const StoredSetting &setting) {
     if (setting.form == ValueForm::kText) {
       setting.set(port, key.ReadString(setting.name));
     } else {
@@ -57,4 +58,4 @@ void LoadFromRegistry(TCustomComPort& port, TRegistryKey& key) {
   });
 }
 
-}  // namespace comport
+} // namespace comport

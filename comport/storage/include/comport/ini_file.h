@@ -1,8 +1,8 @@
 // An INI file on disk: "[Section]" header lines and "name=value" lines.
 //
 // Format as read and written here:
-// - Section and value names are matched ignoring the case of ASCII letters and
-//   the blanks around them; of duplicate sections or names the first counts.
+// - Section and value names are matched ignoring the case of ASCII letters;
+//   blanks around them in the file do not count; of duplicates the first counts.
 // - A value is everything after the first "=" of its line, kept verbatim,
 //   blanks included, so every value written reads back exactly.
 // - Lines starting with ";" or "#", blank lines and any other line are kept as
@@ -31,11 +31,11 @@
 namespace comport {
 
 class TIniFile : public TCustomIniFile {
- public:
+public:
   // Raises EStorageError when the file exists but cannot be read.
   explicit TIniFile(std::filesystem::path path);
 
-  const std::filesystem::path& FileName() const { return path_; }
+  const std::filesystem::path &FileName() const { return path_; }
 
   void WriteString(std::string_view section, std::string_view name,
                    std::string_view value) override;
@@ -47,15 +47,17 @@ class TIniFile : public TCustomIniFile {
   std::int32_t ReadInteger(std::string_view section, std::string_view name,
                            std::int32_t default_value) const override;
 
- private:
+private:
   // Index of the line holding the name's value in the section, if any.
-  std::optional<std::size_t> FindValue(std::string_view section, std::string_view name) const;
-  std::optional<std::string> Value(std::string_view section, std::string_view name) const;
-  std::string Contents(const std::vector<std::string>& lines) const;
+  std::optional<std::size_t> FindValue(std::string_view section,
+                                       std::string_view name) const;
+  std::optional<std::string> Value(std::string_view section,
+                                   std::string_view name) const;
+  std::string Contents(const std::vector<std::string> &lines) const;
 
   std::filesystem::path path_;
-  std::vector<std::string> lines_;  // without line ends
+  std::vector<std::string> lines_; // without line ends
   bool crlf_ = false;
 };
 
-}  // namespace comport
+} // namespace comport
