@@ -16,7 +16,7 @@ constexpr ValueForm kInteger = ValueForm::kInteger;
 std::string Int(std::int32_t value) { return std::to_string(value); }
 
 // In storage order: the groups as listed, each group's values as listed.
-const std::array<StoredSetting, 29> kStoredSettings{{
+constexpr std::array<StoredSetting, 29> kStoredSettings{{
     {sgBasic, "Port", kText, [](const P &p) { return p.Port(); },
      [](P &p, Text t) { p.SetPort(std::string(t)); }},
     {sgBasic, "BaudRate", kText,
