@@ -1,0 +1,56 @@
+// What the window asks of the application object: the title, message processing and the
+// default exception box. Every handler entry point (slot, timer callback) runs through Guard,
+// so no exception ever crosses Qt's event loop; the box is shown and the loop goes on.
+// Window thread only.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "window/toolkit/dialogs.h"
+
+namespace window {
+
+class Application {
+ public:
+  explicit Application(Dialogs& dialogs) : dialogs_(dialogs) {}
+
+  Dialogs& dialogs() { return dialogs_; }
+
+  // Shown on the task bar and as the caption of the default exception box.
+  void SetTitle(std::string title);
+  const std::string& Title() const { return title_; }
+
+  // Processes all pending window events and returns.
+  static void ProcessMessages();
+  // The message pump for DELAY_MS: pending events, then a millisecond's sleep so that a wait
+  // does not keep a core busy.
+  static void PumpMessagesBriefly();
+
+  // The default exception box: the text (full stop rule of ExceptionBoxText), the title as
+  // caption, stop icon, OK.
+  void ShowException(std::string_view what);
+
+  // Runs `handler`; an exception that escapes it goes to the default exception box.
+  template <typename Handler>
+  void Guard(Handler&& handler) noexcept {
+    try {
+      std::forward<Handler>(handler)();
+    } catch (const std::exception& error) {
+      ShowException(error.what());
+    } catch (...) {
+      ShowException("Unknown exception");
+    }
+  }
+
+ private:
+  Dialogs& dialogs_;
+  std::string title_;
+};
+
+// Shows a message dialog of `type` through the application's dialogs.
+int MessageDlg(Application& app, std::string_view text, TMsgDlgType type, TMsgDlgBtn button);
+
+}  // namespace window

@@ -1,0 +1,25 @@
+// Dialogs that record what would have been shown and answer from a script (OK by default).
+#pragma once
+
+#include <deque>
+#include <vector>
+
+#include "window/toolkit/dialogs.h"
+
+namespace window::testing {
+
+class RecordingDialogs : public Dialogs {
+ public:
+  int Show(const DialogBox& box) override {
+    shown.push_back(box);
+    if (answers.empty()) return mrOk;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  std::vector<DialogBox> shown;
+  std::deque<int> answers;  // results of the next boxes, in order
+};
+
+}  // namespace window::testing

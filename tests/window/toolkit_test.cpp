@@ -1,0 +1,120 @@
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <thread>
+
+#include "recording_dialogs.h"
+#include "window/toolkit/application.h"
+#include "window/toolkit/dialogs.h"
+#include "window/toolkit/qt_comport_toolkit.h"
+#include "window/toolkit/timer.h"
+
+namespace window {
+namespace {
+
+using testing::RecordingDialogs;
+
+TEST(ExceptionBoxText, AppendsFullStopOnlyAfterCharactersAboveIt) {
+  struct Case {
+    const char* what;
+    const char* shown;
+  } const cases[] = {
+      {"'12 ' is not a valid integer value", "'12 ' is not a valid integer value."},
+      {"Unable to open com port (win error code: 2)", "Unable to open com port (win error code: 2)"},
+      {"Done.", "Done."},
+      {"Stop!", "Stop!"},
+      {"ends in a slash/", "ends in a slash/."},  // '/' is 0x2F, one above the full stop
+      {"ends in a dash-", "ends in a dash-"},
+      {"Ошибка", "Ошибка."},  // a Cyrillic letter is above it too
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ExceptionBoxText(c.what), c.shown) << c.what;
+}
+
+TEST(MessageBoxOf, GivesEachKindItsCaptionAndIcon) {
+  const DialogBox warning = MessageBoxOf("w", TMsgDlgType::mtWarning, TMsgDlgBtn::mbOK);
+  const DialogBox error = MessageBoxOf("e", TMsgDlgType::mtError, TMsgDlgBtn::mbCancel);
+  const DialogBox confirm = MessageBoxOf("c", TMsgDlgType::mtConfirmation, TMsgDlgBtn::mbOK);
+  EXPECT_EQ(warning.caption, "Warning");
+  EXPECT_EQ(warning.icon, DialogIcon::kExclamation);
+  EXPECT_EQ(error.caption, "Error");
+  EXPECT_EQ(error.icon, DialogIcon::kStop);
+  EXPECT_EQ(error.button, TMsgDlgBtn::mbCancel);
+  EXPECT_EQ(confirm.caption, "Confirm");
+  EXPECT_EQ(confirm.icon, DialogIcon::kQuestion);
+}
+
+TEST(ApplicationGuard, ShowsAnEscapingExceptionWithTheTitleAndGoesOn) {
+  RecordingDialogs dialogs;
+  Application app(dialogs);
+  app.SetTitle("ВЛК240ТИ");
+  bool after = false;
+  app.Guard([] { throw std::runtime_error("broken"); });
+  app.Guard([] { throw 42; });
+  app.Guard([&] { after = true; });
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(dialogs.shown[0].caption, "ВЛК240ТИ");
+  EXPECT_EQ(dialogs.shown[0].text, "broken.");
+  EXPECT_EQ(dialogs.shown[0].icon, DialogIcon::kStop);
+  EXPECT_EQ(dialogs.shown[0].button, TMsgDlgBtn::mbOK);
+  EXPECT_TRUE(after);
+}
+
+TEST(QtComportToolkit, ShowsOnTheWindowThreadWhenCalledFromAnother) {
+  RecordingDialogs dialogs;
+  Application app(dialogs);
+  app.SetTitle("T");
+  QtComportToolkit toolkit(app);
+  std::thread worker([&] { toolkit.HandleException(std::runtime_error("from the worker")); });
+  worker.join();
+  EXPECT_TRUE(dialogs.shown.empty());  // queued, not shown on the worker
+  QCoreApplication::processEvents();
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, "from the worker.");
+  toolkit.HandleException(std::runtime_error("here"));
+  EXPECT_EQ(dialogs.shown.size(), 2u);
+}
+
+// Processes events until `done` or `limit_ms` has passed; returns the elapsed milliseconds.
+template <typename Done>
+qint64 RunEventsUntil(Done done, int limit_ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < limit_ms) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return clock.elapsed();
+}
+
+TEST(TTimer, SwitchingOnAgainDoesNotRestartTheInterval) {
+  int ticks = 0;
+  TTimer timer(150, [&] { ++ticks; });
+  EXPECT_FALSE(timer.Enabled());
+  timer.SetEnabled(true);
+  RunEventsUntil([] { return false; }, 100);
+  timer.SetEnabled(true);  // would restart a QTimer; must not here
+  const qint64 waited = RunEventsUntil([&] { return ticks > 0; }, 2000);
+  EXPECT_EQ(ticks, 1);
+  EXPECT_LT(waited, 140);  // fired ~50 ms after the second switch, not 150 ms
+  timer.SetEnabled(false);
+  EXPECT_FALSE(timer.Enabled());
+}
+
+TEST(TTimer, HandlerDoesNotReenterItself) {
+  int entries = 0;
+  TTimer* self = nullptr;
+  TTimer timer(10, [&] {
+    ++entries;
+    self->Fire();  // a tick arriving while the handler still runs (a modal box is open)
+  });
+  self = &timer;
+  timer.Fire();
+  EXPECT_EQ(entries, 1);
+  timer.Fire();
+  EXPECT_EQ(entries, 2);
+}
+
+}  // namespace
+}  // namespace window
