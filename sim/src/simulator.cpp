@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <stdexcept>
 #include <system_error>
 
 #include "line_writer.h"
@@ -17,10 +18,29 @@ namespace sim {
 
 using Clock = std::chrono::steady_clock;
 
-Simulator::Simulator(const Config& config) : config_(config), random_(config.noise_seed) {
+namespace {
+
+const Config& Checked(const Config& config) {
+  if (config.address < 1 || config.address > 247) {
+    throw std::invalid_argument("simulator address must be 1..247");
+  }
+  if (config.readings.variant > 3 || config.readings.relays > 0x0F) {
+    throw std::invalid_argument("simulator variant must be 0..3 and relays a 4-bit mask");
+  }
+  return config;
+}
+
+}  // namespace
+
+Simulator::Simulator(const Config& config) : config_(Checked(config)), random_(config.noise_seed) {
   wake_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (wake_fd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
-  thread_ = std::thread([this] { Serve(); });
+  try {
+    thread_ = std::thread([this] { Serve(); });
+  } catch (...) {
+    close(wake_fd_);
+    throw;
+  }
 }
 
 Simulator::~Simulator() {
@@ -43,6 +63,7 @@ Config Simulator::GetConfig() const {
 }
 
 void Simulator::SetConfig(const Config& config) {
+  Checked(config);
   std::lock_guard lock(mutex_);
   config_ = config;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 
 #include "pty_client.h"
@@ -65,8 +66,10 @@ TEST(Simulator, StaysSilentForFramesARealInstrumentIgnores) {
   }
   EXPECT_EQ(simulator.RequestsSeen(), 2U);  // the bad-CRC frame is no request
   EXPECT_EQ(simulator.RepliesSent(), 0U);
-  // Right behind the garbage, a good request is still found.
-  EXPECT_EQ(Poll(client), kWorkedExample);
+  // A request right behind garbage in the same burst is still found.
+  Bytes garbage_then_request{0x01, 0x04, 0x13};
+  garbage_then_request.insert(garbage_then_request.end(), kRequest.begin(), kRequest.end());
+  EXPECT_EQ(Poll(client, garbage_then_request), kWorkedExample);
 }
 
 TEST(Simulator, FaultyReplyShapesReachTheLine) {
@@ -175,6 +178,19 @@ TEST(Simulator, ConfigurationChangesTakeEffectAtRunTime) {
   simulator.InjectOnce({BehaviourKind::kSilent});
   EXPECT_TRUE(Unanswered(client, Framed({5, 4, 0, 10, 0, 1})));
   EXPECT_EQ(Poll(client, Framed({5, 4, 0, 10, 0, 1}), 7), Framed({5, 4, 2, 0, 42}));
+}
+
+TEST(Simulator, RejectsConfigurationsOutsideTheInstrumentsRanges) {
+  Config bad;
+  bad.address = 0;
+  EXPECT_THROW(Simulator{bad}, std::invalid_argument);
+  Simulator simulator;
+  bad.address = 248;
+  EXPECT_THROW(simulator.SetConfig(bad), std::invalid_argument);
+  bad.address = 1;
+  bad.readings.relays = 0x10;
+  EXPECT_THROW(simulator.SetConfig(bad), std::invalid_argument);
+  EXPECT_EQ(simulator.GetConfig().readings.relays, 0x05);
 }
 
 TEST(Simulator, RotatingFaultsReplaceEveryNthReply) {

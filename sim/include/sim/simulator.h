@@ -18,7 +18,8 @@ namespace sim {
 // clients open SlavePath() like a serial port (any line settings: a pty
 // ignores them). All public members may be called from any thread.
 // Throws std::system_error when the pty or the wake-up descriptor cannot be
-// created.
+// created, std::invalid_argument for a configuration outside the instrument's
+// ranges (address 1..247, variant 0..3, relays 0..15).
 class Simulator {
  public:
   explicit Simulator(const Config& config = {});
@@ -34,7 +35,8 @@ class Simulator {
   void Stop();
 
   Config GetConfig() const;
-  // Takes effect from the next request on.
+  // Takes effect from the next request on. Throws std::invalid_argument (see
+  // above) and then keeps the previous configuration.
   void SetConfig(const Config& config);
   // The next reply only goes out under `behaviour`, then the configured one
   // applies again.
