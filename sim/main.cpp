@@ -26,10 +26,14 @@ int main(int argc, char** argv) {
 
   // Block the stop signals before the serving thread exists so that it
   // inherits the mask and only sigwait() below sees them.
+  // A shell starts background jobs with SIGINT ignored, and an ignored signal
+  // never reaches sigwait(): restore the default first.
   sigset_t stop_signals;
   sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
+  for (const int number : {SIGINT, SIGTERM}) {
+    signal(number, SIG_DFL);
+    sigaddset(&stop_signals, number);
+  }
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
   try {
