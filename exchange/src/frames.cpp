@@ -41,7 +41,7 @@ ReadRequest FillReadRequest(FrameBuffer& tx, std::uint8_t address) {
 }
 
 void AppendCrc(FrameBuffer& tx, std::int32_t tx_len) {
-  if (tx_len < 0 || tx_len + 2 > kBufferSize) return;
+  if (tx_len < 0 || tx_len > kBufferSize - 2) return;
   const std::uint16_t crc = EMUL_Functions::CRC16(static_cast<std::uint8_t>(tx_len), tx);
   tx[tx_len] = static_cast<std::uint8_t>(crc & 0xFF);
   tx[tx_len + 1] = static_cast<std::uint8_t>(crc >> 8);
@@ -70,6 +70,13 @@ bool ReplyCrcOk(const FrameBuffer& rx, std::int32_t n) {
   if (n < 2 || n > kBufferSize) return false;
   const std::uint16_t crc = EMUL_Functions::CRC16(static_cast<std::uint8_t>(n - 2), rx);
   return rx[n - 2] == (crc & 0xFF) && rx[n - 1] == (crc >> 8);
+}
+
+std::string SentFrameText(const FrameBuffer& tx, std::int32_t tx_len) {
+  FrameBuffer frame = tx;
+  AppendCrc(frame, tx_len);
+  const std::int64_t count = std::clamp<std::int64_t>(std::int64_t{tx_len} + 2, 0, kBufferSize);
+  return std::string(SENT_PREFIX) + FrameText(frame.data(), static_cast<std::size_t>(count));
 }
 
 std::string FrameText(const std::uint8_t* bytes, std::size_t count) {

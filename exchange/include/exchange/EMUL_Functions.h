@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace EMUL_Functions {
@@ -35,5 +36,20 @@ extern std::string RX_TEXT;                 // accepted reply as decimal text, e
 // Modbus CRC-16 (start 0xFFFF, reflected polynomial 0xA001, no final XOR) of the first
 // `length` bytes of `buffer`; sent low byte first. Callers cut wider counts to 8 bits.
 std::uint16_t CRC16(std::uint8_t length, const FrameBuffer& buffer);
+
+// Waits until more than `ms` (at least 2) milliseconds have passed on the 32-bit wrapping tick
+// counter, letting the window toolkit process pending events on every turn, at least once.
+// Window thread only; event handlers may run inside it.
+void DELAY_MS(std::int32_t ms);
+
+// The millisecond tick counter DELAY_MS reads (wraps at 2^32). An empty function restores the
+// default: the monotonic clock in milliseconds, cut to 32 bits. Set before use, window thread.
+using TickSource = std::function<std::uint32_t()>;
+void SetTickSource(TickSource source);
+
+// What DELAY_MS calls to let the toolkit process pending events. An empty function restores
+// the default, which only sleeps about a millisecond so that the wait does not spin a core.
+using MessagePump = std::function<void()>;
+void SetMessagePump(MessagePump pump);
 
 }  // namespace EMUL_Functions

@@ -45,6 +45,10 @@ std::int32_t MatchReply(const EMUL_Functions::FrameBuffer& scratch, EMUL_Functio
 // first. A length that does not fit the buffer (n < 2 or n > 270) is rejected.
 bool ReplyCrcOk(const EMUL_Functions::FrameBuffer& rx, std::int32_t n);
 
+// SENT_PREFIX and the tx_len request bytes of `tx` with their CRC, as the exchange sends them
+// ("Послано:   1 4 0 0 0 13 49 207 "). `tx` itself is left unchanged.
+std::string SentFrameText(const EMUL_Functions::FrameBuffer& tx, std::int32_t tx_len);
+
 // Each byte in decimal followed by one blank: {1, 4, 26} gives "1 4 26 ".
 std::string FrameText(const std::uint8_t* bytes, std::size_t count);
 

@@ -1,0 +1,62 @@
+// The exchange worker: one thread per process that runs exactly one UART_EXCHANGE per wake-up.
+//
+// Created parked on first use of Instance(), at the highest priority the process may set, and
+// never stopped: the thread is detached and the object deliberately never destroyed, so the
+// process neither waits for it nor pulls its mutex away at exit while it is parked.
+// Thread rule: SetPort, WaitParked, Wake and WaitForExchange are for the window thread; the
+// exchange variables are the worker's from Wake until WaitForExchange returns.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "exchange/exchange_port.h"
+#include "exchange/uart_exchange.h"
+
+namespace exchange {
+
+// What one wake-up of the worker came to.
+struct ExchangeResult {
+  ExchangeOutcome outcome = ExchangeOutcome::kRejected;
+  std::string error;  // the port error's message when outcome is kPortError
+};
+
+class UART_THREAT {
+ public:
+  // The process's one worker, created parked on the first call.
+  static UART_THREAT& Instance();
+
+  UART_THREAT(const UART_THREAT&) = delete;
+  UART_THREAT& operator=(const UART_THREAT&) = delete;
+
+  // The port the next exchanges use (null: treated as not open). Between polls only.
+  void SetPort(ExchangePort* port);
+  // The parked flag: set when the worker parks itself, cleared when a wake-up resumes it.
+  bool Parked() const;
+  // Blocks until the worker is parked.
+  void WaitParked();
+  // Wakes the worker for one exchange; a wake-up is never lost, even one that comes before the
+  // worker really stops. Returns the ticket to wait for.
+  std::uint64_t Wake();
+  // Blocks, without spinning, until the exchange of `ticket` has ended.
+  ExchangeResult WaitForExchange(std::uint64_t ticket);
+
+ private:
+  UART_THREAT() = default;
+  void Execute();
+  ExchangePort* Park();
+  void Finish(ExchangeResult result);
+
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  ExchangePort* port_ = nullptr;
+  bool parked_ = false;
+  std::uint64_t wakes_ = 0;     // wake-ups asked for
+  std::uint64_t started_ = 0;   // wake-ups taken by the worker
+  std::uint64_t finished_ = 0;  // exchanges ended
+  ExchangeResult last_;
+};
+
+}  // namespace exchange

@@ -1,0 +1,38 @@
+// The window-side half of one poll: show the request, hand it to the worker, wait for it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "exchange/UART_THREAT.h"
+
+namespace exchange {
+
+// Text of the error box shown when a poll finds the port closed ("СОМ" in Cyrillic letters).
+inline constexpr std::string_view PORT_NOT_ACTIVE_TEXT =
+    "\u0421\u041E\u041C Порт не активен !!!\r Written by Vastrel";
+
+// What a poll needs of the window. Called on the window thread only.
+class PollView {
+ public:
+  virtual ~PollView() = default;
+  // Empties the line under the pages and panel 1 of the status bar.
+  virtual void ClearPollTexts() = 0;
+  // Lets the toolkit process all pending events.
+  virtual void ProcessMessages() = 0;
+  // Shows the sent-frame text in the line under the pages.
+  virtual void ShowSentFrame(const std::string& text) = 0;
+  // Enables the reply time-out; one that still runs keeps its interval (no restart).
+  virtual void ArmReplyTimeout() = 0;
+  // Modal error box: caption "Error", stop icon, one button "Cancel".
+  virtual void ShowErrorBox(const std::string& text) = 0;
+};
+
+// Runs one poll of the request in TX_BUF/TX_LEN/RX_LEN (written while the worker is parked):
+// clears and repaints the poll texts, shows the sent frame with its CRC, clears RX_BUF, arms
+// the reply time-out, wakes the worker and blocks, processing no window events, until the
+// exchange has ended. A closed port shows PORT_NOT_ACTIVE_TEXT and a port error its message,
+// both in an error box before returning. RX_STATE is 2 only for an accepted reply.
+ExchangeResult POTOK_START(PollView& view, UART_THREAT& worker);
+
+}  // namespace exchange

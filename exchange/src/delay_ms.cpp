@@ -1,0 +1,41 @@
+#include <chrono>
+#include <thread>
+
+#include "exchange/EMUL_Functions.h"
+
+namespace EMUL_Functions {
+
+namespace {
+
+std::uint32_t MonotonicTicks() {
+  const auto since_boot = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<std::uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(since_boot).count());
+}
+
+void SleepBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+
+// Both hooks are used and replaced on the window thread only.
+TickSource g_tick_source = MonotonicTicks;
+MessagePump g_message_pump = SleepBriefly;
+
+}  // namespace
+
+void SetTickSource(TickSource source) {
+  g_tick_source = source ? std::move(source) : TickSource(MonotonicTicks);
+}
+
+void SetMessagePump(MessagePump pump) {
+  g_message_pump = pump ? std::move(pump) : MessagePump(SleepBriefly);
+}
+
+void DELAY_MS(std::int32_t ms) {
+  const auto wait = static_cast<std::uint32_t>(ms < 2 ? 2 : ms);
+  const std::uint32_t start = g_tick_source();
+  do {
+    g_message_pump();
+    // Unsigned difference: correct across the counter's wrap.
+  } while (static_cast<std::uint32_t>(g_tick_source() - start) <= wait);
+}
+
+}  // namespace EMUL_Functions

@@ -1,0 +1,29 @@
+#include "exchange/poll.h"
+
+#include "exchange/EMUL_Functions.h"
+#include "exchange/frames.h"
+
+namespace exchange {
+
+ExchangeResult POTOK_START(PollView& view, UART_THREAT& worker) {
+  using namespace EMUL_Functions;
+  RX_STATE.store(RX_NONE, std::memory_order_relaxed);
+  view.ClearPollTexts();
+  view.ProcessMessages();
+  view.ShowSentFrame(SentFrameText(TX_BUF, TX_LEN));
+  RX_BUF.fill(0);
+  view.ArmReplyTimeout();
+
+  worker.WaitParked();
+  const std::uint64_t ticket = worker.Wake();
+  ExchangeResult result = worker.WaitForExchange(ticket);
+
+  if (result.outcome == ExchangeOutcome::kPortClosed) {
+    view.ShowErrorBox(std::string(PORT_NOT_ACTIVE_TEXT));
+  } else if (result.outcome == ExchangeOutcome::kPortError) {
+    view.ShowErrorBox(result.error);
+  }
+  return result;
+}
+
+}  // namespace exchange

@@ -1,0 +1,95 @@
+#include "exchange/UART_THREAT.h"
+
+#include <exception>
+#include <thread>
+
+#include "exchange/EMUL_Functions.h"
+#include "thread_priority.h"
+
+namespace exchange {
+
+UART_THREAT& UART_THREAT::Instance() {
+  // Leaked on purpose: the detached worker may still be parked on the object's mutex while
+  // static destructors run at exit.
+  static UART_THREAT* const worker = [] {
+    auto* created = new UART_THREAT();
+    std::thread([created] { created->Execute(); }).detach();
+    return created;
+  }();
+  return *worker;
+}
+
+void UART_THREAT::SetPort(ExchangePort* port) {
+  std::lock_guard lock(mutex_);
+  port_ = port;
+}
+
+bool UART_THREAT::Parked() const {
+  std::lock_guard lock(mutex_);
+  return parked_;
+}
+
+void UART_THREAT::WaitParked() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return parked_; });
+}
+
+std::uint64_t UART_THREAT::Wake() {
+  std::uint64_t ticket = 0;
+  {
+    std::lock_guard lock(mutex_);
+    ticket = ++wakes_;
+  }
+  changed_.notify_all();
+  return ticket;
+}
+
+ExchangeResult UART_THREAT::WaitForExchange(std::uint64_t ticket) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this, ticket] { return finished_ >= ticket; });
+  return last_;
+}
+
+// Parks until a wake-up is pending, takes it and returns the port to use. The counter, not the
+// flag, decides: a wake-up that came while the flag was already set but before the wait began
+// is still seen.
+ExchangePort* UART_THREAT::Park() {
+  std::unique_lock lock(mutex_);
+  parked_ = true;
+  changed_.notify_all();
+  changed_.wait(lock, [this] { return wakes_ > started_; });
+  parked_ = false;
+  ++started_;
+  return port_;
+}
+
+void UART_THREAT::Finish(ExchangeResult result) {
+  {
+    std::lock_guard lock(mutex_);
+    last_ = std::move(result);
+    finished_ = started_;
+  }
+  changed_.notify_all();
+}
+
+void UART_THREAT::Execute() {
+  RaiseCallingThreadPriority();
+  for (;;) {
+    ExchangePort* const port = Park();
+    EMUL_Functions::RX_STATE.store(EMUL_Functions::RX_NONE, std::memory_order_relaxed);
+    ExchangeResult result;
+    try {
+      result.outcome = UART_EXCHANGE(port, EMUL_Functions::TX_LEN, EMUL_Functions::RX_LEN);
+    } catch (const std::exception& error) {
+      // A failing port (adapter pulled out, a read that fails) must not end the worker: the
+      // poll ends unanswered, the operator learns why, and the next poll tries again.
+      result.outcome = ExchangeOutcome::kPortError;
+      result.error = error.what();
+      EMUL_Functions::RX_TEXT.clear();
+      EMUL_Functions::RX_STATE.store(EMUL_Functions::RX_REJECTED, std::memory_order_release);
+    }
+    Finish(std::move(result));
+  }
+}
+
+}  // namespace exchange
