@@ -103,7 +103,7 @@ std::size_t RecordingComm::PendingReads() const {
   return pending_reads_.size();
 }
 
-// --- Helpers (mutex held) ---
+// --- Internals (mutex held) ---
 
 bool RecordingComm::Enter(std::string_view name, std::vector<std::uint64_t> args,
                           std::string path) {
