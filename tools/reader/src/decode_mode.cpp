@@ -19,7 +19,7 @@ int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator, s
   EMUL_Functions::FrameBuffer scratch{};
   std::copy_n(frame.begin(), std::min(frame.size(), scratch.size()), scratch.begin());
   const std::int32_t dev_addr = scratch[0];
-  const std::int32_t dev_func = scratch[1] & ~exchange::EXCEPTION_FLAG & 0xFF;
+  const std::int32_t dev_func = scratch[1] & ~exchange::EXCEPTION_FLAG;
 
   EMUL_Functions::FrameBuffer rx{};
   const std::int32_t accepted = exchange::MatchReply(scratch, rx, dev_addr, dev_func, kReplyLength);
@@ -30,7 +30,8 @@ int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator, s
     return 1;
   }
   if (!exchange::ReplyCrcOk(rx, accepted)) {
-    err << "vlk240-read: reply rejected: the CRC of its " << accepted << " bytes does not match\n";
+    err << "vlk240-read: reply rejected: CRC check failed over the " << accepted
+        << " bytes the exchange takes (bytes missing from the frame count as zero)\n";
     return 1;
   }
 
