@@ -7,9 +7,7 @@ namespace {
 CommApi* g_current = nullptr;
 }
 
-CommApi& Comm() {
-  return g_current != nullptr ? *g_current : PosixBackend();
-}
+CommApi& Comm() { return g_current != nullptr ? *g_current : PosixBackend(); }
 
 ScopedCommApi::ScopedCommApi(CommApi& api) : previous_(g_current) { g_current = &api; }
 

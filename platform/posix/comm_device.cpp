@@ -73,9 +73,12 @@ void CommDevice::Close() {
     if (closing_) return;
     closing_ = true;
     FailAll(ERROR_OPERATION_ABORTED);
+    Wake();
   }
-  Wake();
   if (io_thread_.joinable()) io_thread_.join();
+  // Under the lock: a caller that saw the device open may still be about to
+  // use (or wake through) these descriptors.
+  std::lock_guard lock(mutex_);
   ::close(fd_);
   ::close(wake_fd_);
 }
@@ -120,8 +123,8 @@ DWORD CommDevice::SetState(const DCB& dcb) {
     if (refusal == ERROR_SUCCESS && (plan.rts_toggle || was_toggle)) {
       const int rs485_err = SetRs485Toggle(fd_, plan.rts_toggle);
       if (rs485_err != 0) {
-        refusal = IsUnsupported(rs485_err) ? ERROR_INVALID_PARAMETER
-                                           : Win32ErrorFromErrno(rs485_err);
+        refusal =
+            IsUnsupported(rs485_err) ? ERROR_INVALID_PARAMETER : Win32ErrorFromErrno(rs485_err);
       }
     }
     for (const auto& [line, level] :
@@ -191,8 +194,8 @@ DWORD CommDevice::Purge(DWORD flags) {
     if ((flags & PURGE_TXCLEAR) != 0 && ::tcflush(fd_, TCOFLUSH) != 0) {
       result = Win32ErrorFromErrno(errno);
     }
+    Wake();
   }
-  Wake();
   return result;
 }
 
@@ -243,8 +246,8 @@ DWORD CommDevice::SetMask(DWORD mask) {
     // Changes are reported from here on.
     if (has_modem_lines_) GetModemStatus(fd_, &modem_seen_);
     if (has_counters_) GetLineCounters(fd_, &counters_for_events_);
+    Wake();
   }
-  Wake();
   return ERROR_SUCCESS;
 }
 

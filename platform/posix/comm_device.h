@@ -52,8 +52,8 @@ class CommDevice {
   // nothing was started, or it failed at once (then OVERLAPPED is filled too).
   DWORD StartRead(void* buffer, DWORD count, OVERLAPPED* ov, std::shared_ptr<WinEvent> event,
                   DWORD* done);
-  DWORD StartWrite(const void* buffer, DWORD count, OVERLAPPED* ov,
-                   std::shared_ptr<WinEvent> event, DWORD* done);
+  DWORD StartWrite(const void* buffer, DWORD count, OVERLAPPED* ov, std::shared_ptr<WinEvent> event,
+                   DWORD* done);
   DWORD StartWaitEvent(DWORD* mask, OVERLAPPED* ov, std::shared_ptr<WinEvent> event);
 
   // ERROR_IO_INCOMPLETE while `ov` is pending and !wait; otherwise (after
@@ -108,7 +108,7 @@ class CommDevice {
 
   // I/O thread (comm_device_loop.cpp).
   void RunIoLoop();
-  void Wake();
+  void Wake();  // with mutex_ held, so the eventfd is still open
   bool LineStateWatched() const;
   void PollLineState();
   Deadline NextDeadline() const;

@@ -92,8 +92,8 @@ void CommDevice::RunIoLoop() {
     // device reports POLLHUP for ever and would make this loop spin.
     if (!hung_up_ && (!reads_.empty() || !writes_.empty() || wait_)) {
       fds[1].fd = fd_;
-      fds[1].events = static_cast<short>((InputWanted() > 0 ? POLLIN : 0) |
-                                         (write_blocked_ ? POLLOUT : 0));
+      fds[1].events =
+          static_cast<short>((InputWanted() > 0 ? POLLIN : 0) | (write_blocked_ ? POLLOUT : 0));
     }
     const Deadline deadline = NextDeadline();
     lock.unlock();

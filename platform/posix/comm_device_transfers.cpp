@@ -52,8 +52,8 @@ DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, 
       *done = static_cast<DWORD>(ov->InternalHigh);
       return static_cast<DWORD>(ov->Internal);
     }
+    Wake();
   }
-  Wake();
   return ERROR_IO_PENDING;
 }
 
@@ -70,8 +70,8 @@ DWORD CommDevice::StartWaitEvent(DWORD* mask, OVERLAPPED* ov, std::shared_ptr<Wi
     wait_ = EventWait{ov, std::move(event), mask};
     Pump(Clock::now());
     if (!wait_) return static_cast<DWORD>(ov->Internal);
+    Wake();
   }
-  Wake();
   return ERROR_IO_PENDING;
 }
 

@@ -20,20 +20,29 @@ DWORD RtsControl(const DCB& dcb) { return (dcb.Flags >> DCB_fRtsControlShift) & 
 
 std::uint32_t ParityBits(BYTE parity) {
   switch (parity) {
-    case ODDPARITY: return PARENB | PARODD;
-    case EVENPARITY: return PARENB;
-    case MARKPARITY: return PARENB | PARODD | CMSPAR;
-    case SPACEPARITY: return PARENB | CMSPAR;
-    default: return 0;
+    case ODDPARITY:
+      return PARENB | PARODD;
+    case EVENPARITY:
+      return PARENB;
+    case MARKPARITY:
+      return PARENB | PARODD | CMSPAR;
+    case SPACEPARITY:
+      return PARENB | CMSPAR;
+    default:
+      return 0;
   }
 }
 
 bool StopBitsValid(BYTE stop_bits, BYTE byte_size) {
   switch (stop_bits) {
-    case ONESTOPBIT: return true;
-    case ONE5STOPBITS: return byte_size == 5;
-    case TWOSTOPBITS: return byte_size != 5;
-    default: return false;
+    case ONESTOPBIT:
+      return true;
+    case ONE5STOPBITS:
+      return byte_size == 5;
+    case TWOSTOPBITS:
+      return byte_size != 5;
+    default:
+      return false;
   }
 }
 
@@ -43,8 +52,8 @@ DWORD PlanLineSettings(const DCB& dcb, LinePlan* plan) {
   const DWORD dtr = DtrControl(dcb);
   const DWORD rts = RtsControl(dcb);
   const bool xon_xoff = (dcb.Flags & (DCB_fOutX | DCB_fInX)) != 0;
-  if ((dcb.Flags & DCB_fBinary) == 0 || dcb.BaudRate == 0 || dcb.ByteSize < 5 ||
-      dcb.ByteSize > 8 || dcb.Parity > SPACEPARITY || !StopBitsValid(dcb.StopBits, dcb.ByteSize) ||
+  if ((dcb.Flags & DCB_fBinary) == 0 || dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8 ||
+      dcb.Parity > SPACEPARITY || !StopBitsValid(dcb.StopBits, dcb.ByteSize) ||
       (dcb.Flags & (DCB_fOutxDsrFlow | DCB_fDsrSensitivity | DCB_fAbortOnError)) != 0 ||
       dtr == DTR_CONTROL_HANDSHAKE || dtr > DTR_CONTROL_HANDSHAKE ||
       (xon_xoff && dcb.XonChar == dcb.XoffChar)) {
@@ -55,8 +64,7 @@ DWORD PlanLineSettings(const DCB& dcb, LinePlan* plan) {
   out.line.baud = dcb.BaudRate;
   out.line.cflag = kBaseCflag | kSizeBits[dcb.ByteSize - 5] | ParityBits(dcb.Parity);
   if (dcb.StopBits != ONESTOPBIT) out.line.cflag |= CSTOPB;  // 1.5 with 5 data bits
-  const bool hardware_flow =
-      (dcb.Flags & DCB_fOutxCtsFlow) != 0 || rts == RTS_CONTROL_HANDSHAKE;
+  const bool hardware_flow = (dcb.Flags & DCB_fOutxCtsFlow) != 0 || rts == RTS_CONTROL_HANDSHAKE;
   if (hardware_flow) out.line.cflag |= CRTSCTS;
 
   out.line.iflag = kBaseIflag;
@@ -101,10 +109,18 @@ DCB DcbFromLine(const LineSettings& line) {
   if ((line.iflag & IXON) != 0) dcb.Flags |= DCB_fOutX;
   if ((line.iflag & IXOFF) != 0) dcb.Flags |= DCB_fInX;
   switch (line.cflag & CSIZE) {
-    case CS5: dcb.ByteSize = 5; break;
-    case CS6: dcb.ByteSize = 6; break;
-    case CS7: dcb.ByteSize = 7; break;
-    default: dcb.ByteSize = 8; break;
+    case CS5:
+      dcb.ByteSize = 5;
+      break;
+    case CS6:
+      dcb.ByteSize = 6;
+      break;
+    case CS7:
+      dcb.ByteSize = 7;
+      break;
+    default:
+      dcb.ByteSize = 8;
+      break;
   }
   const std::uint32_t parity = line.cflag & (PARENB | PARODD | CMSPAR);
   for (BYTE p = ODDPARITY; p <= SPACEPARITY; ++p) {

@@ -13,7 +13,7 @@ struct LineSettings {
   std::uint32_t oflag = 0;
   std::uint32_t cflag = 0;
   std::uint32_t lflag = 0;
-  std::uint32_t baud = 0;  // bit/s, same both directions
+  std::uint32_t baud = 0;        // bit/s, same both directions
   unsigned char start_char = 0;  // VSTART (XON)
   unsigned char stop_char = 0;   // VSTOP (XOFF)
 };

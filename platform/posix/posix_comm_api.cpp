@@ -129,7 +129,8 @@ class PosixCommApi final : public CommApi {
 
   HANDLE CreateEventA(void*, BOOL manual_reset, BOOL initial_state, const char* name) override {
     if (name != nullptr) return FailHandle(ERROR_NOT_SUPPORTED);  // no named events
-    return handles_.Add(std::make_shared<WinEvent>(manual_reset != kFalse, initial_state != kFalse));
+    return handles_.Add(
+        std::make_shared<WinEvent>(manual_reset != kFalse, initial_state != kFalse));
   }
   BOOL SetEvent(HANDLE event) override {
     auto e = handles_.Event(event);

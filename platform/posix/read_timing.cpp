@@ -19,16 +19,15 @@ ReadPlan PlanRead(const COMMTIMEOUTS& timeouts, DWORD count, Deadline::Clock::ti
   plan.immediate = timeouts.ReadIntervalTimeout == MAXDWORD &&
                    timeouts.ReadTotalTimeoutMultiplier == 0 &&
                    timeouts.ReadTotalTimeoutConstant == 0;
-  plan.first_byte_ends = timeouts.ReadIntervalTimeout == MAXDWORD &&
-                         timeouts.ReadTotalTimeoutMultiplier == MAXDWORD &&
-                         timeouts.ReadTotalTimeoutConstant != 0 &&
-                         timeouts.ReadTotalTimeoutConstant != MAXDWORD;
+  plan.first_byte_ends =
+      timeouts.ReadIntervalTimeout == MAXDWORD && timeouts.ReadTotalTimeoutMultiplier == MAXDWORD &&
+      timeouts.ReadTotalTimeoutConstant != 0 && timeouts.ReadTotalTimeoutConstant != MAXDWORD;
   if (plan.first_byte_ends) {
     plan.total = Deadline::AfterMs(timeouts.ReadTotalTimeoutConstant, start);
     return plan;
   }
-  plan.total = Total(timeouts.ReadTotalTimeoutMultiplier, timeouts.ReadTotalTimeoutConstant, count,
-                     start);
+  plan.total =
+      Total(timeouts.ReadTotalTimeoutMultiplier, timeouts.ReadTotalTimeoutConstant, count, start);
   plan.gap_ms = timeouts.ReadIntervalTimeout == MAXDWORD ? 0 : timeouts.ReadIntervalTimeout;
   return plan;
 }

@@ -23,8 +23,9 @@ static_assert(ENOTTY == 25 && EINVAL == 22, "IsUnsupported spells out errno valu
 int GetModemStatus(int fd, DWORD* ms_bits) {
   int lines = 0;
   if (const int err = Ioctl(fd, TIOCMGET, &lines); err != 0) return err;
-  *ms_bits = ((lines & TIOCM_CTS) != 0 ? MS_CTS_ON : 0) | ((lines & TIOCM_DSR) != 0 ? MS_DSR_ON : 0) |
-             ((lines & TIOCM_RI) != 0 ? MS_RING_ON : 0) | ((lines & TIOCM_CD) != 0 ? MS_RLSD_ON : 0);
+  *ms_bits =
+      ((lines & TIOCM_CTS) != 0 ? MS_CTS_ON : 0) | ((lines & TIOCM_DSR) != 0 ? MS_DSR_ON : 0) |
+      ((lines & TIOCM_RI) != 0 ? MS_RING_ON : 0) | ((lines & TIOCM_CD) != 0 ? MS_RLSD_ON : 0);
   return 0;
 }
 

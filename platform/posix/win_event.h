@@ -12,7 +12,8 @@ namespace platform::posix {
 
 class WinEvent {
  public:
-  WinEvent(bool manual_reset, bool signalled) : manual_reset_(manual_reset), signalled_(signalled) {}
+  WinEvent(bool manual_reset, bool signalled)
+      : manual_reset_(manual_reset), signalled_(signalled) {}
   WinEvent(const WinEvent&) = delete;
   WinEvent& operator=(const WinEvent&) = delete;
 

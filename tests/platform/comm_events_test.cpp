@@ -86,6 +86,19 @@ TEST_F(CommEvents, EventsSeenWithoutAWaitCompleteTheNextWaitAtOnce) {
   EXPECT_EQ(mask, EV_TXEMPTY);
 }
 
+TEST_F(CommEvents, TheInputQueueReachingEightyPercentReportsRx80Full) {
+  ASSERT_TRUE(Comm().SetupComm(port_, 10, 10));
+  ASSERT_TRUE(Comm().SetCommMask(port_, EV_RX80FULL));
+  DWORD mask = 0;
+  Overlapped o;
+  StartWait(&mask, &o);
+  Send("1234567");
+  EXPECT_EQ(Comm().WaitForSingleObject(o.event.get(), 50), WAIT_TIMEOUT);
+  Send("8");
+  Await(&o);
+  EXPECT_EQ(mask, EV_RX80FULL);
+}
+
 TEST_F(CommEvents, AWaitOnADeviceThatWentAwayFailsInsteadOfRepeating) {
   ASSERT_TRUE(Comm().SetCommMask(port_, EV_RXCHAR));
   DWORD mask = 0;

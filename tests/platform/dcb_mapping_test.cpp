@@ -1,10 +1,10 @@
 // DCB -> termios plan, as a pure function.
-#include <termios.h>
+#include "posix/dcb_mapping.h"
 
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include "platform/win_errors.h"
-#include "posix/dcb_mapping.h"
 
 namespace platform::posix {
 namespace {
@@ -46,7 +46,12 @@ TEST(DcbMapping, EachFieldMapsToItsTermiosBits) {
       {"mark", [](DCB& d) { d.Parity = MARKPARITY; }, PARENB | PARODD | CMSPAR, 0},
       {"space", [](DCB& d) { d.Parity = SPACEPARITY; }, PARENB | CMSPAR, 0},
       {"7 bits", [](DCB& d) { d.ByteSize = 7; }, CS7, 0},
-      {"5 bits 1.5 stop", [](DCB& d) { d.ByteSize = 5; d.StopBits = ONE5STOPBITS; }, CS5 | CSTOPB, 0},
+      {"5 bits 1.5 stop",
+       [](DCB& d) {
+         d.ByteSize = 5;
+         d.StopBits = ONE5STOPBITS;
+       },
+       CS5 | CSTOPB, 0},
       {"2 stop", [](DCB& d) { d.StopBits = TWOSTOPBITS; }, CSTOPB, 0},
       {"cts flow", [](DCB& d) { d.Flags |= DCB_fOutxCtsFlow; }, CRTSCTS, 0},
       {"rts handshake", [](DCB& d) { d.Flags |= RTS_CONTROL_HANDSHAKE << DCB_fRtsControlShift; },
@@ -73,13 +78,21 @@ TEST(DcbMapping, WhatLinuxCannotHonourIsRefusedWith87) {
       {"parity 5", [](DCB& d) { d.Parity = 5; }},
       {"stop 3", [](DCB& d) { d.StopBits = 3; }},
       {"1.5 stop with 8 bits", [](DCB& d) { d.StopBits = ONE5STOPBITS; }},
-      {"2 stop with 5 bits", [](DCB& d) { d.ByteSize = 5; d.StopBits = TWOSTOPBITS; }},
+      {"2 stop with 5 bits",
+       [](DCB& d) {
+         d.ByteSize = 5;
+         d.StopBits = TWOSTOPBITS;
+       }},
       {"not binary", [](DCB& d) { d.Flags &= ~DCB_fBinary; }},
       {"dsr flow", [](DCB& d) { d.Flags |= DCB_fOutxDsrFlow; }},
       {"dsr sensitivity", [](DCB& d) { d.Flags |= DCB_fDsrSensitivity; }},
       {"dtr handshake", [](DCB& d) { d.Flags |= DTR_CONTROL_HANDSHAKE << DCB_fDtrControlShift; }},
       {"abort on error", [](DCB& d) { d.Flags |= DCB_fAbortOnError; }},
-      {"xon equals xoff", [](DCB& d) { d.Flags |= DCB_fInX; d.XoffChar = d.XonChar; }},
+      {"xon equals xoff",
+       [](DCB& d) {
+         d.Flags |= DCB_fInX;
+         d.XoffChar = d.XonChar;
+       }},
   };
   for (const auto& [name, edit] : rows) {
     DCB dcb = Base();
@@ -91,8 +104,8 @@ TEST(DcbMapping, WhatLinuxCannotHonourIsRefusedWith87) {
 
 TEST(DcbMapping, ModemLinesFollowTheControlModes) {
   DCB dcb = Base();
-  dcb.Flags |= (DTR_CONTROL_ENABLE << DCB_fDtrControlShift) |
-               (RTS_CONTROL_TOGGLE << DCB_fRtsControlShift);
+  dcb.Flags |=
+      (DTR_CONTROL_ENABLE << DCB_fDtrControlShift) | (RTS_CONTROL_TOGGLE << DCB_fRtsControlShift);
   LinePlan plan;
   ASSERT_EQ(PlanLineSettings(dcb, &plan), ERROR_SUCCESS);
   EXPECT_EQ(plan.dtr, LineLevel::kHigh);
@@ -116,8 +129,8 @@ TEST(DcbMapping, ErrorReplacementNeedsParityCheck) {
 TEST(DcbMapping, TheShadowOfATermiosRoundTripsThroughThePlan) {
   for (BYTE parity = NOPARITY; parity <= SPACEPARITY; ++parity) {
     DCB dcb = Base();
-    dcb.Flags |= (DTR_CONTROL_ENABLE << DCB_fDtrControlShift) |
-                 (RTS_CONTROL_ENABLE << DCB_fRtsControlShift);
+    dcb.Flags |=
+        (DTR_CONTROL_ENABLE << DCB_fDtrControlShift) | (RTS_CONTROL_ENABLE << DCB_fRtsControlShift);
     dcb.Parity = parity;
     dcb.ByteSize = 7;
     dcb.StopBits = TWOSTOPBITS;

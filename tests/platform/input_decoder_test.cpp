@@ -1,8 +1,8 @@
 #include "posix/input_decoder.h"
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace platform::posix {
 namespace {
@@ -14,13 +14,20 @@ std::string Decode(InputDecoder& decoder, const std::string& raw) {
 }
 
 TEST(InputDecoder, ParityMarksPassBadBytesOrReplaceThemAndUndoubleFF) {
-  const std::string raw("a\xFF\xFF" "b\xFF\x00" "c" "d", 8);
+  const std::string raw(
+      "a\xFF\xFF"
+      "b\xFF\x00"
+      "c"
+      "d",
+      8);
   InputDecoder pass;
   pass.Configure({.parity_marks = true});
-  EXPECT_EQ(Decode(pass, raw), std::string("a\xFF" "bcd"));
+  EXPECT_EQ(Decode(pass, raw), std::string("a\xFF"
+                                           "bcd"));
   InputDecoder replace;
   replace.Configure({.parity_marks = true, .replace_errors = true, .error_char = '?'});
-  EXPECT_EQ(Decode(replace, raw), std::string("a\xFF" "b?d"));
+  EXPECT_EQ(Decode(replace, raw), std::string("a\xFF"
+                                              "b?d"));
   InputDecoder plain;  // no marks: bytes as they come
   EXPECT_EQ(Decode(plain, raw), raw);
 }
@@ -38,9 +45,13 @@ TEST(InputDecoder, AMarkSplitAcrossReadsIsCarriedOverUntilReset) {
 
 TEST(InputDecoder, DiscardNullDropsNulsIncludingANulReplacement) {
   InputDecoder decoder;
-  decoder.Configure({.parity_marks = true, .replace_errors = true, .error_char = 0,
-                     .discard_nul = true});
-  EXPECT_EQ(Decode(decoder, std::string("\x00" "a\xFF\x00" "bc", 6)), "ac");
+  decoder.Configure(
+      {.parity_marks = true, .replace_errors = true, .error_char = 0, .discard_nul = true});
+  EXPECT_EQ(Decode(decoder, std::string("\x00"
+                                        "a\xFF\x00"
+                                        "bc",
+                                        6)),
+            "ac");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -11,8 +12,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/comm_api.h"
 #include "platform/win_errors.h"
@@ -44,7 +43,8 @@ inline DCB WindowDcb() {
 // A manual-reset event, closed at the end of the scope.
 class Event {
  public:
-  explicit Event(bool signalled = false) : handle_(Comm().CreateEventA(nullptr, 1, signalled, nullptr)) {}
+  explicit Event(bool signalled = false)
+      : handle_(Comm().CreateEventA(nullptr, 1, signalled, nullptr)) {}
   ~Event() { Comm().CloseHandle(handle_); }
   Event(const Event&) = delete;
   Event& operator=(const Event&) = delete;
@@ -81,8 +81,8 @@ class PtyTest : public ::testing::Test {
 
   HANDLE Open() {
     const std::string path = "\\\\.\\" + slave_path_;
-    return Comm().CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, 0);
+    return Comm().CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OVERLAPPED, 0);
   }
   void CloseMaster() {
     if (master_ >= 0) ::close(master_);
@@ -96,10 +96,11 @@ class PtyTest : public ::testing::Test {
   void Send(const std::string& bytes) {
     ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
-  // What the port sent, waiting up to 1 s for `size` bytes.
-  std::string Received(std::size_t size) {
+  // What the port sent, waiting up to `limit` for `size` bytes.
+  std::string Received(std::size_t size,
+                       std::chrono::milliseconds limit = std::chrono::seconds(1)) {
     std::string got;
-    const auto until = Clock::now() + std::chrono::seconds(1);
+    const auto until = Clock::now() + limit;
     while (got.size() < size && Clock::now() < until) {
       pollfd p{master_, POLLIN, 0};
       if (::poll(&p, 1, 50) <= 0) continue;

@@ -25,12 +25,9 @@ TEST(OpenErrors, DevicesThatAreMissingOrNoTerminalsAreRefusedWithTheirCode) {
     std::string name;
     DWORD code;
   } rows[] = {
-      {"COM9", ERROR_FILE_NOT_FOUND},
-      {"/dev/no-such-serial-device", ERROR_FILE_NOT_FOUND},
-      {"LPT1", ERROR_FILE_NOT_FOUND},
-      {file_template, ERROR_INVALID_FUNCTION},
-      {"/dev/null", ERROR_INVALID_FUNCTION},
-      {"/tmp", ERROR_ACCESS_DENIED},
+      {"COM9", ERROR_FILE_NOT_FOUND},        {"/dev/no-such-serial-device", ERROR_FILE_NOT_FOUND},
+      {"LPT1", ERROR_FILE_NOT_FOUND},        {file_template, ERROR_INVALID_FUNCTION},
+      {"/dev/null", ERROR_INVALID_FUNCTION}, {"/tmp", ERROR_ACCESS_DENIED},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(OpenPath(row.name), INVALID_HANDLE_VALUE) << row.name;
@@ -46,6 +43,28 @@ TEST_F(PtyTest, SecondOpenIsRefusedWithAccessDeniedUntilTheFirstCloses) {
   ASSERT_TRUE(Comm().CloseHandle(port_));
   port_ = Open();
   EXPECT_NE(port_, INVALID_HANDLE_VALUE);
+}
+
+TEST_F(PtyTest, AFreshHandleReportsTheDevicesOwnSettingsInRawMode) {
+  ASSERT_TRUE(Comm().CloseHandle(port_));
+  port_ = Open();
+  ASSERT_NE(port_, INVALID_HANDLE_VALUE);
+  DCB dcb{};
+  ASSERT_TRUE(Comm().GetCommState(port_, &dcb));
+  EXPECT_EQ(dcb.DCBlength, sizeof(DCB));
+  EXPECT_NE(dcb.BaudRate, 0u);
+  EXPECT_EQ(dcb.ByteSize, 8);
+  EXPECT_NE(dcb.Flags & DCB_fBinary, 0u);
+  // Raw from the start: no echo, no line editing.
+  COMMTIMEOUTS t{0, 0, 0, 0, 0};
+  ASSERT_TRUE(Comm().SetCommTimeouts(port_, &t));
+  char buffer[2];
+  Overlapped o;
+  StartRead(buffer, 2, &o);
+  Send("a\x7f");
+  EXPECT_EQ(Await(&o), 2u);
+  EXPECT_EQ(std::string(buffer, 2), "a\x7f");
+  EXPECT_EQ(Received(1, std::chrono::milliseconds(50)), "");  // nothing echoed
 }
 
 TEST_F(PtyTest, LastErrorIsPerThread) {
@@ -95,8 +114,8 @@ TEST_F(PtyTest, QueriesOfAPtyReportNoModemLinesAndNoErrors) {
 TEST_F(PtyTest, SetupCommAcceptsSaneSizesOnly) {
   EXPECT_TRUE(Comm().SetupComm(port_, 1024, 1024));
   EXPECT_TRUE(Comm().SetupComm(port_, 1, 0));
-  for (const auto& [in, out] : {std::pair{0u, 1024u}, std::pair{0xFFFFFC00u, 1024u},
-                               std::pair{1024u, 0x80000000u}}) {
+  for (const auto& [in, out] :
+       {std::pair{0u, 1024u}, std::pair{0xFFFFFC00u, 1024u}, std::pair{1024u, 0x80000000u}}) {
     EXPECT_FALSE(Comm().SetupComm(port_, in, out)) << in << " " << out;
     EXPECT_EQ(Comm().GetLastError(), ERROR_INVALID_PARAMETER);
   }

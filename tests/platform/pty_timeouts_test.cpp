@@ -50,25 +50,39 @@ INSTANTIATE_TEST_SUITE_P(
         // The exchange's reply read: silence ends it after 6*31 = 186 ms.
         TimeoutRow{"silence_186ms", {MAXDWORD, 6, 0, 0, 0}, 31, {}, 0, 186, 186 + 150},
         // 12 bytes then silence: the total still runs, 12 is a success.
-        TimeoutRow{"twelve_then_silence", {MAXDWORD, 6, 0, 0, 0}, 31, {{10, "abcdefghijkl"}}, 12,
-                   186, 186 + 150},
+        TimeoutRow{"twelve_then_silence",
+                   {MAXDWORD, 6, 0, 0, 0},
+                   31,
+                   {{10, "abcdefghijkl"}},
+                   12,
+                   186,
+                   186 + 150},
         // MAXDWORD only switches the gap timer off: a reply in pieces is read whole.
-        TimeoutRow{"reply_in_pieces", {MAXDWORD, 6, 0, 0, 0}, 31,
-                   {{10, k31.substr(0, 10)}, {80, k31.substr(10)}}, 31, 80, 180},
+        TimeoutRow{"reply_in_pieces",
+                   {MAXDWORD, 6, 0, 0, 0},
+                   31,
+                   {{10, k31.substr(0, 10)}, {80, k31.substr(10)}},
+                   31,
+                   80,
+                   180},
         // All zero: no limit, the read ends with the last byte.
-        TimeoutRow{"zero_waits_for_count", {0, 0, 0, 0, 0}, 31,
-                   {{20, k31.substr(0, 5)}, {300, k31.substr(5)}}, 31, 300, 300 + 150},
+        TimeoutRow{"zero_waits_for_count",
+                   {0, 0, 0, 0, 0},
+                   31,
+                   {{20, k31.substr(0, 5)}, {300, k31.substr(5)}},
+                   31,
+                   300,
+                   300 + 150},
         // The gap timer, armed by the first byte, ends the read after a pause.
-        TimeoutRow{"gap_ends_read", {40, 0, 0, 0, 0}, 31, {{30, "abcd"}}, 4, 30 + 40,
-                   30 + 40 + 150},
+        TimeoutRow{
+            "gap_ends_read", {40, 0, 0, 0, 0}, 31, {{30, "abcd"}}, 4, 30 + 40, 30 + 40 + 150},
         // The gap timer does not run before the first byte.
-        TimeoutRow{"gap_waits_for_first_byte", {40, 0, 0, 0, 0}, 4, {{150, "abcd"}}, 4, 150,
-                   150 + 150},
+        TimeoutRow{
+            "gap_waits_for_first_byte", {40, 0, 0, 0, 0}, 4, {{150, "abcd"}}, 4, 150, 150 + 150},
         // Windows' special case: the first byte ends the read.
-        TimeoutRow{"first_byte_ends", {MAXDWORD, MAXDWORD, 500, 0, 0}, 31, {{30, "ab"}}, 2, 30,
-                   30 + 150},
-        TimeoutRow{"first_byte_constant", {MAXDWORD, MAXDWORD, 60, 0, 0}, 31, {}, 0, 60,
-                   60 + 150}),
+        TimeoutRow{
+            "first_byte_ends", {MAXDWORD, MAXDWORD, 500, 0, 0}, 31, {{30, "ab"}}, 2, 30, 30 + 150},
+        TimeoutRow{"first_byte_constant", {MAXDWORD, MAXDWORD, 60, 0, 0}, 31, {}, 0, 60, 60 + 150}),
     [](const ::testing::TestParamInfo<TimeoutRow>& row) { return std::string(row.param.name); });
 
 TEST_F(PtyTest, MaxdwordZeroZeroReturnsAtOnceWithWhatIsQueued) {

@@ -12,23 +12,40 @@
 // Semantics the component relies on (each row has a test in tests/platform):
 // | call                 | behaviour                                                         |
 // |----------------------|-------------------------------------------------------------------|
-// | CreateFileA          | "\\.\COMn" resolves by port_names.h; exclusive (second open: 5);  |
-// |                      | errors mapped from errno by win_errors.h; non-blocking fd         |
-// | SetCommState         | DCB -> termios; what Linux cannot honour fails with 87            |
+// | CreateFileA          | "\\.\COMn" resolves by port_names.h; exclusive (second open: 5,  |
+// |                      | flock + TIOCEXCL); missing 2, not a tty 1; errno mapped by the one |
+// |                      | table of win_errors.h; non-blocking fd; the line is put in raw mode |
+// | SetCommState         | DCB -> termios2 (any rate via BOTHER); what Linux cannot honour    |
+// |                      | fails with 87 and leaves the line as it was; on a pseudo-terminal  |
+// |                      | the settings are taken as applied (it has no line to set)          |
+// | GetCommState         | the last DCB set (before that: the device's settings)             |
 // | SetCommTimeouts      | read ends at Count bytes, at Mult*Count+Const ms, or at an        |
 // |                      | inter-byte gap > Interval; MAXDWORD/0/0 returns what is queued;   |
-// |                      | 0/0/0 waits without limit; millisecond precision                  |
-// | ReadFile/WriteFile   | overlapped: reset the event, start, FALSE + 997 while pending;    |
-// |                      | the event is set when the transfer ends; a time-out is success    |
-// |                      | with a short count                                                |
-// | GetOverlappedResult  | count and status of an ended transfer; 996 while pending          |
+// |                      | MAXDWORD/m/c only turns the gap timer off; 0/0/0 waits without    |
+// |                      | limit; writes end at WriteMult*Count+WriteConst ms; millisecond   |
+// |                      | precision on CLOCK_MONOTONIC                                      |
+// | ReadFile/WriteFile   | overlapped: reset the event, then TRUE when done at once, else    |
+// |                      | FALSE + 997; the event is set when the transfer ends; a time-out  |
+// |                      | is success with a short count; reads form a FIFO and only the     |
+// |                      | head runs (its time-outs start then); so do writes; fNull drops   |
+// |                      | NULs; a hung-up device fails the transfer with 31                 |
+// | GetOverlappedResult  | count and status of an ended transfer; 996 while pending and      |
+// |                      | wait FALSE; wait TRUE blocks, from any thread                     |
 // | PurgeComm            | RXCLEAR/TXCLEAR drop queues; RXABORT/TXABORT end pending          |
-// |                      | transfers at once with 995                                        |
-// | ClearCommError       | error word as deltas of the kernel counters; cbInQue              |
+// |                      | transfers at once with 995; no aborted transfer touches its       |
+// |                      | buffer after the call returned                                    |
+// | ClearCommError       | error word as deltas of the kernel counters (none on a pty);      |
+// |                      | cbInQue = kernel + layer queue; cbOutQue = kernel + unaccepted    |
 // | GetCommModemStatus   | MS_*_ON bits; a device without modem lines reports all off        |
-// | SetCommMask(0)       | ends a pending WaitCommEvent successfully with mask 0             |
-// | CloseHandle          | aborts pending transfers; nothing touches the handle afterwards   |
+// | WaitCommEvent        | one pending wait (a second: 87); completes with the events seen   |
+// |                      | since the last wait ended; fails with 31 when the device is gone  |
+// | SetCommMask          | ends a pending WaitCommEvent successfully with mask 0             |
+// | CloseHandle          | aborts pending transfers; nothing touches the handle afterwards;  |
+// |                      | an unknown handle fails with 6                                    |
+// | CreateEventA, Wait*  | manual/auto-reset events; waits with and without time-out         |
 // | GetLastError         | per thread                                                        |
+//
+// While a transfer pends its OVERLAPPED's Internal holds ERROR_IO_PENDING.
 #pragma once
 
 #include <cstddef>

@@ -33,7 +33,7 @@ class Deadline {
   Clock::duration Remaining(Clock::time_point now = Clock::now()) const {
     return Expired(now) ? Clock::duration::zero() : when_ - now;
   }
-  // Time left as a timespec for ppoll(); nullptr-equivalent callers test IsNever() first.
+  // Time left as a timespec for ppoll(); callers pass no timeout for Never().
   timespec RemainingTimespec(Clock::time_point now = Clock::now()) const {
     const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(Remaining(now));
     timespec ts{};
