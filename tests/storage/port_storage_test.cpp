@@ -113,26 +113,28 @@ TEST_F(PortStorageTest, BasicSaveWritesItsNamesInOrder) {
   }
 }
 
+// Through the port's own members, as a caller holding any port type would.
 TEST_F(PortStorageTest, EveryGroupRoundTripsThroughBothFacilities) {
   ChangeEverything(port);
   port.SetStoredGroups(kAllGroups);
   TIniFile ini(dir / "all.ini");
   TKeyStore store(dir / "registry");
   TKeyStoreKey key = store.OpenKey("Software\\Test\\Port");
-  SaveToIniFile(port, ini);
-  SaveToRegistry(port, key);
+  TCustomComPort &saved = port;
+  saved.SaveToIniFile(ini);
+  saved.SaveToRegistry(key);
 
   TComPort from_ini;
   from_ini.SetName("ComPort1");
   from_ini.SetStoredGroups(kAllGroups);
-  LoadFromIniFile(from_ini, ini);
+  from_ini.LoadFromIniFile(ini);
   EXPECT_EQ(Describe(from_ini), Describe(port));
 
   TComPort from_registry;
   from_registry.SetStoredGroups(kAllGroups);
   TKeyStore reopened(dir / "registry");
   TKeyStoreKey reopened_key = reopened.OpenKey("software\\test\\port");
-  LoadFromRegistry(from_registry, reopened_key);
+  from_registry.LoadFromRegistry(reopened_key);
   EXPECT_EQ(Describe(from_registry), Describe(port));
 }
 

@@ -25,6 +25,9 @@
 
 namespace comport {
 
+class TCustomIniFile;
+class TRegistryKey;
+
 class TCustomComPort : public TComponent {
  public:
   // Creates the port closed, with the default settings.
@@ -139,6 +142,14 @@ class TCustomComPort : public TComponent {
   TModemSignals ModemSignals();
   // Reads and clears the device's line errors.
   TComErrors LineErrors();
+
+  // --- Settings storage (port_storage.h) -------------------------------------
+  // The StoredGroups, in an INI section named after the port or in a key the
+  // caller has opened. Overridable so that a port type can store more.
+  virtual void SaveToIniFile(TCustomIniFile& ini_file);
+  virtual void LoadFromIniFile(TCustomIniFile& ini_file);
+  virtual void SaveToRegistry(TRegistryKey& key);
+  virtual void LoadFromRegistry(TRegistryKey& key);
 
   // --- Listeners ------------------------------------------------------------
   // The listener is not owned and must outlive its registration. Adding one

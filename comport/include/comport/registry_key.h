@@ -9,7 +9,7 @@
 namespace comport {
 
 class TRegistryKey {
-public:
+ public:
   virtual ~TRegistryKey() = default;
 
   virtual void WriteString(std::string_view name, std::string_view value) = 0;
@@ -21,4 +21,4 @@ public:
   virtual std::int32_t ReadInteger(std::string_view name) const = 0;
 };
 
-} // namespace comport
+}  // namespace comport

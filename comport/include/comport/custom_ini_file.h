@@ -9,7 +9,7 @@
 namespace comport {
 
 class TCustomIniFile {
-public:
+ public:
   virtual ~TCustomIniFile() = default;
 
   virtual void WriteString(std::string_view section, std::string_view name,
@@ -17,13 +17,11 @@ public:
   virtual void WriteInteger(std::string_view section, std::string_view name,
                             std::int32_t value) = 0;
   // `default_value` when the name is missing.
-  virtual std::string ReadString(std::string_view section,
-                                 std::string_view name,
+  virtual std::string ReadString(std::string_view section, std::string_view name,
                                  std::string_view default_value) const = 0;
   // `default_value` when the name is missing or its value is not an integer.
-  virtual std::int32_t ReadInteger(std::string_view section,
-                                   std::string_view name,
+  virtual std::int32_t ReadInteger(std::string_view section, std::string_view name,
                                    std::int32_t default_value) const = 0;
 };
 
-} // namespace comport
+}  // namespace comport

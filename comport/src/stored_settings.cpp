@@ -19,41 +19,28 @@ std::string Int(std::int32_t value) { return std::to_string(value); }
 constexpr std::array<StoredSetting, 29> kStoredSettings{{
     {sgBasic, "Port", kText, [](const P &p) { return p.Port(); },
      [](P &p, Text t) { p.SetPort(std::string(t)); }},
-    {sgBasic, "BaudRate", kText,
-     [](const P &p) { return BaudRateToText(p.BaudRate()); },
+    {sgBasic, "BaudRate", kText, [](const P &p) { return BaudRateToText(p.BaudRate()); },
      [](P &p, Text t) { p.SetBaudRate(TextToBaudRate(t)); }},
-    {sgBasic, "CustomBaudRate", kInteger,
-     [](const P &p) { return Int(p.CustomBaudRate()); },
+    {sgBasic, "CustomBaudRate", kInteger, [](const P &p) { return Int(p.CustomBaudRate()); },
      [](P &p, Text t) { p.SetCustomBaudRate(StrToInt(t)); }, "9600"},
-    {sgBasic, "StopBits", kText,
-     [](const P &p) { return StopBitsToText(p.StopBits()); },
+    {sgBasic, "StopBits", kText, [](const P &p) { return StopBitsToText(p.StopBits()); },
      [](P &p, Text t) { p.SetStopBits(TextToStopBits(t)); }},
-    {sgBasic, "DataBits", kText,
-     [](const P &p) { return DataBitsToText(p.DataBits()); },
+    {sgBasic, "DataBits", kText, [](const P &p) { return DataBitsToText(p.DataBits()); },
      [](P &p, Text t) { p.SetDataBits(TextToDataBits(t)); }},
-    {sgBasic, "Parity", kText,
-     [](const P &p) { return ParityToText(p.Parity().Bits()); },
+    {sgBasic, "Parity", kText, [](const P &p) { return ParityToText(p.Parity().Bits()); },
      [](P &p, Text t) { p.Parity().SetBits(TextToParity(t)); }},
     {sgBasic, "FlowControl", kText,
-     [](const P &p) {
-       return FlowControlToText(p.FlowControl().FlowControl());
-     },
-     [](P &p, Text t) {
-       p.FlowControl().SetFlowControl(TextToFlowControl(t));
-     }},
+     [](const P &p) { return FlowControlToText(p.FlowControl().FlowControl()); },
+     [](P &p, Text t) { p.FlowControl().SetFlowControl(TextToFlowControl(t)); }},
 
-    {sgOthers, "EventChar", kText,
-     [](const P &p) { return CharToText(p.EventChar()); },
+    {sgOthers, "EventChar", kText, [](const P &p) { return CharToText(p.EventChar()); },
      [](P &p, Text t) { p.SetEventChar(TextToChar(t)); }},
-    {sgOthers, "DiscardNull", kText,
-     [](const P &p) { return BoolToText(p.DiscardNull()); },
+    {sgOthers, "DiscardNull", kText, [](const P &p) { return BoolToText(p.DiscardNull()); },
      [](P &p, Text t) { p.SetDiscardNull(TextToBool(t)); }},
 
-    {sgParity, "Parity.Check", kText,
-     [](const P &p) { return BoolToText(p.Parity().Check()); },
+    {sgParity, "Parity.Check", kText, [](const P &p) { return BoolToText(p.Parity().Check()); },
      [](P &p, Text t) { p.Parity().SetCheck(TextToBool(t)); }},
-    {sgParity, "Parity.Replace", kText,
-     [](const P &p) { return BoolToText(p.Parity().Replace()); },
+    {sgParity, "Parity.Replace", kText, [](const P &p) { return BoolToText(p.Parity().Replace()); },
      [](P &p, Text t) { p.Parity().SetReplace(TextToBool(t)); }},
     {sgParity, "Parity.ReplaceChar", kText,
      [](const P &p) { return CharToText(p.Parity().ReplaceChar()); },
@@ -62,8 +49,7 @@ constexpr std::array<StoredSetting, 29> kStoredSettings{{
     {sgBuffer, "Buffer.OutputSize", kInteger,
      [](const P &p) { return Int(p.Buffer().OutputSize()); },
      [](P &p, Text t) { p.Buffer().SetOutputSize(StrToInt(t)); }},
-    {sgBuffer, "Buffer.InputSize", kInteger,
-     [](const P &p) { return Int(p.Buffer().InputSize()); },
+    {sgBuffer, "Buffer.InputSize", kInteger, [](const P &p) { return Int(p.Buffer().InputSize()); },
      [](P &p, Text t) { p.Buffer().SetInputSize(StrToInt(t)); }},
 
     {sgTimeouts, "Timeouts.ReadInterval", kInteger,
@@ -114,19 +100,16 @@ constexpr std::array<StoredSetting, 29> kStoredSettings{{
      [](P &p, Text t) { p.FlowControl().SetXonChar(TextToChar(t)); }},
 }};
 
-} // namespace
+}  // namespace
 
-void ForEachStoredSetting(
-    TCustomComPort &port,
-    const std::function<void(const StoredSetting &)> &visit) {
+void ForEachStoredSetting(TCustomComPort &port,
+                          const std::function<void(const StoredSetting &)> &visit) {
   const TStoredGroups groups = port.StoredGroups();
   for (const StoredSetting &setting : kStoredSettings) {
-    if (!groups.Contains(setting.group))
-      continue;
-    if (setting.name == "CustomBaudRate" && port.BaudRate() != brCustom)
-      continue;
+    if (!groups.Contains(setting.group)) continue;
+    if (setting.name == "CustomBaudRate" && port.BaudRate() != brCustom) continue;
     visit(setting);
   }
 }
 
-} // namespace comport::storage
+}  // namespace comport::storage

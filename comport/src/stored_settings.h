@@ -29,8 +29,7 @@ struct StoredSetting {
 // order Basic, Others, Parity, Buffer, Timeouts, FlowControl. "CustomBaudRate"
 // is visited only while BaudRate is brCustom, checked when it is reached, so a
 // load sees the BaudRate it has just assigned.
-void ForEachStoredSetting(
-    TCustomComPort &port,
-    const std::function<void(const StoredSetting &)> &visit);
+void ForEachStoredSetting(TCustomComPort &port,
+                          const std::function<void(const StoredSetting &)> &visit);
 
-} // namespace comport::storage
+}  // namespace comport::storage

@@ -25,4 +25,4 @@ void SaveToRegistry(TCustomComPort &port, TRegistryKey &key);
 // Port for "Port"); a missing integer value raises the key's error.
 void LoadFromRegistry(TCustomComPort &port, TRegistryKey &key);
 
-} // namespace comport
+}  // namespace comport

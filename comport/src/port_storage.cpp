@@ -26,13 +26,12 @@ void SaveToIniFile(TCustomComPort &port, TCustomIniFile &ini_file) {
 void LoadFromIniFile(TCustomComPort &port, TCustomIniFile &ini_file) {
   const std::string section = port.Name();
   ForEachStoredSetting(port, [&](const StoredSetting &setting) {
-    const std::string fallback =
-        setting.fixed_default ? setting.fixed_default : setting.get(port);
+    const std::string fallback = setting.fixed_default ? setting.fixed_default : setting.get(port);
     if (setting.form == ValueForm::kText) {
       setting.set(port, ini_file.ReadString(section, setting.name, fallback));
     } else {
-      setting.set(port, std::to_string(ini_file.ReadInteger(
-                            section, setting.name, StrToInt(fallback))));
+      setting.set(port,
+                  std::to_string(ini_file.ReadInteger(section, setting.name, StrToInt(fallback))));
     }
   });
 }
@@ -58,4 +57,16 @@ void LoadFromRegistry(TCustomComPort &port, TRegistryKey &key) {
   });
 }
 
-} // namespace comport
+void TCustomComPort::SaveToIniFile(TCustomIniFile &ini_file) {
+  comport::SaveToIniFile(*this, ini_file);
+}
+
+void TCustomComPort::LoadFromIniFile(TCustomIniFile &ini_file) {
+  comport::LoadFromIniFile(*this, ini_file);
+}
+
+void TCustomComPort::SaveToRegistry(TRegistryKey &key) { comport::SaveToRegistry(*this, key); }
+
+void TCustomComPort::LoadFromRegistry(TRegistryKey &key) { comport::LoadFromRegistry(*this, key); }
+
+}  // namespace comport
