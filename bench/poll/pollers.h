@@ -11,3 +11,9 @@ std::vector<double> PollWithLibmodbus(const std::string& device, int count);
 
 // Spawns `mbpoll` once per poll: the figure includes its start-up.
 std::vector<double> PollWithMbpoll(const std::string& device, int count);
+
+// Our own exchange: the window-side poll (POTOK_START) over the exchange
+// worker and our serial port component, configured as the window does.
+// `answered` selects which polls count: those whose reply was accepted, or,
+// against a silent instrument, those that ended unanswered.
+std::vector<double> PollWithOurs(const std::string& device, int count, bool answered);
