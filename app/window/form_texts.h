@@ -23,7 +23,6 @@ inline constexpr std::string_view kBadAddress = "Неправильное зна
 inline constexpr std::string_view kSaved = "ТЕКУЩИЕ НАСТРОЙКИ СОХРАНЕНЫ";
 inline constexpr std::string_view kWriteFailed = "Ошибка записи в файл";
 inline constexpr std::string_view kReadFailed = "Ошибка чтения из файла\r Written by Vastrel";
-inline constexpr std::string_view kNoAnswerPrefix = "Не отвечает (";
 
 struct InstructionLabel {
   std::string_view name;

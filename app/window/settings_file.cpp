@@ -48,8 +48,8 @@ SettingsReadResult ReadSettingsFile(const std::filesystem::path& path) {
 bool WriteSettingsFile(const std::filesystem::path& path, std::string_view port_name) {
   std::filesystem::path temporary = path;
   temporary += ".tmp" + std::to_string(::getpid());
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
-                        0666);
+  const int fd =
+      ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   const std::string content = std::string(port_name) + "\r\n";
   const bool written = WriteAll(fd, content) && ::fsync(fd) == 0;

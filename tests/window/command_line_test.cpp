@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "window/command_line.h"
+
+#include <gtest/gtest.h>
 
 namespace window {
 namespace {

@@ -1,6 +1,7 @@
 // One QApplication for the whole test program, on the offscreen platform unless told otherwise.
-#include <QApplication>
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 namespace {
 

@@ -19,9 +19,14 @@ TEST(ReadSettingsFile, TakesTheFirstLineUpToItsLineEnd) {
     const char* content;
     const char* first_line;
   } const cases[] = {
-      {"COM3\r\n", "COM3"},       {"COM3", "COM3"},           {"COM3\nCOM1\r\n", "COM3"},
-      {"COM3\rCOM1", "COM3"},     {"com3\r\n", "com3"},       {"COM3 \r\n", "COM3 "},
-      {"", ""},                   {"\r\nCOM2\r\n", ""},
+      {"COM3\r\n", "COM3"},
+      {"COM3", "COM3"},
+      {"COM3\nCOM1\r\n", "COM3"},
+      {"COM3\rCOM1", "COM3"},
+      {"com3\r\n", "com3"},
+      {"COM3 \r\n", "COM3 "},
+      {"", ""},
+      {"\r\nCOM2\r\n", ""},
   };
   TempDirectory dir;
   const auto path = dir.path() / "user.ini";

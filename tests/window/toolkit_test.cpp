@@ -1,7 +1,7 @@
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <stdexcept>
 #include <thread>
 
@@ -22,7 +22,8 @@ TEST(ExceptionBoxText, AppendsFullStopOnlyAfterCharactersAboveIt) {
     const char* shown;
   } const cases[] = {
       {"'12 ' is not a valid integer value", "'12 ' is not a valid integer value."},
-      {"Unable to open com port (win error code: 2)", "Unable to open com port (win error code: 2)"},
+      {"Unable to open com port (win error code: 2)",
+       "Unable to open com port (win error code: 2)"},
       {"Done.", "Done."},
       {"Stop!", "Stop!"},
       {"ends in a slash/", "ends in a slash/."},  // '/' is 0x2F, one above the full stop

@@ -45,7 +45,8 @@ int QtDialogs::Show(const DialogBox& box) {
   dialog.setWindowTitle(QString::fromStdString(box.caption));
   // The texts break lines with a lone CR, which a label does not show as a line break.
   QString text = QString::fromStdString(box.text);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+      .replace(QLatin1Char('\r'), QLatin1Char('\n'));
   dialog.setText(text);
   dialog.setIcon(QtIcon(box.icon));
   const bool ok = box.button == TMsgDlgBtn::mbOK;

@@ -4,8 +4,7 @@
 
 namespace window {
 
-TTimer::TTimer(int interval_ms, std::function<void()> on_timer)
-    : on_timer_(std::move(on_timer)) {
+TTimer::TTimer(int interval_ms, std::function<void()> on_timer) : on_timer_(std::move(on_timer)) {
   timer_.setInterval(interval_ms);
   timer_.setTimerType(Qt::PreciseTimer);
   QObject::connect(&timer_, &QTimer::timeout, [this] { Fire(); });

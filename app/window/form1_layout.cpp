@@ -1,0 +1,181 @@
+// The window's definition: controls at their positions with their texts, fonts and colours,
+// the menu, and the port's fixed settings.
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+
+#include "window/form1.h"
+#include "window/form_texts.h"
+#include "window/port_items.h"
+
+namespace window {
+namespace {
+
+QString Q(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// "MS Sans Serif" where it exists, else a sans-serif of similar width at the same pixel height
+// (the wider DejaVu Sans last, as it would overflow the fixed control sizes).
+QFont SansSerif(int pixel_height) {
+  QFont font;
+  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"),
+                    QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                    QStringLiteral("DejaVu Sans")});
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(pixel_height);
+  return font;
+}
+
+void SetTextColour(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Text, colour);
+  widget->setPalette(palette);
+}
+
+QLabel* AddLabel(QWidget* parent, const char* name, int left, int top, std::string_view text) {
+  auto* label = new QLabel(Q(text), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->move(left, top);
+  label->adjustSize();
+  return label;
+}
+
+}  // namespace
+
+void TForm1::CreateControls() {
+  setWindowTitle(Q(texts::kCaption));
+  setFont(SansSerif(11));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+
+  auto* client = new QWidget(this);
+  client->setFixedSize(709, 334);
+  setCentralWidget(client);
+
+  StatusBar1 = new TStatusBar(client, {40, 50});
+  StatusBar1->setGeometry(0, 315, 709, 19);
+
+  PageControl1 = new QTabWidget(client);
+  PageControl1->setGeometry(4, 12, 701, 277);
+  PageControl1->setDocumentMode(true);  // tabs as flat buttons
+  TabSheet1 = new QWidget;
+  TabSheet2 = new QWidget;
+  PageControl1->addTab(TabSheet1, Q(texts::kCommandsTab));
+  PageControl1->addTab(TabSheet2, Q(texts::kInstructionsTab));
+  PageControl1->setCurrentWidget(TabSheet1);
+
+  Memo1 = new TMemo(TabSheet1);
+  Memo1->setGeometry(272, 2, 417, 239);
+  Memo1->setFont(SansSerif(16));
+  SetTextColour(Memo1, Qt::blue);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setPlainText(QStringLiteral("Memo1"));
+
+  Panel1 = new QFrame(TabSheet1);
+  Panel1->setGeometry(0, 2, 265, 237);
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+  Label1 = AddLabel(Panel1, "Label1", 80, 15, texts::kAddressLabel);
+  Label2 = AddLabel(Panel1, "Label2", 112, 31, texts::kAddressRange);
+
+  Edit1 = new QLineEdit(QStringLiteral("Edit1"), Panel1);
+  Edit1->setGeometry(16, 15, 57, 32);
+  Edit1->setFont(SansSerif(19));
+  SetTextColour(Edit1, Qt::blue);
+
+  Button3 = new QPushButton(Q(texts::kReadButton), Panel1);
+  Button3->setGeometry(16, 81, 237, 41);
+
+  Shape1 = new TShape(Panel1);
+  Shape1->setGeometry(32, 161, 25, 25);
+  Shape1->hide();
+
+  CheckBox1 = new QCheckBox(Q(texts::kCyclic), Panel1);
+  CheckBox1->setGeometry(72, 166, 169, 17);
+
+  for (const texts::InstructionLabel& line : texts::kInstructions) {
+    AddLabel(TabSheet2, line.name.data(), line.left, line.top, line.text);
+  }
+
+  StaticText1 = new QLabel(QStringLiteral("StaticText1"), client);
+  StaticText1->setGeometry(40, 298, 705, 17);
+  StaticText1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+  CreateMenu();
+
+  connect(Button3, &QPushButton::clicked, this, Handler(&TForm1::Button3Click));
+  // toggled also comes for changes made by code, as the handler expects.
+  connect(CheckBox1, &QCheckBox::toggled, this, Handler(&TForm1::CheckBox1Click));
+
+  adjustSize();
+  setFixedSize(size());
+}
+
+void TForm1::CreateMenu() {
+  N1 = menuBar()->addMenu(Q(texts::kPortMenu));
+  port_group_ = new QActionGroup(this);
+  port_group_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+  void (TForm1::*const handlers[])() = {&TForm1::COM11Click, &TForm1::COM21Click,
+                                        &TForm1::COM31Click, &TForm1::COM41Click};
+  for (std::size_t i = 0; i < kPortItems.size(); ++i) {
+    QAction* item = N1->addAction(Q(kPortItems[i].caption));
+    item->setObjectName(QStringLiteral("COM") + QString::number(i + 1) + QLatin1Char('1'));
+    item->setCheckable(true);
+    port_group_->addAction(item);
+    // The group has checked the item before the handler runs.
+    connect(item, &QAction::triggered, this, Handler(handlers[i]));
+    port_actions_[i] = item;
+  }
+  COM11 = port_actions_[0];
+  COM21 = port_actions_[1];
+  COM31 = port_actions_[2];
+  COM41 = port_actions_[3];
+  N5 = N1->addSeparator();
+  C1 = N1->addAction(Q(texts::kSaveSettings));
+  connect(C1, &QAction::triggered, this, Handler(&TForm1::C1Click));
+}
+
+void TForm1::LoadPortDefinition() {
+  ComPort1.SetName("ComPort1");
+  ComPort1.BeginLoading();
+  ComPort1.SetBaudRate(comport::br9600);
+  ComPort1.SetPort("COM1");
+  ComPort1.Parity().SetBits(comport::prEven);
+  ComPort1.SetStopBits(comport::sbOneStopBit);
+  ComPort1.SetDataBits(comport::dbEight);
+  ComPort1.SetEvents({});
+  comport::TComFlowControl& flow = ComPort1.FlowControl();
+  flow.SetOutCTSFlow(false);
+  flow.SetOutDSRFlow(false);
+  flow.SetControlDTR(comport::dtrDisable);
+  flow.SetControlRTS(comport::rtsDisable);
+  flow.SetXonXoffOut(false);
+  flow.SetXonXoffIn(false);
+  ComPort1.Timeouts().SetReadTotalMultiplier(6);
+  ComPort1.Timeouts().SetWriteTotalMultiplier(150);
+  ComPort1.EndLoading();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (centred_) return;
+  centred_ = true;
+  if (const QScreen* display = screen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(display->availableGeometry().center());
+    move(frame.topLeft());
+  }
+}
+
+}  // namespace window
