@@ -1,13 +1,43 @@
-// The event thread of a port that watches events.
+// The event thread of a port that watches events, and the event receiver's
+// procedure.
+#include "com_thread.h"
 #include "comport/com_port.h"
+#include "comport/event_mask.h"
+#include "event_table.h"
 
 namespace comport {
 
-// Line events are not watched yet: a port opens without an event thread
-// whatever its Events, and its handlers run only through the open and close
-// notifications.
-void TCustomComPort::StartEventThread() {}
+void TCustomComPort::StartEventThread() {
+  if (sync_method_ == smWindowSync) {
+    event_window_ =
+        std::make_unique<TEventReceiver>([this](TMessage& message) { EventWindowProc(message); });
+  }
+  event_thread_ = std::make_unique<TComThread>(*this, sync_method_, event_window_.get());
+  event_thread_->Start();
+  thread_created_ = true;
+}
 
-void TCustomComPort::StopEventThread() { thread_created_ = false; }
+void TCustomComPort::StopEventThread() {
+  event_thread_.reset();
+  thread_created_ = false;
+  event_window_.reset();
+}
+
+void TCustomComPort::EventWindowProc(TMessage& message) {
+  if (message.Msg != kEventMessage) {
+    message.Result = DefWindowProc(message);
+    return;
+  }
+  try {
+    // The event thread may go on waiting while the handlers run here.
+    if (TEventReceiver::InSendMessage()) TEventReceiver::ReplyMessage(0);
+    if (!Connected()) return;
+    for (const detail::EventEntry& entry : detail::kEventTable) {
+      if (message.WParam == entry.mask_bit) (this->*entry.process)();
+    }
+  } catch (const std::exception& error) {
+    CurrentToolkit().HandleException(error);
+  }
+}
 
 }  // namespace comport

@@ -2,7 +2,9 @@
 #include <exception>
 #include <string>
 
+#include "com_thread.h"
 #include "comport/com_port.h"
+#include "comport/event_receiver.h"
 #include "listener_walk.h"
 #include "platform_error.h"
 

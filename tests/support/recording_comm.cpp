@@ -55,6 +55,22 @@ void RecordingComm::SetInputQueueCount(DWORD count) {
   in_queue_ = count;
 }
 
+void RecordingComm::CompleteCommEvent(DWORD mask) {
+  std::lock_guard lock(mutex_);
+  if (!pending_wait_) {
+    comm_events_.push_back(mask);
+    return;
+  }
+  *pending_wait_->mask = mask;
+  Complete(pending_wait_->ov, 0, 0);
+  pending_wait_.reset();
+}
+
+bool RecordingComm::CommEventPending() const {
+  std::lock_guard lock(mutex_);
+  return pending_wait_.has_value();
+}
+
 std::vector<CommCall> RecordingComm::Calls() const {
   std::lock_guard lock(mutex_);
   return calls_;
@@ -264,12 +280,26 @@ platform::BOOL RecordingComm::GetCommModemStatus(HANDLE dev, DWORD* status) {
 
 platform::BOOL RecordingComm::SetCommMask(HANDLE dev, DWORD mask) {
   VLK_DEVICE_CALL("SetCommMask", mask);
+  if (pending_wait_) {  // a new mask ends the pending wait with no events
+    *pending_wait_->mask = 0;
+    Complete(pending_wait_->ov, 0, 0);
+    pending_wait_.reset();
+  }
   return 1;
 }
 
-platform::BOOL RecordingComm::WaitCommEvent(HANDLE dev, DWORD*, platform::OVERLAPPED* ov) {
+platform::BOOL RecordingComm::WaitCommEvent(HANDLE dev, DWORD* mask, platform::OVERLAPPED* ov) {
   VLK_DEVICE_CALL("WaitCommEvent", Ptr(ov));
+  if (pending_wait_) return Fail(platform::ERROR_INVALID_PARAMETER);
+  if (!comm_events_.empty()) {
+    *mask = comm_events_.front();
+    comm_events_.pop_front();
+    Complete(ov, 0, 0);
+    return 1;
+  }
   objects_[ov->hEvent].signalled = false;
+  *mask = 0;
+  pending_wait_ = PendingWait{mask, ov};
   return Fail(platform::ERROR_IO_PENDING);
 }
 

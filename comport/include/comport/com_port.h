@@ -5,7 +5,8 @@
 // Thread rule: one thread at a time uses the port, except that CancelTransfers
 // and PurgeBuffers may run while another thread waits in AwaitAsync, and that
 // Connected() and DeviceHandle() may be read from any thread. Handlers and
-// listeners run on the thread that made the call that raised them.
+// listeners run on the thread that made the call that raised them, except
+// those of the event thread, which run where SyncMethod says (com_thread.h).
 #pragma once
 
 #include <atomic>
@@ -25,8 +26,11 @@
 
 namespace comport {
 
+class TComThread;
 class TCustomIniFile;
+class TEventReceiver;
 class TRegistryKey;
+struct TMessage;
 
 class TCustomComPort : public TComponent {
  public:
@@ -170,6 +174,13 @@ class TCustomComPort : public TComponent {
   void ProcessRx80Full();
   // Opening: the three modem lines as read now; closing: all three off.
   void AnnounceSignals(bool opening);
+  // The event receiver's procedure (smWindowSync): replies at once to a send
+  // of another thread, then processes the event of wParam while Connected.
+  // An exception goes to the toolkit's report.
+  void EventWindowProc(TMessage& message);
+  // Whether the event thread and, for smWindowSync, the receiver exist.
+  bool EventThreadCreated() const { return thread_created_; }
+  bool HasEventReceiver() const { return event_window_ != nullptr; }
 
  protected:
   // Hooks that call the matching handler when one is assigned.
@@ -205,6 +216,8 @@ class TCustomComPort : public TComponent {
 
   // Run-time state.
   bool thread_created_ = false;
+  std::unique_ptr<TComThread> event_thread_;
+  std::unique_ptr<TEventReceiver> event_window_;
   std::atomic<platform::HANDLE> handle_{platform::INVALID_HANDLE_VALUE};
   std::vector<TPortListener*> listeners_;
   bool notify_rx_count_ = true;

@@ -1,5 +1,13 @@
 // The window toolkit as the component sees it: process-wide services that the
 // window program provides (a Qt implementation there, a plain one here).
+// The main-thread call queue, the event receiver and the thread class that the
+// event thread needs are the component's own (main_thread.h,
+// event_receiver.h, thread.h); a toolkit only reports exceptions and wakes the
+// main thread, e.g. in Qt:
+//   void WakeMainThread() override {
+//     QMetaObject::invokeMethod(qApp, [] { comport::CheckSynchronize(); },
+//                               Qt::QueuedConnection);
+//   }
 #pragma once
 
 #include <cstdint>
@@ -27,6 +35,12 @@ class Toolkit {
 
   // The application's default report of an exception that nothing else caught.
   virtual void HandleException(const std::exception& error) = 0;
+
+  // Calls wait in the main thread's queue: have the main thread run
+  // CheckSynchronize() soon. Any thread. The plain loop
+  // (ProcessMainThreadCalls) and TThread::WaitFor notice new calls by
+  // themselves, so the default does nothing.
+  virtual void WakeMainThread() {}
 };
 
 // The toolkit in force; the plain one (reports to stderr) unless one was set.

@@ -12,6 +12,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -47,6 +48,9 @@ class RecordingComm : public platform::CommApi {
   // input queue count it reports (default: the queued input).
   void SetLineErrors(DWORD errors);
   void SetInputQueueCount(DWORD count);
+  // Ends the pending WaitCommEvent with `mask`, or, when none is pending,
+  // lets the next one complete at once with it (queued in order).
+  void CompleteCommEvent(DWORD mask);
 
   // --- Inspection ---
   std::vector<CommCall> Calls() const;
@@ -58,6 +62,7 @@ class RecordingComm : public platform::CommApi {
   std::vector<std::uint8_t> Written() const;
   std::size_t OpenHandles() const;
   std::size_t PendingReads() const;
+  bool CommEventPending() const;
 
   // --- The seam ---
   HANDLE CreateFileA(const char* path, DWORD access, DWORD share_mode, void* security,
@@ -118,6 +123,12 @@ class RecordingComm : public platform::CommApi {
   std::deque<std::uint8_t> input_;
   bool reads_pending_ = false;
   std::deque<PendingRead> pending_reads_;
+  struct PendingWait {
+    DWORD* mask;
+    platform::OVERLAPPED* ov;
+  };
+  std::optional<PendingWait> pending_wait_;
+  std::deque<DWORD> comm_events_;
   DWORD modem_status_ = 0;
   DWORD line_errors_ = 0;
   bool in_queue_scripted_ = false;
