@@ -7,22 +7,39 @@
 
 namespace reader {
 
+enum class OutputFormat { kText, kJson, kCsv };
+
 struct ReaderOptions {
   bool help = false;
-  std::optional<std::string> decode_hex;  // --decode: a reply frame to decode offline
-  std::optional<std::string> separator;   // --separator: overrides the regional separator
+  std::optional<std::string>
+      decode_hex; // --decode: a reply frame to decode offline
+  std::optional<std::string>
+      separator; // --separator: overrides the regional separator
+  std::optional<std::string> port; // --port: COMn or a device path
+  std::optional<std::string>
+      address;        // --address: converted like the window's field
+  bool cycle = false; // --cycle
+  std::optional<double> interval; // --interval: seconds between poll starts
+  std::optional<long> count;      // --count: polls before a cyclic read ends
+  bool verbose = false;           // --verbose
+  OutputFormat format = OutputFormat::kText; // --json, --csv
+  bool demo = false;       // --demo: the built-in simulator as the line
+  bool list_ports = false; // --list-ports
 };
 
 struct ParsedOptions {
   ReaderOptions options;
-  std::string error;  // empty when the arguments were usable
+  std::string error; // empty when the arguments were usable
 };
 
-// Parses the arguments after the program name. Options take their value as the next argument
-// or after "=" ("--separator ," or "--separator=,"); each may be given once.
+// Parses the arguments after the program name. Options take their value as the
+// next argument or after "=" ("--separator ," or "--separator=,"); each may be
+// given once. Also rejects combinations that make no sense together (two modes,
+// --count without --cycle, ...), so that no option is silently ignored.
 ParsedOptions ParseReaderOptions(std::span<const std::string_view> args);
 
-// One line per option, generated from the same table the parser uses.
+// Usage, one line per option generated from the same table the parser uses,
+// then the exit statuses, the port name mapping and an example per mode.
 std::string ReaderUsage();
 
-}  // namespace reader
+} // namespace reader

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "exchange/UART_THREAT.h"
+#include "reader/poll_record.h"
+#include "readings/reply_decoder.h"
+
+namespace reader {
+
+class ConsolePollView;
+
+// One poll after another, as the window's read button runs them: fills the
+// request, runs POTOK_START through a console view, decodes an accepted reply
+// like ANALIZATOR, and counts an unanswered poll as the window's reply time-out
+// would when it fires. Keeps the decoded fields and the time-out count across
+// polls. The port is the one set on the worker. Thread rule: one thread (the
+// reader's "window thread") calls Poll.
+class PollSession {
+public:
+  PollSession(exchange::UART_THREAT &worker, std::string separator);
+  ~PollSession();
+  PollSession(const PollSession &) = delete;
+  PollSession &operator=(const PollSession &) = delete;
+
+  // `address` is 1..247.
+  PollRecord Poll(std::uint8_t address);
+
+private:
+  exchange::UART_THREAT &worker_;
+  std::string separator_;
+  std::unique_ptr<ConsolePollView> view_;
+  readings::DecodedFields fields_;
+};
+
+} // namespace reader
