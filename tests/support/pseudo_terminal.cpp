@@ -24,7 +24,12 @@ PseudoTerminal::PseudoTerminal() {
   slave_path_ = name;
 }
 
-PseudoTerminal::~PseudoTerminal() { close(master_); }
+PseudoTerminal::~PseudoTerminal() { CloseMaster(); }
+
+void PseudoTerminal::CloseMaster() {
+  if (master_ >= 0) close(master_);
+  master_ = -1;
+}
 
 void PseudoTerminal::Write(const std::vector<std::uint8_t>& bytes) {
   std::size_t done = 0;

@@ -22,6 +22,8 @@ class PseudoTerminal {
   const std::string& SlavePath() const { return slave_path_; }
   // Writes all of `bytes` to the master end (they arrive at the slave).
   void Write(const std::vector<std::uint8_t>& bytes);
+  // Hangs up: the slave side sees the line gone, as when an adapter is pulled.
+  void CloseMaster();
   // What the slave sent, waiting up to `timeout_ms` for the first byte.
   std::vector<std::uint8_t> ReadSome(int timeout_ms);
 
