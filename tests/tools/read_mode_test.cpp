@@ -1,0 +1,161 @@
+// RunReader polling our simulator on a pseudo-terminal: output formats and exit
+// statuses.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <regex>
+#include <thread>
+
+#include "reader/run_reader.h"
+#include "reply_frames.h"
+#include "run_with.h"
+#include "sim/simulator.h"
+
+namespace reader {
+namespace {
+
+using testing_run::Lines;
+using testing_run::RunWith;
+
+const std::string kMemo = testing_frames::kWorkedExampleOutput.substr(
+    testing_frames::kWorkedExampleOutput.find('\n') + 1);
+
+TEST(ReadMode, OnePollPrintsTheMemo) {
+  sim::Simulator simulator;
+  const auto result = RunWith(
+      {"--port", simulator.SlavePath(), "--address", "1", "--separator", ","});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.out, kMemo);
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(ReadMode, DemoNeedsNoPort) {
+  const auto result = RunWith({"--demo", "--separator", ","});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.out, kMemo);
+}
+
+TEST(ReadMode, CycleSeparatesPollsAndVerboseShowsFrames) {
+  sim::Simulator simulator;
+  const auto result =
+      RunWith({"--port", simulator.SlavePath(), "--separator", ",", "--verbose",
+               "--cycle", "--interval", "0.05", "--count", "2"});
+  EXPECT_EQ(result.status, kExitOk);
+  const std::string poll = "Послано:   1 4 0 0 0 13 49 207 \n" +
+                           testing_frames::kWorkedExampleOutput;
+  EXPECT_EQ(result.out, poll + "\n" + poll);
+  EXPECT_EQ(simulator.RequestsSeen(), 2u);
+}
+
+TEST(ReadMode, UnansweredAndExceptionPollsExitOne) {
+  sim::Config silent;
+  silent.behaviour.kind = sim::BehaviourKind::kSilent;
+  sim::Simulator quiet(silent);
+  const auto unanswered = RunWith({"--port", quiet.SlavePath()});
+  EXPECT_EQ(unanswered.status, kExitNoReadings);
+  EXPECT_EQ(unanswered.out, "");
+  EXPECT_EQ(
+      unanswered.err,
+      "vlk240-read: address 1: no valid reply (unanswered polls so far: 1)\n");
+
+  const auto verbose = RunWith({"--port", quiet.SlavePath(), "--verbose"});
+  EXPECT_EQ(verbose.out, "Послано:   1 4 0 0 0 13 49 207 \nНе отвечает (1)\n");
+  EXPECT_EQ(verbose.err, "");
+
+  sim::Config refusing;
+  refusing.behaviour.kind = sim::BehaviourKind::kException;
+  sim::Simulator refuser(refusing);
+  const auto exception = RunWith({"--port", refuser.SlavePath()});
+  EXPECT_EQ(exception.status, kExitNoReadings);
+  EXPECT_EQ(exception.err,
+            "vlk240-read: address 1: exception reply, code 2; no readings\n");
+}
+
+TEST(ReadMode, JsonObjectPerPoll) {
+  sim::Config config;
+  config.readings.variant = 2;
+  config.readings.fault = 0;
+  config.readings.level1 = std::numeric_limits<float>::infinity();
+  sim::Simulator simulator(config);
+  const auto result =
+      RunWith({"--port", simulator.SlavePath(), "--json", "--separator", ","});
+  EXPECT_EQ(result.status, kExitOk);
+  const std::regex shape(
+      "\\{\"time\":\"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z\","
+      "\"address\":1,"
+      "\"outcome\":\"accepted\",\"variant\":2,\"fault\":0,\"level1\":null,"
+      "\"volume1\":30\\.25,"
+      "\"level2\":null,\"volume2\":null,\"selfcal\":50,\"alarm_delay\":10,"
+      "\"relays\":\\[true,false,true,false\\],\"lines\":\\[\"ВЛК240ТхИ "
+      "Исполнение 2\","
+      "\"\\(Уровнемер-Сигнализатор\\)\",\"\",\"Уровень канала 1 - INF "
+      "%\",\"Объём канала 1 - "
+      "30,3 %\",\"Пауза на срабатывание сигнализатора - 10 "
+      "c\",\"Датчик-сигнализатор канала 2 - "
+      "ВКЛ\\.\",\"Состояния реле: Вкл\\. Выкл\\. Вкл\\. Выкл\\. "
+      "\"\\],\"raw\":\"1 4 26 0 0 127 128 "
+      "[0-9 ]+\"\\}\n");
+  EXPECT_TRUE(std::regex_match(result.out, shape)) << result.out;
+
+  sim::Config silent;
+  silent.behaviour.kind = sim::BehaviourKind::kSilent;
+  simulator.SetConfig(silent);
+  const auto unanswered = RunWith({"--port", simulator.SlavePath(), "--json"});
+  EXPECT_NE(
+      unanswered.out.find(
+          "\"outcome\":\"unanswered\",\"variant\":null,\"fault\":null,"
+          "\"level1\":null,"
+          "\"volume1\":null,\"level2\":null,\"volume2\":null,\"selfcal\":null,"
+          "\"alarm_delay\":null,\"relays\":null,\"lines\":[],\"raw\":null}\n"),
+      std::string::npos)
+      << unanswered.out;
+}
+
+TEST(ReadMode, CsvHeaderThenRows) {
+  sim::Config config;
+  config.readings.fault = 1; // variant 1: channel 2 only
+  sim::Simulator simulator(config);
+  const auto result =
+      RunWith({"--port", simulator.SlavePath(), "--csv", "--cycle",
+               "--interval", "0.01", "--count", "2"});
+  EXPECT_EQ(result.status, kExitOk);
+  const std::vector<std::string> lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "timestamp,address,outcome,variant,fault,level1,volume1,"
+                      "level2,volume2,selfcal,"
+                      "alarm_delay,relays");
+  for (int row : {1, 2}) {
+    EXPECT_TRUE(std::regex_match(
+        lines[row],
+        std::regex("\\d{4}-[-0-9T:.]+Z,1,accepted,1,1,,,12,100,50,10,1010")))
+        << lines[row];
+  }
+}
+
+// The instrument's end of the line goes away during a cyclic read: the read
+// ends with a port error instead of hanging, and a new port in the same process
+// is served by the same worker.
+TEST(ReadMode, LinePulledDuringCycle) {
+  auto simulator = std::make_unique<sim::Simulator>();
+  const std::string path = simulator->SlavePath();
+  testing_run::Outcome result{};
+  std::atomic<bool> done{false};
+  std::thread reading([&] {
+    result = RunWith(
+        {"--port", path, "--cycle", "--interval", "0.02", "--count", "100000"});
+    done = true;
+  });
+  while (simulator->RepliesSent() < 2)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  simulator.reset();
+  reading.join();
+  EXPECT_EQ(result.status, kExitPortError);
+  EXPECT_NE(result.err.find("port error: "), std::string::npos) << result.err;
+
+  const auto again = RunWith({"--demo"});
+  EXPECT_EQ(again.status, kExitOk);
+}
+
+} // namespace
+} // namespace reader
