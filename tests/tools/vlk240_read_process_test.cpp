@@ -1,7 +1,10 @@
 // Runs the built program itself, so the entry point, the exit status and the
 // streams are covered as a user sees them.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -63,6 +66,48 @@ TEST(Vlk240ReadProgram, RejectedFrameAndBadArguments) {
   const ProcessResult unusable = RunProgram("--decode '01 0'");
   EXPECT_EQ(unusable.status, 2);
   EXPECT_EQ(unusable.out, "");
+}
+
+// SIGINT ends a cyclic read after the poll in progress, with the status of the
+// polls so far.
+TEST(Vlk240ReadProgram, InterruptEndsACyclicReadCleanly) {
+  int pipe_ends[2];
+  ASSERT_EQ(::pipe(pipe_ends), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipe_ends[0]);
+  const char *argv[] = {VLK240_READ_PATH, "--demo", "--cycle",
+                        "--interval",     "0.05",   nullptr};
+  pid_t child = 0;
+  ASSERT_EQ(posix_spawn(&child, VLK240_READ_PATH, &actions, nullptr,
+                        const_cast<char **>(argv), environ),
+            0);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipe_ends[1]);
+
+  // The first poll's relay line shows the loop runs; then interrupt it.
+  std::string out;
+  std::array<char, 512> chunk;
+  while (out.find("Состояния реле") == std::string::npos) {
+    const ssize_t got = ::read(pipe_ends[0], chunk.data(), chunk.size());
+    ASSERT_GT(got, 0) << out;
+    out.append(chunk.data(), static_cast<std::size_t>(got));
+  }
+  ASSERT_EQ(::kill(child, SIGINT), 0);
+  ssize_t got = 0;
+  while ((got = ::read(pipe_ends[0], chunk.data(), chunk.size())) > 0) {
+    out.append(chunk.data(), static_cast<std::size_t>(got));
+  }
+  ::close(pipe_ends[0]);
+  int wait_status = 0;
+  ASSERT_EQ(::waitpid(child, &wait_status, 0), child);
+  EXPECT_TRUE(WIFEXITED(wait_status))
+      << "ended by a signal instead of returning";
+  EXPECT_EQ(WEXITSTATUS(wait_status), 0);
+  // The last poll printed completely: its relay line, which ends in a blank,
+  // comes last.
+  EXPECT_EQ(out.substr(out.size() - 2), " \n");
 }
 
 } // namespace
