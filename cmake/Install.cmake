@@ -45,7 +45,10 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vlk240)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "vlk240 developers")
-set(CPACK_PACKAGE_CONTACT "vlk240 developers <vlk240@localhost>")
+# Whoever publishes the package names themselves here (-DVLK_PACKAGE_MAINTAINER=...).
+set(VLK_PACKAGE_MAINTAINER "vlk240 developers <vlk240@example.org>"
+    CACHE STRING "Maintainer field of the Debian package")
+set(CPACK_PACKAGE_CONTACT "${VLK_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "reader for the VLK240T level gauge over RS485 (Modbus RTU)")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
