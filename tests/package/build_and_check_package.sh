@@ -13,5 +13,8 @@ if ! "$cpack" -G DEB --config "$build_dir/CPackConfig.cmake" -B "$scratch" >"$sc
   exit 1
 fi
 set -- "$scratch"/vlk240_*.deb
-[ "$#" -eq 1 ] && [ -f "$1" ] || { echo "package: expected one vlk240_*.deb, found: $*" >&2; exit 1; }
+if [ "$#" -ne 1 ] || [ ! -f "$1" ]; then
+  echo "package: expected one vlk240_*.deb, found: $*" >&2
+  exit 1
+fi
 sh "$check" "$1"

@@ -17,8 +17,8 @@ sed -e '/^\.SH EXAMPLES/,/^\.SH/{/^\.SH EXAMPLES/d;/^\.SH/!d;}' \
     -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' "$page" | options >"$scratch/page"
 
 [ -s "$scratch/help" ] || { echo "$program --help lists no options" >&2; exit 1; }
-only_help=$(comm -23 "$scratch/help" "$scratch/page")
-only_page=$(comm -13 "$scratch/help" "$scratch/page")
-[ -z "$only_help" ] || echo "in --help but not in $page:" $only_help >&2
-[ -z "$only_page" ] || echo "in $page but not in --help:" $only_page >&2
+only_help=$(comm -23 "$scratch/help" "$scratch/page" | tr '\n' ' ')
+only_page=$(comm -13 "$scratch/help" "$scratch/page" | tr '\n' ' ')
+[ -z "$only_help" ] || echo "in --help but not in $page: $only_help" >&2
+[ -z "$only_page" ] || echo "in $page but not in --help: $only_page" >&2
 [ -z "$only_help$only_page" ]
