@@ -10,10 +10,10 @@
 #include <string>
 
 #include "comport/com_port.h"
+#include "exchange/comport_line.h"
 #include "exchange/poll.h"
 #include "exchange/reply_timeout.h"
 #include "readings/reply_decoder.h"
-#include "window/comport_exchange_port.h"
 #include "window/toolkit/application.h"
 #include "window/toolkit/memo.h"
 #include "window/toolkit/shape.h"
@@ -128,7 +128,7 @@ class TForm1 : public QMainWindow, private exchange::PollView, private exchange:
   FormPauses pauses_;
   std::array<QAction*, 4> port_actions_{};
   QActionGroup* port_group_ = nullptr;
-  ComPortExchangePort exchange_port_{ComPort1};
+  exchange::ComPortLine exchange_port_{ComPort1};
   readings::DecodedFields fields_;  // kept between replies, as the decoder expects
   bool centred_ = false;
 };
