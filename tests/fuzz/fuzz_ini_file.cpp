@@ -1,0 +1,23 @@
+// The INI reader of the settings storage on arbitrary file contents: reading
+// never crashes, and a value written reads back (or is refused cleanly).
+#include <cstdint>
+#include <cstdlib>
+
+#include "comport/ini_file.h"
+#include "comport/storage_errors.h"
+#include "fuzz_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const auto path = fuzzing::WriteInput(data, size, "settings.ini");
+  try {
+    comport::TIniFile ini(path);
+    (void)ini.ReadString("ComPort1", "Port", "COM1");
+    (void)ini.ReadInteger("ComPort1", "Buffer.InputSize", 1024);
+    ini.WriteString("ComPort1", "Parity", "Even");
+    comport::TIniFile again(path);
+    if (again.ReadString("ComPort1", "Parity", "") != "Even") std::abort();
+  } catch (const comport::EStorageError&) {
+    // A file that cannot be held is refused with a clear error.
+  }
+  return 0;
+}
