@@ -12,7 +12,6 @@ namespace {
 using EMUL_Functions::FrameBuffer;
 using exchange::AppendCrc;
 using exchange::FillReadRequest;
-using exchange::FrameText;
 using exchange::MatchReply;
 using exchange::ReplyCrcOk;
 using exchange_test::Buffer;
@@ -24,8 +23,7 @@ using exchange_test::WithCrc;
 std::string SentText(std::uint8_t address) {
   FrameBuffer tx{};
   const auto request = FillReadRequest(tx, address);
-  AppendCrc(tx, request.tx_len);
-  return std::string(exchange::SENT_PREFIX) + FrameText(tx.data(), request.tx_len + 2);
+  return exchange::SentFrameText(tx, request.tx_len);
 }
 
 TEST(ReadRequest, BytesLengthsAndSentText) {
@@ -39,26 +37,19 @@ TEST(ReadRequest, BytesLengthsAndSentText) {
 
   EXPECT_EQ(SentText(1), "Послано:   1 4 0 0 0 13 49 207 ");
   EXPECT_EQ(SentText(247), "Послано:   247 4 0 0 0 13 37 89 ");
+  EXPECT_EQ(exchange::RECEIVED_PREFIX, "Принято:   ");
 }
 
 TEST(AppendCrc, LengthsThatDoNotFitWriteNothing) {
+  FrameBuffer sevens{};
+  sevens.fill(7);
   for (const std::int32_t tx_len : {-1, 269, 270, INT_MAX, INT_MIN}) {
-    FrameBuffer tx{};
-    tx.fill(7);
+    FrameBuffer tx = sevens;
     AppendCrc(tx, tx_len);
-    EXPECT_EQ(tx, [] {
-      FrameBuffer b{};
-      b.fill(7);
-      return b;
-    }()) << tx_len;
+    EXPECT_EQ(tx, sevens) << tx_len;
+    // The sent-frame text of such a length shows at most the whole buffer.
+    EXPECT_LE(exchange::SentFrameText(tx, tx_len).size(), exchange::SENT_PREFIX.size() + 270 * 2);
   }
-}
-
-TEST(FrameText, DecimalBytesEachFollowedByABlank) {
-  const std::uint8_t bytes[] = {0, 9, 10, 255};
-  EXPECT_EQ(FrameText(bytes, 4), "0 9 10 255 ");
-  EXPECT_EQ(FrameText(bytes, 0), "");
-  EXPECT_EQ(exchange::RECEIVED_PREFIX, "Принято:   ");
 }
 
 // One reply-matching scenario: what was read, what the request was, and the verdict.
