@@ -1,0 +1,12 @@
+// The process's resident set size, as the kernel reports it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace soak {
+
+// VmRSS from /proc/self/status in kB; nothing when it cannot be read.
+std::optional<std::int64_t> ResidentKilobytes();
+
+}  // namespace soak
