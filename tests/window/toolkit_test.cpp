@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <atomic>
 #include <stdexcept>
 #include <thread>
 
 #include "recording_dialogs.h"
+#include "comport/main_thread.h"
 #include "window/toolkit/application.h"
 #include "window/toolkit/dialogs.h"
 #include "window/toolkit/qt_comport_toolkit.h"
@@ -87,6 +89,23 @@ qint64 RunEventsUntil(Done done, int limit_ms) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
   }
   return clock.elapsed();
+}
+
+TEST(QtComportToolkit, RunsAnotherThreadsSynchronizedCallFromTheEventLoop) {
+  RecordingDialogs dialogs;
+  Application app(dialogs);
+  QtComportToolkit toolkit(app);
+  comport::ScopedToolkit installed(toolkit);
+  std::thread::id ran_on;
+  std::atomic<bool> returned{false};
+  std::thread event_thread([&] {
+    comport::Synchronize([&] { ran_on = std::this_thread::get_id(); });
+    returned = true;
+  });
+  RunEventsUntil([&] { return returned.load(); }, 5000);
+  event_thread.join();
+  EXPECT_TRUE(returned);
+  EXPECT_EQ(ran_on, std::this_thread::get_id());
 }
 
 TEST(TTimer, SwitchingOnAgainDoesNotRestartTheInterval) {

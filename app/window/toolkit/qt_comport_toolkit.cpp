@@ -4,6 +4,8 @@
 #include <QThread>
 #include <string>
 
+#include "comport/main_thread.h"
+
 namespace window {
 
 void QtComportToolkit::HandleException(const std::exception& error) {
@@ -16,6 +18,12 @@ void QtComportToolkit::HandleException(const std::exception& error) {
   QMetaObject::invokeMethod(
       qt, [this, text = std::string(error.what())] { app_.ShowException(text); },
       Qt::QueuedConnection);
+}
+
+void QtComportToolkit::WakeMainThread() {
+  QCoreApplication* qt = QCoreApplication::instance();
+  if (qt == nullptr) return;
+  QMetaObject::invokeMethod(qt, [] { comport::CheckSynchronize(); }, Qt::QueuedConnection);
 }
 
 }  // namespace window
