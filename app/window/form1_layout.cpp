@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTabWidget>
 
+#include "exchange/instrument_port.h"
 #include "window/form1.h"
 #include "window/form_texts.h"
 #include "window/port_items.h"
@@ -149,21 +150,8 @@ void TForm1::CreateMenu() {
 void TForm1::LoadPortDefinition() {
   ComPort1.SetName("ComPort1");
   ComPort1.BeginLoading();
-  ComPort1.SetBaudRate(comport::br9600);
+  exchange::AssignInstrumentLineSettings(ComPort1);
   ComPort1.SetPort("COM1");
-  ComPort1.Parity().SetBits(comport::prEven);
-  ComPort1.SetStopBits(comport::sbOneStopBit);
-  ComPort1.SetDataBits(comport::dbEight);
-  ComPort1.SetEvents({});
-  comport::TComFlowControl& flow = ComPort1.FlowControl();
-  flow.SetOutCTSFlow(false);
-  flow.SetOutDSRFlow(false);
-  flow.SetControlDTR(comport::dtrDisable);
-  flow.SetControlRTS(comport::rtsDisable);
-  flow.SetXonXoffOut(false);
-  flow.SetXonXoffIn(false);
-  ComPort1.Timeouts().SetReadTotalMultiplier(6);
-  ComPort1.Timeouts().SetWriteTotalMultiplier(150);
   ComPort1.EndLoading();
 }
 

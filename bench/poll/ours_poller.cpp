@@ -2,7 +2,8 @@
 
 #include "comport/com_port.h"
 #include "exchange/EMUL_Functions.h"
-#include "exchange/exchange_port.h"
+#include "exchange/comport_line.h"
+#include "exchange/instrument_port.h"
 #include "exchange/poll.h"
 #include "pollers.h"
 
@@ -18,55 +19,16 @@ class NoView : public exchange::PollView {
   void ShowErrorBox(const std::string&) override {}
 };
 
-// The five port operations of an exchange, passed straight to the TComPort.
-class PortOperations : public exchange::ExchangePort {
- public:
-  explicit PortOperations(comport::TComPort& port) : port_(port) {}
-  bool Connected() const override { return port_.Connected(); }
-  void SetParityEven() override { port_.Parity().SetBits(comport::prEven); }
-  std::int32_t SendBytes(const std::uint8_t* buffer, std::int32_t count) override {
-    return port_.SendBytes(buffer, count);
-  }
-  std::int32_t ReceiveBytes(std::uint8_t* buffer, std::int32_t count) override {
-    return port_.ReceiveBytes(buffer, count);
-  }
-  void PurgeBuffers(bool input, bool output) override { port_.PurgeBuffers(input, output); }
-
- private:
-  comport::TComPort& port_;
-};
-
-// The operator window's fixed line settings: 9600 8E1, no flow control,
-// a read time-out of 6 ms per requested byte.
-void ConfigureAsTheWindowDoes(comport::TComPort& port, const std::string& device) {
-  port.BeginLoading();
-  port.SetBaudRate(comport::br9600);
-  port.SetPort(device);
-  port.Parity().SetBits(comport::prEven);
-  port.SetStopBits(comport::sbOneStopBit);
-  port.SetDataBits(comport::dbEight);
-  port.SetEvents({});
-  comport::TComFlowControl& flow = port.FlowControl();
-  flow.SetOutCTSFlow(false);
-  flow.SetOutDSRFlow(false);
-  flow.SetControlDTR(comport::dtrDisable);
-  flow.SetControlRTS(comport::rtsDisable);
-  flow.SetXonXoffOut(false);
-  flow.SetXonXoffIn(false);
-  port.Timeouts().SetReadTotalMultiplier(6);
-  port.Timeouts().SetWriteTotalMultiplier(150);
-  port.EndLoading();
-}
-
 }  // namespace
 
 std::vector<double> PollWithOurs(const std::string& device, int count, bool answered) {
   namespace ef = EMUL_Functions;
   std::vector<double> round_trips;
   comport::TComPort port;
-  ConfigureAsTheWindowDoes(port, device);
+  exchange::AssignInstrumentLineSettings(port);
+  port.SetPort(device);
   port.SetConnected(true);
-  PortOperations operations(port);
+  exchange::ComPortLine operations(port);
   exchange::UART_THREAT& worker = exchange::UART_THREAT::Instance();
   worker.SetPort(&operations);
   NoView view;
