@@ -1,5 +1,6 @@
 // COMMTIMEOUTS on a real pseudo-terminal, the master writing at exact times.
 #include <cstring>
+#include <ostream>
 
 #include "pty_fixture.h"
 
@@ -20,6 +21,9 @@ struct TimeoutRow {
   double min_ms;  // the read may not end before this
   double max_ms;  // generous: shared, noisy machines
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const TimeoutRow& row, std::ostream* out) { *out << row.name; }
 
 class ReadTimeouts : public PtyTest, public ::testing::WithParamInterface<TimeoutRow> {};
 
