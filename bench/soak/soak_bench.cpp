@@ -81,9 +81,9 @@ int Run(long polls) {
   }
   PrintResident(checkpoint, rss_at_checkpoint);
   PrintResident(polls, rss_at_end);
-  std::printf("soak_rss_growth %.2f %%\n",
-              100.0 * static_cast<double>(rss_at_end - rss_at_checkpoint) /
-                  static_cast<double>(rss_at_checkpoint));
+  std::printf("soak_rss_growth %.2f %%\n", 100.0 *
+                                               static_cast<double>(rss_at_end - rss_at_checkpoint) /
+                                               static_cast<double>(rss_at_checkpoint));
   return 0;
 }
 
@@ -92,8 +92,8 @@ int Run(long polls) {
 int main(int argc, char** argv) {
   const std::optional<long> polls = PollCount(argc, argv);
   if (!polls) {
-    std::fprintf(stderr, "usage: soak_bench [--polls N]   (N >= %ld, default %ld)\n",
-                 kMinimumPolls, kDefaultPolls);
+    std::fprintf(stderr, "usage: soak_bench [--polls N]   (N >= %ld, default %ld)\n", kMinimumPolls,
+                 kDefaultPolls);
     return 2;
   }
   try {

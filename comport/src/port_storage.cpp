@@ -11,9 +11,9 @@ using storage::ForEachStoredSetting;
 using storage::StoredSetting;
 using storage::ValueForm;
 
-void SaveToIniFile(TCustomComPort &port, TCustomIniFile &ini_file) {
+void SaveToIniFile(TCustomComPort& port, TCustomIniFile& ini_file) {
   const std::string section = port.Name();
-  ForEachStoredSetting(port, [&](const StoredSetting &setting) {
+  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
     const std::string value = setting.get(port);
     if (setting.form == ValueForm::kText) {
       ini_file.WriteString(section, setting.name, value);
@@ -23,9 +23,9 @@ void SaveToIniFile(TCustomComPort &port, TCustomIniFile &ini_file) {
   });
 }
 
-void LoadFromIniFile(TCustomComPort &port, TCustomIniFile &ini_file) {
+void LoadFromIniFile(TCustomComPort& port, TCustomIniFile& ini_file) {
   const std::string section = port.Name();
-  ForEachStoredSetting(port, [&](const StoredSetting &setting) {
+  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
     const std::string fallback = setting.fixed_default ? setting.fixed_default : setting.get(port);
     if (setting.form == ValueForm::kText) {
       setting.set(port, ini_file.ReadString(section, setting.name, fallback));
@@ -36,8 +36,8 @@ void LoadFromIniFile(TCustomComPort &port, TCustomIniFile &ini_file) {
   });
 }
 
-void SaveToRegistry(TCustomComPort &port, TRegistryKey &key) {
-  ForEachStoredSetting(port, [&](const StoredSetting &setting) {
+void SaveToRegistry(TCustomComPort& port, TRegistryKey& key) {
+  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
     const std::string value = setting.get(port);
     if (setting.form == ValueForm::kText) {
       key.WriteString(setting.name, value);
@@ -47,8 +47,8 @@ void SaveToRegistry(TCustomComPort &port, TRegistryKey &key) {
   });
 }
 
-void LoadFromRegistry(TCustomComPort &port, TRegistryKey &key) {
-  ForEachStoredSetting(port, [&](const StoredSetting &setting) {
+void LoadFromRegistry(TCustomComPort& port, TRegistryKey& key) {
+  ForEachStoredSetting(port, [&](const StoredSetting& setting) {
     if (setting.form == ValueForm::kText) {
       setting.set(port, key.ReadString(setting.name));
     } else {
@@ -57,16 +57,16 @@ void LoadFromRegistry(TCustomComPort &port, TRegistryKey &key) {
   });
 }
 
-void TCustomComPort::SaveToIniFile(TCustomIniFile &ini_file) {
+void TCustomComPort::SaveToIniFile(TCustomIniFile& ini_file) {
   comport::SaveToIniFile(*this, ini_file);
 }
 
-void TCustomComPort::LoadFromIniFile(TCustomIniFile &ini_file) {
+void TCustomComPort::LoadFromIniFile(TCustomIniFile& ini_file) {
   comport::LoadFromIniFile(*this, ini_file);
 }
 
-void TCustomComPort::SaveToRegistry(TRegistryKey &key) { comport::SaveToRegistry(*this, key); }
+void TCustomComPort::SaveToRegistry(TRegistryKey& key) { comport::SaveToRegistry(*this, key); }
 
-void TCustomComPort::LoadFromRegistry(TRegistryKey &key) { comport::LoadFromRegistry(*this, key); }
+void TCustomComPort::LoadFromRegistry(TRegistryKey& key) { comport::LoadFromRegistry(*this, key); }
 
 }  // namespace comport

@@ -75,14 +75,13 @@ TEST_P(OpenFailureTest, ErrorOneWithTheSystemCode) {
   EXPECT_EQ(record.error, exchange::PORT_NOT_ACTIVE_TEXT);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Devices, OpenFailureTest,
-    ::testing::Values(Refusal{"Missing", "/dev/ttyVLK-no-such-device", 2},
-                      Refusal{"MissingDirectory", "@/no-such-dir/ttyS0", 2},
-                      Refusal{"DevNull", "/dev/null", 1},
-                      Refusal{"RegularFile", "@/ttyS0", 1},
-                      Refusal{"Directory", "@", 5}),
-    [](const auto& row) { return row.param.name; });
+INSTANTIATE_TEST_SUITE_P(Devices, OpenFailureTest,
+                         ::testing::Values(Refusal{"Missing", "/dev/ttyVLK-no-such-device", 2},
+                                           Refusal{"MissingDirectory", "@/no-such-dir/ttyS0", 2},
+                                           Refusal{"DevNull", "/dev/null", 1},
+                                           Refusal{"RegularFile", "@/ttyS0", 1},
+                                           Refusal{"Directory", "@", 5}),
+                         [](const auto& row) { return row.param.name; });
 
 // Another holder has the line: busy is "access denied", as on the original
 // platform. Once the holder lets go, the reader opens it and polls.

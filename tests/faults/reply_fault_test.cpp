@@ -116,8 +116,7 @@ TEST_F(PollFixture, OneStrayByteBeforeAReplyWhoseCrcEndsInZeroIsAccepted) {
 
 // Stray zeros before an exception reply, which the simulator does not combine:
 // the whole short frame is read, and a start at position 0..4 is found.
-class StrayBeforeExceptionTest : public PollFixture,
-                                 public ::testing::WithParamInterface<int> {};
+class StrayBeforeExceptionTest : public PollFixture, public ::testing::WithParamInterface<int> {};
 
 TEST_P(StrayBeforeExceptionTest, AcceptedWhileTheStartIsWithinPosition4) {
   const int stray = GetParam();

@@ -16,7 +16,7 @@ namespace comport {
 namespace {
 
 class IniFileTest : public ::testing::Test {
-protected:
+ protected:
   TempDir dir;
   std::filesystem::path path = dir / "port.ini";
 };
@@ -30,44 +30,43 @@ TEST_F(IniFileTest, MissingFileReadsAsEmptyAndIsCreatedByTheFirstWrite) {
   ini.WriteString("ComPort1", "Port", "COM2");
   ini.WriteInteger("ComPort1", "Size", -5);
   ini.WriteString("Other", "Port", "COM3");
-  EXPECT_EQ(ReadFile(path),
-            "[ComPort1]\nPort=COM2\nSize=-5\n\n[Other]\nPort=COM3\n");
+  EXPECT_EQ(ReadFile(path), "[ComPort1]\nPort=COM2\nSize=-5\n\n[Other]\nPort=COM3\n");
 }
 
 TEST_F(IniFileTest, RewriteKeepsCommentsUnknownLinesAndLineEnds) {
-  WriteFile(path, "; settings\r\n[ComPort1]\r\n# a comment\r\nPort = "
-                  "COM1\r\nnoise line\r\n\r\n"
-                  "[Tail]\r\nX=1\r\n");
+  WriteFile(path,
+            "; settings\r\n[ComPort1]\r\n# a comment\r\nPort = "
+            "COM1\r\nnoise line\r\n\r\n"
+            "[Tail]\r\nX=1\r\n");
   TIniFile ini(path);
   ini.WriteString("comport1", "PORT", "COM4");
   ini.WriteString("ComPort1", "BaudRate", "9600");
-  EXPECT_EQ(ReadFile(path), "; settings\r\n[ComPort1]\r\n# a comment\r\nPort "
-                            "=COM4\r\nBaudRate=9600\r\n"
-                            "noise line\r\n\r\n[Tail]\r\nX=1\r\n");
+  EXPECT_EQ(ReadFile(path),
+            "; settings\r\n[ComPort1]\r\n# a comment\r\nPort "
+            "=COM4\r\nBaudRate=9600\r\n"
+            "noise line\r\n\r\n[Tail]\r\nX=1\r\n");
   EXPECT_EQ(TIniFile(path).ReadString("COMPORT1", "baudrate", ""), "9600");
 }
 
 TEST_F(IniFileTest, LookupRules) {
-  WriteFile(
-      path,
-      "\xEF\xBB\xBF[A]\nkey= padded value \n;key=commented\nkey=second\n"
-      "n=12\nhex=$10\nbad=12x\nempty=\n[B]\nkey=b\n[a]\nonly=in second A\n");
+  WriteFile(path,
+            "\xEF\xBB\xBF[A]\nkey= padded value \n;key=commented\nkey=second\n"
+            "n=12\nhex=$10\nbad=12x\nempty=\n[B]\nkey=b\n[a]\nonly=in second A\n");
   const TIniFile ini(path);
   struct Case {
-    const char *section;
-    const char *name;
-    const char *expected;
+    const char* section;
+    const char* name;
+    const char* expected;
   };
   const Case cases[] = {
-      {"A", "key", " padded value "}, // verbatim, the first of duplicates
+      {"A", "key", " padded value "},  // verbatim, the first of duplicates
       {"B", "key", "b"},
       {"A", "empty", ""},
-      {"A", "only", "<none>"}, // the second [a] is not read
+      {"A", "only", "<none>"},  // the second [a] is not read
       {"C", "key", "<none>"},
   };
-  for (const Case &c : cases) {
-    EXPECT_EQ(ini.ReadString(c.section, c.name, "<none>"), c.expected)
-        << c.section << c.name;
+  for (const Case& c : cases) {
+    EXPECT_EQ(ini.ReadString(c.section, c.name, "<none>"), c.expected) << c.section << c.name;
   }
   EXPECT_EQ(ini.ReadInteger("A", "n", 0), 12);
   EXPECT_EQ(ini.ReadInteger("A", "hex", 0), 16);
@@ -80,31 +79,28 @@ TEST_F(IniFileTest, RefusesWhatTheFormatCannotHoldAndKeepsTheFile) {
   WriteFile(path, "[S]\nk=v\n");
   TIniFile ini(path);
   struct Case {
-    const char *section;
-    const char *name;
-    const char *value;
+    const char* section;
+    const char* name;
+    const char* value;
   };
   const Case cases[] = {
       {"S", "k", "two\nlines"}, {"S", "k", "cr\r"}, {"S", "a=b", "v"},
       {"S", ";k", "v"},         {"S", "[k", "v"},   {"S", " k", "v"},
       {"S", "", "v"},           {"S]", "k", "v"},   {"S\n", "k", "v"},
   };
-  for (const Case &c : cases) {
-    EXPECT_THROW(ini.WriteString(c.section, c.name, c.value), EStorageError)
-        << c.name;
+  for (const Case& c : cases) {
+    EXPECT_THROW(ini.WriteString(c.section, c.name, c.value), EStorageError) << c.name;
   }
   EXPECT_EQ(ReadFile(path), "[S]\nk=v\n");
   EXPECT_EQ(ini.ReadString("S", "k", ""), "v");
 }
 
 TEST_F(IniFileTest, FailedWriteInReadOnlyDirectoryKeepsFileAndObject) {
-  if (::geteuid() == 0)
-    GTEST_SKIP() << "root writes to read-only directories";
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes to read-only directories";
   WriteFile(path, "[S]\nk=old\n");
   TIniFile ini(path);
-  std::filesystem::permissions(dir.path(),
-                               std::filesystem::perms::owner_read |
-                                   std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   EXPECT_THROW(ini.WriteString("S", "k", "new"), EStorageError);
   EXPECT_EQ(ReadFile(path), "[S]\nk=old\n");
   EXPECT_EQ(ini.ReadString("S", "k", ""), "old");
@@ -125,11 +121,10 @@ TEST_F(IniFileTest, FailedWriteOfTheNewContentsKeepsFileAndObject) {
   bool thrown = false;
   try {
     ini.WriteString("S", "k", std::string(200, 'n'));
-  } catch (const EStorageError &e) {
+  } catch (const EStorageError& e) {
     thrown = true;
     EXPECT_NE(e.SystemCode(), 0);
-    EXPECT_NE(std::string(e.what()).find("port.ini"), std::string::npos)
-        << e.what();
+    EXPECT_NE(std::string(e.what()).find("port.ini"), std::string::npos) << e.what();
   }
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, previous);
@@ -137,23 +132,21 @@ TEST_F(IniFileTest, FailedWriteOfTheNewContentsKeepsFileAndObject) {
   EXPECT_TRUE(thrown);
   EXPECT_EQ(ReadFile(path), old);
   EXPECT_EQ(ini.ReadString("S", "k", ""), std::string(100, 'o'));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}),
-            1)
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
       << "the temporary file is removed";
 }
 
 TEST_F(IniFileTest, RewriteKeepsPermissionsAndFollowsSymlinks) {
   const auto target = dir / "real.ini";
   WriteFile(target, "[S]\nk=v\n");
-  std::filesystem::permissions(target, std::filesystem::perms::owner_read |
-                                           std::filesystem::perms::owner_write);
+  std::filesystem::permissions(
+      target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   std::filesystem::create_symlink(target, path);
   TIniFile(path).WriteString("S", "k", "w");
   EXPECT_TRUE(std::filesystem::is_symlink(path));
   EXPECT_EQ(ReadFile(target), "[S]\nk=w\n");
   EXPECT_EQ(std::filesystem::status(target).permissions(),
-            std::filesystem::perms::owner_read |
-                std::filesystem::perms::owner_write);
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST_F(IniFileTest, UnreadableFileIsAnErrorNotAnEmptyIni) {
@@ -161,5 +154,5 @@ TEST_F(IniFileTest, UnreadableFileIsAnErrorNotAnEmptyIni) {
   EXPECT_THROW(TIniFile{path}, EStorageError);
 }
 
-} // namespace
-} // namespace comport
+}  // namespace
+}  // namespace comport

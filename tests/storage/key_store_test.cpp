@@ -13,10 +13,9 @@ namespace comport {
 namespace {
 
 class KeyStoreTest : public ::testing::Test {
-protected:
+ protected:
   TempDir dir;
-  std::filesystem::path path =
-      dir / "config" / "registry"; // directory made on first write
+  std::filesystem::path path = dir / "config" / "registry";  // directory made on first write
 };
 
 TEST_F(KeyStoreTest, ValuesSurviveReopeningWithTheirTypes) {
@@ -28,7 +27,7 @@ TEST_F(KeyStoreTest, ValuesSurviveReopeningWithTheirTypes) {
     key.WriteInteger("Size", -2147483647 - 1);
     key.WriteString("odd=name\n", awkward);
     store.OpenKey("Software\\Other").WriteInteger("Size", 5);
-    key.WriteString("port", "COM2"); // same value, other letter case
+    key.WriteString("port", "COM2");  // same value, other letter case
   }
   TKeyStore store(path);
   EXPECT_TRUE(store.KeyExists("software\\vendor\\PORT"));
@@ -53,11 +52,10 @@ TEST_F(KeyStoreTest, ReadsFailOrFallBackByType) {
   EXPECT_EQ(store.OpenKey("No such key").ReadString("Text"), "");
 
   struct Case {
-    const char *name;
+    const char* name;
     bool as_integer;
   };
-  for (const Case c :
-       {Case{"Missing", true}, Case{"Text", true}, Case{"Number", false}}) {
+  for (const Case c : {Case{"Missing", true}, Case{"Text", true}, Case{"Number", false}}) {
     try {
       if (c.as_integer) {
         key.ReadInteger(c.name);
@@ -65,33 +63,32 @@ TEST_F(KeyStoreTest, ReadsFailOrFallBackByType) {
         key.ReadString(c.name);
       }
       ADD_FAILURE() << c.name << " read without error";
-    } catch (const ERegistryValueError &e) {
+    } catch (const ERegistryValueError& e) {
       EXPECT_EQ(e.ValueName(), c.name);
       EXPECT_NE(std::string(e.what()).find(c.name), std::string::npos);
     }
   }
-  key.WriteInteger("Text", 3); // a write replaces the type too
+  key.WriteInteger("Text", 3);  // a write replaces the type too
   EXPECT_EQ(key.ReadInteger("Text"), 3);
 }
 
 TEST_F(KeyStoreTest, MalformedFileIsRefusedNamingTheLine) {
   std::filesystem::create_directories(path.parent_path());
-  const char *bad_files[] = {
-      "s:Port=COM1\n",             // value before any key
-      "[K]\nPort=COM1\n",          // no type
-      "[K]\ni:Size=12x\n",         // not an integer
-      "[K]\ni:Size=99999999999\n", // out of range
-      "[K]\ns:Port=%4\n",          // cut escape
-      "[K\n",                      // unclosed key
+  const char* bad_files[] = {
+      "s:Port=COM1\n",              // value before any key
+      "[K]\nPort=COM1\n",           // no type
+      "[K]\ni:Size=12x\n",          // not an integer
+      "[K]\ni:Size=99999999999\n",  // out of range
+      "[K]\ns:Port=%4\n",           // cut escape
+      "[K\n",                       // unclosed key
   };
-  for (const char *contents : bad_files) {
+  for (const char* contents : bad_files) {
     WriteFile(path, contents);
     try {
       TKeyStore store(path);
       ADD_FAILURE() << contents;
-    } catch (const EStorageError &e) {
-      EXPECT_NE(std::string(e.what()).find("line"), std::string::npos)
-          << e.what();
+    } catch (const EStorageError& e) {
+      EXPECT_NE(std::string(e.what()).find("line"), std::string::npos) << e.what();
     }
     EXPECT_EQ(ReadFile(path), contents);
   }
@@ -100,19 +97,17 @@ TEST_F(KeyStoreTest, MalformedFileIsRefusedNamingTheLine) {
 }
 
 TEST_F(KeyStoreTest, DefaultPathIsPerUser) {
-  const char *saved_config = std::getenv("XDG_CONFIG_HOME");
+  const char* saved_config = std::getenv("XDG_CONFIG_HOME");
   const std::string saved = saved_config ? saved_config : "";
   ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
   EXPECT_EQ(TKeyStore::DefaultPath(), "/cfg/vlk240/registry");
   ::unsetenv("XDG_CONFIG_HOME");
-  const char *home = std::getenv("HOME");
+  const char* home = std::getenv("HOME");
   if (home && *home) {
-    EXPECT_EQ(TKeyStore::DefaultPath(),
-              std::filesystem::path(home) / ".config/vlk240/registry");
+    EXPECT_EQ(TKeyStore::DefaultPath(), std::filesystem::path(home) / ".config/vlk240/registry");
   }
-  if (saved_config)
-    ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+  if (saved_config) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
 }
 
-} // namespace
-} // namespace comport
+}  // namespace
+}  // namespace comport

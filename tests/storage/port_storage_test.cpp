@@ -21,35 +21,29 @@ namespace {
 constexpr TStoredGroups kAllGroups = TStoredGroups::FromBits(0x3F);
 
 // Every stored setting as one line each, for comparing two ports.
-std::vector<std::string> Describe(const TCustomComPort &p) {
-  const auto &f = p.FlowControl();
-  const auto &t = p.Timeouts();
-  return {
-      p.Port(),
-      std::to_string(p.BaudRate()) + "/" + std::to_string(p.CustomBaudRate()),
-      std::to_string(p.StopBits()) + "/" + std::to_string(p.DataBits()),
-      std::to_string(p.Parity().Bits()) + "/" +
-          std::to_string(p.Parity().Check()) +
-          std::to_string(p.Parity().Replace()) + "/" +
-          std::to_string(p.Parity().ReplaceChar()),
-      std::to_string(p.EventChar()) + "/" + std::to_string(p.DiscardNull()),
-      std::to_string(p.Buffer().InputSize()) + "/" +
-          std::to_string(p.Buffer().OutputSize()),
-      std::to_string(t.ReadInterval()) + "/" +
-          std::to_string(t.ReadTotalMultiplier()) + "/" +
-          std::to_string(t.ReadTotalConstant()) + "/" +
-          std::to_string(t.WriteTotalMultiplier()) + "/" +
-          std::to_string(t.WriteTotalConstant()),
-      std::to_string(f.ControlRTS()) + "/" + std::to_string(f.ControlDTR()) +
-          "/" + std::to_string(f.DSRSensitivity()) +
-          std::to_string(f.OutCTSFlow()) + std::to_string(f.OutDSRFlow()) +
-          std::to_string(f.TxContinueOnXoff()) + std::to_string(f.XonXoffIn()) +
-          std::to_string(f.XonXoffOut()) + "/" + std::to_string(f.XoffChar()) +
-          "/" + std::to_string(f.XonChar())};
+std::vector<std::string> Describe(const TCustomComPort& p) {
+  const auto& f = p.FlowControl();
+  const auto& t = p.Timeouts();
+  return {p.Port(),
+          std::to_string(p.BaudRate()) + "/" + std::to_string(p.CustomBaudRate()),
+          std::to_string(p.StopBits()) + "/" + std::to_string(p.DataBits()),
+          std::to_string(p.Parity().Bits()) + "/" + std::to_string(p.Parity().Check()) +
+              std::to_string(p.Parity().Replace()) + "/" + std::to_string(p.Parity().ReplaceChar()),
+          std::to_string(p.EventChar()) + "/" + std::to_string(p.DiscardNull()),
+          std::to_string(p.Buffer().InputSize()) + "/" + std::to_string(p.Buffer().OutputSize()),
+          std::to_string(t.ReadInterval()) + "/" + std::to_string(t.ReadTotalMultiplier()) + "/" +
+              std::to_string(t.ReadTotalConstant()) + "/" +
+              std::to_string(t.WriteTotalMultiplier()) + "/" +
+              std::to_string(t.WriteTotalConstant()),
+          std::to_string(f.ControlRTS()) + "/" + std::to_string(f.ControlDTR()) + "/" +
+              std::to_string(f.DSRSensitivity()) + std::to_string(f.OutCTSFlow()) +
+              std::to_string(f.OutDSRFlow()) + std::to_string(f.TxContinueOnXoff()) +
+              std::to_string(f.XonXoffIn()) + std::to_string(f.XonXoffOut()) + "/" +
+              std::to_string(f.XoffChar()) + "/" + std::to_string(f.XonChar())};
 }
 
 // Non-default values in every group.
-void ChangeEverything(TCustomComPort &p) {
+void ChangeEverything(TCustomComPort& p) {
   p.SetPort("/dev/ttyUSB0");
   p.SetBaudRate(brCustom);
   p.SetCustomBaudRate(31250);
@@ -79,7 +73,7 @@ void ChangeEverything(TCustomComPort &p) {
 }
 
 class PortStorageTest : public ::testing::Test {
-protected:
+ protected:
   PortStorageTest() {
     port.SetName("ComPort1");
     port.SetEvents({});
@@ -94,17 +88,19 @@ protected:
 TEST_F(PortStorageTest, BasicSaveWritesItsNamesInOrder) {
   struct Case {
     TBaudRate baud_rate;
-    const char *expected;
+    const char* expected;
   };
   const Case cases[] = {
-      {br9600, "[ComPort1]\nPort=COM1\nBaudRate=9600\nStopBits=1\nDataBits="
-               "8\nParity=None\n"
-               "FlowControl=None\n"},
-      {brCustom, "[ComPort1]\nPort=COM1\nBaudRate=Custom\nCustomBaudRate="
-                 "9600\nStopBits=1\nDataBits=8\n"
-                 "Parity=None\nFlowControl=None\n"},
+      {br9600,
+       "[ComPort1]\nPort=COM1\nBaudRate=9600\nStopBits=1\nDataBits="
+       "8\nParity=None\n"
+       "FlowControl=None\n"},
+      {brCustom,
+       "[ComPort1]\nPort=COM1\nBaudRate=Custom\nCustomBaudRate="
+       "9600\nStopBits=1\nDataBits=8\n"
+       "Parity=None\nFlowControl=None\n"},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     const auto path = dir / ("basic" + std::to_string(c.baud_rate) + ".ini");
     port.SetBaudRate(c.baud_rate);
     TIniFile ini(path);
@@ -120,7 +116,7 @@ TEST_F(PortStorageTest, EveryGroupRoundTripsThroughBothFacilities) {
   TIniFile ini(dir / "all.ini");
   TKeyStore store(dir / "registry");
   TKeyStoreKey key = store.OpenKey("Software\\Test\\Port");
-  TCustomComPort &saved = port;
+  TCustomComPort& saved = port;
   saved.SaveToIniFile(ini);
   saved.SaveToRegistry(key);
 
@@ -138,8 +134,7 @@ TEST_F(PortStorageTest, EveryGroupRoundTripsThroughBothFacilities) {
   EXPECT_EQ(Describe(from_registry), Describe(port));
 }
 
-TEST_F(PortStorageTest,
-       IniLoadFromMissingSectionKeepsEverythingButCustomBaudRate) {
+TEST_F(PortStorageTest, IniLoadFromMissingSectionKeepsEverythingButCustomBaudRate) {
   ChangeEverything(port);
   port.SetStoredGroups(kAllGroups);
   TIniFile ini(dir / "other.ini");
@@ -153,34 +148,26 @@ TEST_F(PortStorageTest,
 
 TEST_F(PortStorageTest, IniTextsGoThroughTheConversions) {
   struct Case {
-    const char *name;
-    const char *value;
-    bool (*holds)(const TCustomComPort &);
+    const char* name;
+    const char* value;
+    bool (*holds)(const TCustomComPort&);
   };
   const Case cases[] = {
-      {"Parity", "even",
-       [](const TCustomComPort &p) { return p.Parity().Bits() == prEven; }},
-      {"Parity", "7E1",
-       [](const TCustomComPort &p) { return p.Parity().Bits() == prNone; }},
-      {"EventChar", "#13",
-       [](const TCustomComPort &p) { return p.EventChar() == 13; }},
-      {"EventChar", "A",
-       [](const TCustomComPort &p) { return p.EventChar() == 'A'; }},
-      {"BaudRate", "9600 ",
-       [](const TCustomComPort &p) { return p.BaudRate() == br9600; }},
-      {"Port", " COM2",
-       [](const TCustomComPort &p) { return p.Port() == " COM2"; }},
+      {"Parity", "even", [](const TCustomComPort& p) { return p.Parity().Bits() == prEven; }},
+      {"Parity", "7E1", [](const TCustomComPort& p) { return p.Parity().Bits() == prNone; }},
+      {"EventChar", "#13", [](const TCustomComPort& p) { return p.EventChar() == 13; }},
+      {"EventChar", "A", [](const TCustomComPort& p) { return p.EventChar() == 'A'; }},
+      {"BaudRate", "9600 ", [](const TCustomComPort& p) { return p.BaudRate() == br9600; }},
+      {"Port", " COM2", [](const TCustomComPort& p) { return p.Port() == " COM2"; }},
       {"Buffer.InputSize", "1025",
-       [](const TCustomComPort &p) { return p.Buffer().InputSize() == 1024; }},
+       [](const TCustomComPort& p) { return p.Buffer().InputSize() == 1024; }},
       {"Buffer.InputSize", "big",
-       [](const TCustomComPort &p) { return p.Buffer().InputSize() == 1024; }},
+       [](const TCustomComPort& p) { return p.Buffer().InputSize() == 1024; }},
       {"FlowControl", "hardware",
-       [](const TCustomComPort &p) {
-         return p.FlowControl().ControlRTS() == rtsHandshake;
-       }},
+       [](const TCustomComPort& p) { return p.FlowControl().ControlRTS() == rtsHandshake; }},
   };
   int file = 0;
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     TComPort loaded;
     loaded.SetName("ComPort1");
     loaded.SetStoredGroups(kAllGroups);
@@ -214,22 +201,19 @@ TEST_F(PortStorageTest, LoadingAnotherPortNameReopensBeforeTheRemainingValues) {
   EXPECT_TRUE(port.Connected());
   const std::vector<vlk_test::CommCall> calls = comm.Calls();
   std::vector<std::string> seen;
-  for (const vlk_test::CommCall &call : calls) {
+  for (const vlk_test::CommCall& call : calls) {
     if (call.name == "CloseHandle" || call.name == "CreateFileA")
       seen.push_back(call.name + call.path);
   }
-  EXPECT_THAT(seen,
-              ::testing::ElementsAre("CloseHandle", "CreateFileA\\\\.\\COM2"));
+  EXPECT_THAT(seen, ::testing::ElementsAre("CloseHandle", "CreateFileA\\\\.\\COM2"));
   const std::vector<platform::DCB> dcbs = comm.Dcbs();
   ASSERT_FALSE(dcbs.empty());
   EXPECT_EQ(dcbs.back().BaudRate, 19200u);
   // The new speed is applied to the reopened device, after the open.
-  auto create = std::find_if(calls.begin(), calls.end(), [](const auto &c) {
-    return c.name == "CreateFileA";
-  });
-  auto last_state =
-      std::find_if(calls.rbegin(), calls.rend(),
-                   [](const auto &c) { return c.name == "SetCommState"; });
+  auto create = std::find_if(calls.begin(), calls.end(),
+                             [](const auto& c) { return c.name == "CreateFileA"; });
+  auto last_state = std::find_if(calls.rbegin(), calls.rend(),
+                                 [](const auto& c) { return c.name == "SetCommState"; });
   EXPECT_LT(create - calls.begin(), calls.rend() - last_state - 1);
 }
 
@@ -244,12 +228,11 @@ TEST_F(PortStorageTest, RegistryLoadWithoutDefaults) {
   EXPECT_EQ(port.Port(), "");
   EXPECT_EQ(port.Parity().Bits(), prNone);
   EXPECT_EQ(port.FlowControl().FlowControl(),
-            fcNone); // fcCustom changes no field
+            fcNone);  // fcCustom changes no field
   EXPECT_EQ(port.EventChar(), 0);
 }
 
-TEST_F(PortStorageTest,
-       RegistryLoadStopsAtAMissingIntegerKeepingEarlierValues) {
+TEST_F(PortStorageTest, RegistryLoadStopsAtAMissingIntegerKeepingEarlierValues) {
   TKeyStore store(dir / "registry");
   TKeyStoreKey key = store.OpenKey("Partial");
   key.WriteString("BaudRate", "Custom");
@@ -257,12 +240,12 @@ TEST_F(PortStorageTest,
   key.WriteString("Port", "COM3");
   key.WriteString("Parity.Check", "Yes");
   key.WriteInteger("Buffer.InputSize",
-                   64); // "Buffer.OutputSize", read first, is missing
+                   64);  // "Buffer.OutputSize", read first, is missing
   port.SetStoredGroups({sgBasic, sgParity, sgBuffer, sgTimeouts});
   try {
     LoadFromRegistry(port, key);
     ADD_FAILURE() << "no error";
-  } catch (const ERegistryValueError &e) {
+  } catch (const ERegistryValueError& e) {
     EXPECT_EQ(e.ValueName(), "Buffer.OutputSize");
   }
   EXPECT_EQ(port.Port(), "COM3");
@@ -272,8 +255,7 @@ TEST_F(PortStorageTest,
   EXPECT_EQ(port.Buffer().InputSize(), 1024);
 }
 
-TEST_F(PortStorageTest,
-       SettingsTheIniFormatCannotHoldAreRefusedAndLoseNothing) {
+TEST_F(PortStorageTest, SettingsTheIniFormatCannotHoldAreRefusedAndLoseNothing) {
   const auto path = dir / "kept.ini";
   TIniFile ini(path);
   SaveToIniFile(port, ini);
@@ -283,5 +265,5 @@ TEST_F(PortStorageTest,
   EXPECT_EQ(ReadFile(path), before);
 }
 
-} // namespace
-} // namespace comport
+}  // namespace
+}  // namespace comport

@@ -1,6 +1,8 @@
 // Whole polls over a pseudo-terminal: the reader's port, the exchange worker
 // and the decoder against our simulator, or against a scripted line where the
 // simulator has no such behaviour.
+#include "reader/poll_session.h"
+
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <unistd.h>
@@ -12,7 +14,6 @@
 #include <vector>
 
 #include "exchange/EMUL_Functions.h"
-#include "reader/poll_session.h"
 #include "reader/reader_port.h"
 #include "sim/pty_pair.h"
 #include "sim/simulator.h"
@@ -29,8 +30,8 @@ sim::Config WithBehaviour(BehaviourKind kind) {
 }
 
 class PollSessionTest : public ::testing::Test {
-protected:
-  exchange::UART_THREAT &worker_ = exchange::UART_THREAT::Instance();
+ protected:
+  exchange::UART_THREAT& worker_ = exchange::UART_THREAT::Instance();
   sim::Simulator simulator_;
   ReaderPort port_{worker_, simulator_.SlavePath()};
   PollSession session_{worker_, ","};
@@ -40,20 +41,19 @@ TEST_F(PollSessionTest, NormalReplyGivesTheWorkedExample) {
   const PollRecord record = session_.Poll(1);
   EXPECT_EQ(record.outcome, PollOutcome::kAccepted);
   EXPECT_EQ(record.sent_text, "Послано:   1 4 0 0 0 13 49 207 ");
-  EXPECT_EQ(record.status_text, "Принято:   1 4 26 0 0 66 54 0 0 65 242 0 0 65 "
-                                "64 0 0 66 200 0 0 0 21 0 10 66 72 0 0 "
-                                "71 118 ");
+  EXPECT_EQ(record.status_text,
+            "Принято:   1 4 26 0 0 66 54 0 0 65 242 0 0 65 "
+            "64 0 0 66 200 0 0 0 21 0 10 66 72 0 0 "
+            "71 118 ");
   EXPECT_EQ(record.lines,
-            (std::vector<std::string>{
-                "ВЛК240ТхИ Исполнение 1", "(Уровнемер-Уровнемер)", "",
-                "Уровень канала 1 - 45,5 %", "Объём канала 1 - 30,3 %",
-                "Уровень канала 2 - 12,0 %", "Объём канала 2 - 100,0 %",
-                "Состояния реле: Вкл. Выкл. Вкл. Выкл. "}));
+            (std::vector<std::string>{"ВЛК240ТхИ Исполнение 1", "(Уровнемер-Уровнемер)", "",
+                                      "Уровень канала 1 - 45,5 %", "Объём канала 1 - 30,3 %",
+                                      "Уровень канала 2 - 12,0 %", "Объём канала 2 - 100,0 %",
+                                      "Состояния реле: Вкл. Выкл. Вкл. Выкл. "}));
   ASSERT_TRUE(record.readings);
   EXPECT_EQ(record.readings->level1, 45.5F);
   EXPECT_EQ(record.readings->volume2, 100.0F);
-  EXPECT_EQ(record.readings->relays,
-            (std::array<bool, 4>{true, false, true, false}));
+  EXPECT_EQ(record.readings->relays, (std::array<bool, 4>{true, false, true, false}));
   EXPECT_EQ(record.reply.size(), 31u);
   EXPECT_EQ(record.unanswered_count, 0);
 }
@@ -68,7 +68,7 @@ TEST_F(PollSessionTest, ExceptionReplyIsAcceptedWithoutReadings) {
   EXPECT_EQ(record.status_text, "Принято:   1 132 2 194 193 ");
   EXPECT_TRUE(record.lines.empty());
   EXPECT_FALSE(record.readings);
-  EXPECT_EQ(record.unanswered_count, 0); // an accepted reply stops the time-out
+  EXPECT_EQ(record.unanswered_count, 0);  // an accepted reply stops the time-out
 }
 
 TEST_F(PollSessionTest, AddressInTheSentFrame) {
@@ -93,15 +93,13 @@ TEST_F(PollSessionTest, TimeOutCountRunsAcrossPolls) {
       {BehaviourKind::kNormal, PollOutcome::kAccepted},
       {BehaviourKind::kSilent, PollOutcome::kUnanswered},
   };
-  const std::vector<std::string> statuses = {
-      "Не отвечает (1)", "Не отвечает (2)", "Не отвечает (3)",
-      "Принято:", "Не отвечает (4)"};
+  const std::vector<std::string> statuses = {"Не отвечает (1)", "Не отвечает (2)",
+                                             "Не отвечает (3)", "Принято:", "Не отвечает (4)"};
   for (std::size_t i = 0; i < polls.size(); ++i) {
     simulator_.SetConfig(WithBehaviour(polls[i].first));
     const PollRecord record = session_.Poll(1);
     EXPECT_EQ(record.outcome, polls[i].second) << "poll " << i + 1;
-    EXPECT_EQ(record.status_text.rfind(statuses[i], 0), 0u)
-        << record.status_text;
+    EXPECT_EQ(record.status_text.rfind(statuses[i], 0), 0u) << record.status_text;
     if (record.outcome == PollOutcome::kUnanswered) {
       EXPECT_TRUE(record.lines.empty());
       EXPECT_TRUE(record.reply.empty());
@@ -122,28 +120,26 @@ TEST_F(PollSessionTest, LateReplyIsTakenByTheNextExchange) {
 
 // A line where each request is answered with a fixed byte string.
 class ScriptedLine {
-public:
+ public:
   explicit ScriptedLine(std::vector<std::uint8_t> answer)
       : answer_(std::move(answer)), thread_([this] { Serve(); }) {}
   ~ScriptedLine() {
     stopping_ = true;
     thread_.join();
   }
-  const std::string &SlavePath() const { return pty_.slave_path(); }
+  const std::string& SlavePath() const { return pty_.slave_path(); }
 
-private:
+ private:
   void Serve() {
     std::size_t got = 0;
     while (!stopping_) {
       pollfd wait{pty_.master(), POLLIN, 0};
-      if (::poll(&wait, 1, 10) <= 0)
-        continue;
+      if (::poll(&wait, 1, 10) <= 0) continue;
       std::uint8_t chunk[64];
       const ssize_t n = ::read(pty_.master(), chunk, sizeof chunk);
-      if (n <= 0)
-        continue;
+      if (n <= 0) continue;
       got += static_cast<std::size_t>(n);
-      if (got >= 8) { // one whole request
+      if (got >= 8) {  // one whole request
         got = 0;
         EXPECT_EQ(::write(pty_.master(), answer_.data(), answer_.size()),
                   static_cast<ssize_t>(answer_.size()));
@@ -158,7 +154,7 @@ private:
 };
 
 TEST(PollSessionStray, ExceptionReplyAfterStrayBytesIsFound) {
-  exchange::UART_THREAT &worker = exchange::UART_THREAT::Instance();
+  exchange::UART_THREAT& worker = exchange::UART_THREAT::Instance();
   for (std::size_t stray = 1; stray <= 4; ++stray) {
     std::vector<std::uint8_t> answer(stray, 0x55);
     answer.insert(answer.end(), {0x01, 0x84, 0x02, 0xC2, 0xC1});
@@ -166,21 +162,19 @@ TEST(PollSessionStray, ExceptionReplyAfterStrayBytesIsFound) {
     ReaderPort port(worker, line.SlavePath());
     PollSession session(worker, ",");
     const PollRecord record = session.Poll(1);
-    EXPECT_EQ(record.outcome, PollOutcome::kException)
-        << stray << " stray bytes";
-    EXPECT_EQ(record.reply,
-              (std::vector<std::uint8_t>{1, 0x84, 2, 0xC2, 0xC1}));
+    EXPECT_EQ(record.outcome, PollOutcome::kException) << stray << " stray bytes";
+    EXPECT_EQ(record.reply, (std::vector<std::uint8_t>{1, 0x84, 2, 0xC2, 0xC1}));
   }
 }
 
 TEST(PollSessionLine, PulledLineIsAPortErrorAndTheWorkerServesOn) {
-  exchange::UART_THREAT &worker = exchange::UART_THREAT::Instance();
+  exchange::UART_THREAT& worker = exchange::UART_THREAT::Instance();
   auto simulator = std::make_unique<sim::Simulator>();
   {
     ReaderPort port(worker, simulator->SlavePath());
     PollSession session(worker, ",");
     EXPECT_EQ(session.Poll(1).outcome, PollOutcome::kAccepted);
-    simulator.reset(); // closes the instrument's end of the line
+    simulator.reset();  // closes the instrument's end of the line
     const PollRecord record = session.Poll(1);
     EXPECT_EQ(record.outcome, PollOutcome::kPortError);
     EXPECT_FALSE(record.error.empty());
@@ -192,5 +186,5 @@ TEST(PollSessionLine, PulledLineIsAPortErrorAndTheWorkerServesOn) {
   EXPECT_EQ(session.Poll(1).outcome, PollOutcome::kAccepted);
 }
 
-} // namespace
-} // namespace reader
+}  // namespace
+}  // namespace reader

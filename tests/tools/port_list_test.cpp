@@ -1,4 +1,6 @@
 // --list-ports over a fake sysfs and /dev tree.
+#include "reader/port_list.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -6,20 +8,18 @@
 #include <fstream>
 #include <sstream>
 
-#include "reader/port_list.h"
-
 namespace reader {
 namespace {
 
 namespace fs = std::filesystem;
 
-void WriteFile(const fs::path &file, const std::string &text) {
+void WriteFile(const fs::path& file, const std::string& text) {
   fs::create_directories(file.parent_path());
   std::ofstream(file) << text << '\n';
 }
 
 class PortListTest : public ::testing::Test {
-protected:
+ protected:
   PortListTest() {
     root_ = fs::temp_directory_path() /
             ("vlk-ports-" + std::to_string(::getpid()) + "-" +
@@ -34,7 +34,7 @@ protected:
   }
 
   // A tty in the class directory, linked to a device directory as sysfs does.
-  void AddTty(const std::string &name, const fs::path &device_dir) {
+  void AddTty(const std::string& name, const fs::path& device_dir) {
     const fs::path tty_dir = device_dir / "tty" / name;
     fs::create_directories(tty_dir);
     fs::create_directory_symlink(device_dir, tty_dir / "device");
@@ -56,8 +56,7 @@ TEST_F(PortListTest, UsbAndBuiltInPortsWithTheirComNames) {
   // A virtual console: in the class directory, but without a device.
   fs::create_directories(root_ / "sys/class/tty/tty1");
   fs::create_directories(root_ / "dev/serial/by-id");
-  fs::create_symlink("../../ttyUSB0",
-                     root_ / "dev/serial/by-id/usb-FTDI_FT232R-if00-port0");
+  fs::create_symlink("../../ttyUSB0", root_ / "dev/serial/by-id/usb-FTDI_FT232R-if00-port0");
 
   std::ostringstream out;
   EXPECT_EQ(RunListPorts(root_, out), 0);
@@ -73,5 +72,5 @@ TEST_F(PortListTest, NothingFound) {
   EXPECT_EQ(out.str(), "No serial devices found.\n");
 }
 
-} // namespace
-} // namespace reader
+}  // namespace
+}  // namespace reader

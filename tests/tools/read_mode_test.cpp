@@ -23,8 +23,8 @@ const std::string kMemo = testing_frames::kWorkedExampleOutput.substr(
 
 TEST(ReadMode, OnePollPrintsTheMemo) {
   sim::Simulator simulator;
-  const auto result = RunWith(
-      {"--port", simulator.SlavePath(), "--address", "1", "--separator", ","});
+  const auto result =
+      RunWith({"--port", simulator.SlavePath(), "--address", "1", "--separator", ","});
   EXPECT_EQ(result.status, kExitOk);
   EXPECT_EQ(result.out, kMemo);
   EXPECT_EQ(result.err, "");
@@ -38,12 +38,11 @@ TEST(ReadMode, DemoNeedsNoPort) {
 
 TEST(ReadMode, CycleSeparatesPollsAndVerboseShowsFrames) {
   sim::Simulator simulator;
-  const auto result =
-      RunWith({"--port", simulator.SlavePath(), "--separator", ",", "--verbose",
-               "--cycle", "--interval", "0.05", "--count", "2"});
+  const auto result = RunWith({"--port", simulator.SlavePath(), "--separator", ",", "--verbose",
+                               "--cycle", "--interval", "0.05", "--count", "2"});
   EXPECT_EQ(result.status, kExitOk);
-  const std::string poll = "Послано:   1 4 0 0 0 13 49 207 \n" +
-                           testing_frames::kWorkedExampleOutput;
+  const std::string poll =
+      "Послано:   1 4 0 0 0 13 49 207 \n" + testing_frames::kWorkedExampleOutput;
   EXPECT_EQ(result.out, poll + "\n" + poll);
   EXPECT_EQ(simulator.RequestsSeen(), 2u);
 }
@@ -55,9 +54,8 @@ TEST(ReadMode, UnansweredAndExceptionPollsExitOne) {
   const auto unanswered = RunWith({"--port", quiet.SlavePath()});
   EXPECT_EQ(unanswered.status, kExitNoReadings);
   EXPECT_EQ(unanswered.out, "");
-  EXPECT_EQ(
-      unanswered.err,
-      "vlk240-read: address 1: no valid reply (unanswered polls so far: 1)\n");
+  EXPECT_EQ(unanswered.err,
+            "vlk240-read: address 1: no valid reply (unanswered polls so far: 1)\n");
 
   const auto verbose = RunWith({"--port", quiet.SlavePath(), "--verbose"});
   EXPECT_EQ(verbose.out, "Послано:   1 4 0 0 0 13 49 207 \nНе отвечает (1)\n");
@@ -68,8 +66,7 @@ TEST(ReadMode, UnansweredAndExceptionPollsExitOne) {
   sim::Simulator refuser(refusing);
   const auto exception = RunWith({"--port", refuser.SlavePath()});
   EXPECT_EQ(exception.status, kExitNoReadings);
-  EXPECT_EQ(exception.err,
-            "vlk240-read: address 1: exception reply, code 2; no readings\n");
+  EXPECT_EQ(exception.err, "vlk240-read: address 1: exception reply, code 2; no readings\n");
 }
 
 TEST(ReadMode, JsonObjectPerPoll) {
@@ -78,8 +75,7 @@ TEST(ReadMode, JsonObjectPerPoll) {
   config.readings.fault = 0;
   config.readings.level1 = std::numeric_limits<float>::infinity();
   sim::Simulator simulator(config);
-  const auto result =
-      RunWith({"--port", simulator.SlavePath(), "--json", "--separator", ","});
+  const auto result = RunWith({"--port", simulator.SlavePath(), "--json", "--separator", ","});
   EXPECT_EQ(result.status, kExitOk);
   const std::regex shape(
       "\\{\"time\":\"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z\","
@@ -103,32 +99,30 @@ TEST(ReadMode, JsonObjectPerPoll) {
   simulator.SetConfig(silent);
   const auto unanswered = RunWith({"--port", simulator.SlavePath(), "--json"});
   EXPECT_NE(
-      unanswered.out.find(
-          "\"outcome\":\"unanswered\",\"variant\":null,\"fault\":null,"
-          "\"level1\":null,"
-          "\"volume1\":null,\"level2\":null,\"volume2\":null,\"selfcal\":null,"
-          "\"alarm_delay\":null,\"relays\":null,\"lines\":[],\"raw\":null}\n"),
+      unanswered.out.find("\"outcome\":\"unanswered\",\"variant\":null,\"fault\":null,"
+                          "\"level1\":null,"
+                          "\"volume1\":null,\"level2\":null,\"volume2\":null,\"selfcal\":null,"
+                          "\"alarm_delay\":null,\"relays\":null,\"lines\":[],\"raw\":null}\n"),
       std::string::npos)
       << unanswered.out;
 }
 
 TEST(ReadMode, CsvHeaderThenRows) {
   sim::Config config;
-  config.readings.fault = 1; // variant 1: channel 2 only
+  config.readings.fault = 1;  // variant 1: channel 2 only
   sim::Simulator simulator(config);
-  const auto result =
-      RunWith({"--port", simulator.SlavePath(), "--csv", "--cycle",
-               "--interval", "0.01", "--count", "2"});
+  const auto result = RunWith(
+      {"--port", simulator.SlavePath(), "--csv", "--cycle", "--interval", "0.01", "--count", "2"});
   EXPECT_EQ(result.status, kExitOk);
   const std::vector<std::string> lines = Lines(result.out);
   ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], "timestamp,address,outcome,variant,fault,level1,volume1,"
-                      "level2,volume2,selfcal,"
-                      "alarm_delay,relays");
+  EXPECT_EQ(lines[0],
+            "timestamp,address,outcome,variant,fault,level1,volume1,"
+            "level2,volume2,selfcal,"
+            "alarm_delay,relays");
   for (int row : {1, 2}) {
     EXPECT_TRUE(std::regex_match(
-        lines[row],
-        std::regex("\\d{4}-[-0-9T:.]+Z,1,accepted,1,1,,,12,100,50,10,1010")))
+        lines[row], std::regex("\\d{4}-[-0-9T:.]+Z,1,accepted,1,1,,,12,100,50,10,1010")))
         << lines[row];
   }
 }
@@ -142,12 +136,10 @@ TEST(ReadMode, LinePulledDuringCycle) {
   testing_run::Outcome result{};
   std::atomic<bool> done{false};
   std::thread reading([&] {
-    result = RunWith(
-        {"--port", path, "--cycle", "--interval", "0.02", "--count", "100000"});
+    result = RunWith({"--port", path, "--cycle", "--interval", "0.02", "--count", "100000"});
     done = true;
   });
-  while (simulator->RepliesSent() < 2)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  while (simulator->RepliesSent() < 2) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   simulator.reset();
   reading.join();
   EXPECT_EQ(result.status, kExitPortError);
@@ -157,5 +149,5 @@ TEST(ReadMode, LinePulledDuringCycle) {
   EXPECT_EQ(again.status, kExitOk);
 }
 
-} // namespace
-} // namespace reader
+}  // namespace
+}  // namespace reader

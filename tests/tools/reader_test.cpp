@@ -20,8 +20,7 @@ using testing_frames::Hex;
 using testing_run::Outcome;
 
 Outcome RunWith(std::vector<std::string_view> args) {
-  return testing_run::RunWith(
-      std::vector<std::string>(args.begin(), args.end()));
+  return testing_run::RunWith(std::vector<std::string>(args.begin(), args.end()));
 }
 
 TEST(RunReader, WorkedExamplePrintsStatusAndEightLines) {
@@ -43,8 +42,7 @@ TEST(RunReader, Variant3PrintsNineLines) {
 TEST(RunReader, OneRunOfDigitsAndOtherSeparators) {
   std::string run;
   for (const char c : Hex(testing_frames::kWorkedExample)) {
-    if (c != ' ')
-      run += static_cast<char>(std::tolower(c));
+    if (c != ' ') run += static_cast<char>(std::tolower(c));
   }
   const Outcome result = RunWith({"--separator", "٫", "--decode", run});
   EXPECT_EQ(result.status, kExitOk);
@@ -66,10 +64,10 @@ TEST(RunReader, RejectedFramesPrintNothingToStandardOutput) {
   stray_first.insert(stray_first.end(), testing_frames::kWorkedExample.begin(),
                      testing_frames::kWorkedExample.end());
   std::vector<std::uint8_t> status_changed = testing_frames::kWorkedExample;
-  status_changed[testing_frames::kStatusOffset] = 0x35; // CRC not recomputed
+  status_changed[testing_frames::kStatusOffset] = 0x35;  // CRC not recomputed
 
-  for (const auto &frame : {bad_crc, function_3, stray_first, status_changed,
-                            std::vector<std::uint8_t>{0x01}}) {
+  for (const auto& frame :
+       {bad_crc, function_3, stray_first, status_changed, std::vector<std::uint8_t>{0x01}}) {
     const std::string hex = Hex(frame);
     const Outcome result = RunWith({"--decode", hex});
     EXPECT_EQ(result.status, kExitRejected) << hex;
@@ -110,15 +108,13 @@ TEST(RunReader, UnusableArgumentsGiveUsage) {
       {"--demo", "--json", "--verbose"},
       {"--port", ""},
   };
-  for (const auto &args : cases) {
+  for (const auto& args : cases) {
     const Outcome result = RunWith(args);
     std::string shown;
-    for (const auto arg : args)
-      shown += std::string(arg) + " ";
+    for (const auto arg : args) shown += std::string(arg) + " ";
     EXPECT_EQ(result.status, kExitUsage) << shown;
     EXPECT_EQ(result.out, "") << shown;
-    EXPECT_NE(result.err.find("Usage: vlk240-read"), std::string::npos)
-        << shown;
+    EXPECT_NE(result.err.find("Usage: vlk240-read"), std::string::npos) << shown;
   }
 }
 
@@ -127,10 +123,9 @@ TEST(RunReader, HelpGoesToStandardOutput) {
   EXPECT_EQ(result.status, kExitOk);
   EXPECT_NE(result.out.find("--decode HEX"), std::string::npos);
   for (const std::string_view text :
-       {"--port NAME", "--address N", "--cycle", "--interval SECONDS",
-        "--count N", "--verbose", "--json", "--csv", "--demo", "--separator C",
-        "--list-ports", "--help", "VLK240_COMn", "/dev/ttyS(n-1)",
-        "Exit status:", "  3  port error", "exception reply"}) {
+       {"--port NAME", "--address N", "--cycle", "--interval SECONDS", "--count N", "--verbose",
+        "--json", "--csv", "--demo", "--separator C", "--list-ports", "--help", "VLK240_COMn",
+        "/dev/ttyS(n-1)", "Exit status:", "  3  port error", "exception reply"}) {
     EXPECT_NE(result.out.find(text), std::string::npos) << text;
   }
 }
@@ -147,14 +142,11 @@ TEST(RunReader, AddressRefusedLikeTheWindow) {
       {"-5", "Неправильное значение сетевого адреса"},
       {"$100", "Неправильное значение сетевого адреса"},
   };
-  for (const auto &[text, message] : cases) {
+  for (const auto& [text, message] : cases) {
     // The port does not exist: reaching it would give status 3.
-    const Outcome result =
-        RunWith({"--port", "/nonexistent/tty", "--address", text});
+    const Outcome result = RunWith({"--port", "/nonexistent/tty", "--address", text});
     EXPECT_EQ(result.status, kExitUsage) << text;
-    EXPECT_EQ(result.err,
-              "vlk240-read: --address: " + std::string(message) + "\n")
-        << text;
+    EXPECT_EQ(result.err, "vlk240-read: --address: " + std::string(message) + "\n") << text;
     EXPECT_EQ(result.out, "");
   }
 }
@@ -163,21 +155,17 @@ TEST(RunReader, MissingDeviceIsAPortError) {
   const Outcome result = RunWith({"--port", "/nonexistent/tty"});
   EXPECT_EQ(result.status, kExitPortError);
   EXPECT_EQ(result.out, "");
-  EXPECT_NE(result.err.find("vlk240-read: cannot open port /nonexistent/tty: "),
-            std::string::npos);
+  EXPECT_NE(result.err.find("vlk240-read: cannot open port /nonexistent/tty: "), std::string::npos);
   EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
 }
 
 TEST(ParseHexFrame, GroupsAndLimits) {
-  EXPECT_EQ(ParseHexFrame(" 0104\t1a ff\n").bytes,
-            (std::vector<std::uint8_t>{1, 4, 0x1A, 0xFF}));
+  EXPECT_EQ(ParseHexFrame(" 0104\t1a ff\n").bytes, (std::vector<std::uint8_t>{1, 4, 0x1A, 0xFF}));
   EXPECT_EQ(ParseHexFrame(std::string(270 * 2, 'f')).bytes.size(), 270u);
-  EXPECT_NE(ParseHexFrame("01 04 1G").error.find("character 8 ('G')"),
-            std::string::npos);
+  EXPECT_NE(ParseHexFrame("01 04 1G").error.find("character 8 ('G')"), std::string::npos);
   EXPECT_NE(ParseHexFrame("01 4").error.find("\"4\""), std::string::npos);
-  EXPECT_NE(ParseHexFrame(std::string(271 * 2, 'f')).error.find("271 bytes"),
-            std::string::npos);
+  EXPECT_NE(ParseHexFrame(std::string(271 * 2, 'f')).error.find("271 bytes"), std::string::npos);
 }
 
-} // namespace
-} // namespace reader
+}  // namespace
+}  // namespace reader

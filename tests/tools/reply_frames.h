@@ -11,9 +11,8 @@ namespace reader::testing_frames {
 
 // The worked example: variant 1, fault code 0, status 0x15, alarm delay 10 s.
 inline const std::vector<std::uint8_t> kWorkedExample = {
-    0x01, 0x04, 0x1A, 0x00, 0x00, 0x42, 0x36, 0x00, 0x00, 0x41, 0xF2,
-    0x00, 0x00, 0x41, 0x40, 0x00, 0x00, 0x42, 0xC8, 0x00, 0x00, 0x00,
-    0x15, 0x00, 0x0A, 0x42, 0x48, 0x00, 0x00, 0x47, 0x76};
+    0x01, 0x04, 0x1A, 0x00, 0x00, 0x42, 0x36, 0x00, 0x00, 0x41, 0xF2, 0x00, 0x00, 0x41, 0x40, 0x00,
+    0x00, 0x42, 0xC8, 0x00, 0x00, 0x00, 0x15, 0x00, 0x0A, 0x42, 0x48, 0x00, 0x00, 0x47, 0x76};
 
 inline constexpr std::size_t kStatusOffset = 22;
 
@@ -21,8 +20,8 @@ inline constexpr std::size_t kStatusOffset = 22;
 inline std::vector<std::uint8_t> WithCrc(std::vector<std::uint8_t> frame) {
   EMUL_Functions::FrameBuffer buffer{};
   std::copy(frame.begin(), frame.end() - 2, buffer.begin());
-  const std::uint16_t crc = EMUL_Functions::CRC16(
-      static_cast<std::uint8_t>(frame.size() - 2), buffer);
+  const std::uint16_t crc =
+      EMUL_Functions::CRC16(static_cast<std::uint8_t>(frame.size() - 2), buffer);
   frame[frame.size() - 2] = static_cast<std::uint8_t>(crc & 0xFF);
   frame[frame.size() - 1] = static_cast<std::uint8_t>(crc >> 8);
   return frame;
@@ -34,7 +33,7 @@ inline std::vector<std::uint8_t> Variant3Example() {
   return WithCrc(frame);
 }
 
-inline std::string Hex(const std::vector<std::uint8_t> &frame) {
+inline std::string Hex(const std::vector<std::uint8_t>& frame) {
   std::string text;
   for (const std::uint8_t byte : frame) {
     char pair[4];
@@ -67,4 +66,4 @@ inline const std::string kVariant3Lines =
     "Датчик-сигнализатор канала 2 - ВКЛ.\n"
     "Состояния реле: Вкл. Выкл. Вкл. Выкл. \n";
 
-} // namespace reader::testing_frames
+}  // namespace reader::testing_frames

@@ -16,7 +16,7 @@ struct Outcome {
 };
 
 // RunReader with captured streams.
-inline Outcome RunWith(const std::vector<std::string> &args) {
+inline Outcome RunWith(const std::vector<std::string>& args) {
   const std::vector<std::string_view> views(args.begin(), args.end());
   std::ostringstream out;
   std::ostringstream err;
@@ -24,12 +24,11 @@ inline Outcome RunWith(const std::vector<std::string> &args) {
   return {status, out.str(), err.str()};
 }
 
-inline std::vector<std::string> Lines(const std::string &text) {
+inline std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 
-} // namespace reader::testing_run
+}  // namespace reader::testing_run

@@ -21,42 +21,35 @@ struct ProcessResult {
 
 // `arguments` is appended to the program path as shell words; standard error is
 // discarded.
-ProcessResult RunProgram(const std::string &arguments) {
+ProcessResult RunProgram(const std::string& arguments) {
   const std::string command =
       std::string("'") + VLK240_READ_PATH + "' " + arguments + " 2>/dev/null";
-  FILE *pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr)
-    return {-1, ""};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return {-1, ""};
   std::string out;
   std::array<char, 512> chunk;
   std::size_t got = 0;
-  while ((got = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
-    out.append(chunk.data(), got);
+  while ((got = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) out.append(chunk.data(), got);
   const int wait_status = pclose(pipe);
   return {WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1, out};
 }
 
-std::string Quoted(const std::string &text) { return "'" + text + "'"; }
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 TEST(Vlk240ReadProgram, DecodesTheWorkedExample) {
-  const ProcessResult result =
-      RunProgram("--decode " +
-                 Quoted(reader::testing_frames::Hex(
-                     reader::testing_frames::kWorkedExample)) +
-                 " --separator ,");
+  const ProcessResult result = RunProgram(
+      "--decode " + Quoted(reader::testing_frames::Hex(reader::testing_frames::kWorkedExample)) +
+      " --separator ,");
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, reader::testing_frames::kWorkedExampleOutput);
 }
 
 TEST(Vlk240ReadProgram, DecodesVariant3) {
-  const ProcessResult result =
-      RunProgram("--decode " +
-                 Quoted(reader::testing_frames::Hex(
-                     reader::testing_frames::Variant3Example())) +
-                 " --separator ,");
+  const ProcessResult result = RunProgram(
+      "--decode " + Quoted(reader::testing_frames::Hex(reader::testing_frames::Variant3Example())) +
+      " --separator ,");
   EXPECT_EQ(result.status, 0);
-  EXPECT_NE(result.out.find(reader::testing_frames::kVariant3Lines),
-            std::string::npos);
+  EXPECT_NE(result.out.find(reader::testing_frames::kVariant3Lines), std::string::npos);
 }
 
 TEST(Vlk240ReadProgram, RejectedFrameAndBadArguments) {
@@ -77,12 +70,11 @@ TEST(Vlk240ReadProgram, InterruptEndsACyclicReadCleanly) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipe_ends[0]);
-  const char *argv[] = {VLK240_READ_PATH, "--demo", "--cycle",
-                        "--interval",     "0.05",   nullptr};
+  const char* argv[] = {VLK240_READ_PATH, "--demo", "--cycle", "--interval", "0.05", nullptr};
   pid_t child = 0;
-  ASSERT_EQ(posix_spawn(&child, VLK240_READ_PATH, &actions, nullptr,
-                        const_cast<char **>(argv), environ),
-            0);
+  ASSERT_EQ(
+      posix_spawn(&child, VLK240_READ_PATH, &actions, nullptr, const_cast<char**>(argv), environ),
+      0);
   posix_spawn_file_actions_destroy(&actions);
   ::close(pipe_ends[1]);
 
@@ -102,12 +94,11 @@ TEST(Vlk240ReadProgram, InterruptEndsACyclicReadCleanly) {
   ::close(pipe_ends[0]);
   int wait_status = 0;
   ASSERT_EQ(::waitpid(child, &wait_status, 0), child);
-  EXPECT_TRUE(WIFEXITED(wait_status))
-      << "ended by a signal instead of returning";
+  EXPECT_TRUE(WIFEXITED(wait_status)) << "ended by a signal instead of returning";
   EXPECT_EQ(WEXITSTATUS(wait_status), 0);
   // The last poll printed completely: its relay line, which ends in a blank,
   // comes last.
   EXPECT_EQ(out.substr(out.size() - 2), " \n");
 }
 
-} // namespace
+}  // namespace

@@ -23,7 +23,8 @@ void QtComportToolkit::HandleException(const std::exception& error) {
 void QtComportToolkit::WakeMainThread() {
   QCoreApplication* qt = QCoreApplication::instance();
   if (qt == nullptr) return;
-  QMetaObject::invokeMethod(qt, [] { comport::CheckSynchronize(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      qt, [] { comport::CheckSynchronize(); }, Qt::QueuedConnection);
 }
 
 }  // namespace window

@@ -8,4 +8,4 @@ namespace comport::storage {
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b);
 
-} // namespace comport::storage
+}  // namespace comport::storage

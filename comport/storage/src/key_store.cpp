@@ -15,25 +15,24 @@ using storage::EqualIgnoringCase;
 
 [[noreturn]] void ThrowValueError(std::string_view path, std::string_view name,
                                   std::string_view problem) {
-  throw ERegistryValueError(
-      std::string(name), "Value \"" + std::string(name) + "\" of key \"" +
-                             std::string(path) + "\" " + std::string(problem));
+  throw ERegistryValueError(std::string(name), "Value \"" + std::string(name) + "\" of key \"" +
+                                                   std::string(path) + "\" " +
+                                                   std::string(problem));
 }
 
-} // namespace
+}  // namespace
 
 TKeyStore::TKeyStore(std::filesystem::path path) : path_(std::move(path)) {
-  if (const std::optional<std::string> contents =
-          storage::ReadFileIfExists(path_)) {
+  if (const std::optional<std::string> contents = storage::ReadFileIfExists(path_)) {
     keys_ = storage::ParseKeyStore(*contents, path_);
   }
 }
 
 std::filesystem::path TKeyStore::DefaultPath() {
   std::filesystem::path base;
-  if (const char *config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
     base = config;
-  } else if (const char *home = std::getenv("HOME"); home && *home) {
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
     base = std::filesystem::path(home) / ".config";
   } else {
     return {};
@@ -42,44 +41,37 @@ std::filesystem::path TKeyStore::DefaultPath() {
 }
 
 bool TKeyStore::KeyExists(std::string_view path) const {
-  for (const storage::StoredKey &key : keys_) {
-    if (EqualIgnoringCase(key.path, path))
-      return true;
+  for (const storage::StoredKey& key : keys_) {
+    if (EqualIgnoringCase(key.path, path)) return true;
   }
   return false;
 }
 
-const TKeyStore::Value *TKeyStore::Find(std::string_view path,
-                                        std::string_view name) const {
-  for (const storage::StoredKey &key : keys_) {
-    if (!EqualIgnoringCase(key.path, path))
-      continue;
-    for (const storage::StoredValue &value : key.values) {
-      if (EqualIgnoringCase(value.name, name))
-        return &value.value;
+const TKeyStore::Value* TKeyStore::Find(std::string_view path, std::string_view name) const {
+  for (const storage::StoredKey& key : keys_) {
+    if (!EqualIgnoringCase(key.path, path)) continue;
+    for (const storage::StoredValue& value : key.values) {
+      if (EqualIgnoringCase(value.name, name)) return &value.value;
     }
     return nullptr;
   }
   return nullptr;
 }
 
-void TKeyStore::Write(std::string_view path, std::string_view name,
-                      Value value) {
-  if (const Value *old = Find(path, name); old && *old == value)
-    return;
+void TKeyStore::Write(std::string_view path, std::string_view name, Value value) {
+  if (const Value* old = Find(path, name); old && *old == value) return;
 
   std::vector<storage::StoredKey> keys = keys_;
-  storage::StoredKey *key = nullptr;
-  for (storage::StoredKey &candidate : keys) {
+  storage::StoredKey* key = nullptr;
+  for (storage::StoredKey& candidate : keys) {
     if (EqualIgnoringCase(candidate.path, path)) {
       key = &candidate;
       break;
     }
   }
-  if (!key)
-    key = &keys.emplace_back(storage::StoredKey{std::string(path), {}});
-  storage::StoredValue *slot = nullptr;
-  for (storage::StoredValue &candidate : key->values) {
+  if (!key) key = &keys.emplace_back(storage::StoredKey{std::string(path), {}});
+  storage::StoredValue* slot = nullptr;
+  for (storage::StoredValue& candidate : key->values) {
     if (EqualIgnoringCase(candidate.name, name)) {
       slot = &candidate;
       break;
@@ -93,12 +85,10 @@ void TKeyStore::Write(std::string_view path, std::string_view name,
 
   // The per-user directory may not exist yet on first use.
   std::error_code ec;
-  if (path_.has_parent_path())
-    std::filesystem::create_directories(path_.parent_path(), ec);
+  if (path_.has_parent_path()) std::filesystem::create_directories(path_.parent_path(), ec);
   if (ec) {
-    throw EStorageError("Cannot create the directory of \"" + path_.string() +
-                            "\": " + ec.message(),
-                        ec.value());
+    throw EStorageError(
+        "Cannot create the directory of \"" + path_.string() + "\": " + ec.message(), ec.value());
   }
   storage::ReplaceFile(path_, storage::FormatKeyStore(keys));
   keys_ = std::move(keys);
@@ -113,23 +103,19 @@ void TKeyStoreKey::WriteInteger(std::string_view name, std::int32_t value) {
 }
 
 std::string TKeyStoreKey::ReadString(std::string_view name) const {
-  const TKeyStore::Value *value = store_.Find(path_, name);
-  if (!value)
-    return {};
-  const auto *text = std::get_if<std::string>(value);
-  if (!text)
-    ThrowValueError(path_, name, "is an integer, not a text");
+  const TKeyStore::Value* value = store_.Find(path_, name);
+  if (!value) return {};
+  const auto* text = std::get_if<std::string>(value);
+  if (!text) ThrowValueError(path_, name, "is an integer, not a text");
   return *text;
 }
 
 std::int32_t TKeyStoreKey::ReadInteger(std::string_view name) const {
-  const TKeyStore::Value *value = store_.Find(path_, name);
-  if (!value)
-    ThrowValueError(path_, name, "is missing");
-  const auto *integer = std::get_if<std::int32_t>(value);
-  if (!integer)
-    ThrowValueError(path_, name, "is a text, not an integer");
+  const TKeyStore::Value* value = store_.Find(path_, name);
+  if (!value) ThrowValueError(path_, name, "is missing");
+  const auto* integer = std::get_if<std::int32_t>(value);
+  if (!integer) ThrowValueError(path_, name, "is a text, not an integer");
   return *integer;
 }
 
-} // namespace comport
+}  // namespace comport

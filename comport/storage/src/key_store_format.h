@@ -10,9 +10,8 @@
 
 namespace comport::storage {
 
-std::string FormatKeyStore(const std::vector<StoredKey> &keys);
+std::string FormatKeyStore(const std::vector<StoredKey>& keys);
 // Raises EStorageError naming `file` and the line of the first malformed item.
-std::vector<StoredKey> ParseKeyStore(std::string_view contents,
-                                     const std::filesystem::path &file);
+std::vector<StoredKey> ParseKeyStore(std::string_view contents, const std::filesystem::path& file);
 
-} // namespace comport::storage
+}  // namespace comport::storage

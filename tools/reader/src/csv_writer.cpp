@@ -13,21 +13,18 @@ constexpr std::string_view kHeader =
 
 // Numbers with a full stop whatever the regional separator, so the column
 // parses anywhere; an empty cell for a value the reply did not carry.
-std::string Cell(std::optional<float> value) {
-  return value ? FloatText(*value) : "";
-}
+std::string Cell(std::optional<float> value) { return value ? FloatText(*value) : ""; }
 
 class CsvWriter : public RecordWriter {
-public:
-  explicit CsvWriter(std::ostream &out) : out_(out) {
+ public:
+  explicit CsvWriter(std::ostream& out) : out_(out) {
     out_ << kHeader << '\n';
     out_.flush();
   }
 
-  void Write(const PollRecord &record) override {
-    const std::optional<ReplyReadings> &r = record.readings;
-    std::string row = IsoTime(record.time) + ',' +
-                      std::to_string(record.address) + ',' +
+  void Write(const PollRecord& record) override {
+    const std::optional<ReplyReadings>& r = record.readings;
+    std::string row = IsoTime(record.time) + ',' + std::to_string(record.address) + ',' +
                       std::string(OutcomeName(record.outcome));
     row += ',' + (r ? std::to_string(r->variant) : "");
     row += ',' + (r ? std::to_string(r->fault) : "");
@@ -39,21 +36,20 @@ public:
     row += ',' + (r ? std::to_string(r->alarm_delay) : "");
     row += ',';
     if (r && r->relays) {
-      for (const bool on : *r->relays)
-        row += on ? '1' : '0';
+      for (const bool on : *r->relays) row += on ? '1' : '0';
     }
     out_ << row << '\n';
     out_.flush();
   }
 
-private:
-  std::ostream &out_;
+ private:
+  std::ostream& out_;
 };
 
-} // namespace
+}  // namespace
 
-std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream &out) {
+std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream& out) {
   return std::make_unique<CsvWriter>(out);
 }
 
-} // namespace reader
+}  // namespace reader

@@ -13,24 +13,22 @@ namespace {
 // data bytes, CRC.
 constexpr std::int32_t kReplyLength = 31;
 
-} // namespace
+}  // namespace
 
-int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator,
-              std::ostream &out, std::ostream &err) {
+int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator, std::ostream& out,
+              std::ostream& err) {
   EMUL_Functions::FrameBuffer scratch{};
-  std::copy_n(frame.begin(), std::min(frame.size(), scratch.size()),
-              scratch.begin());
+  std::copy_n(frame.begin(), std::min(frame.size(), scratch.size()), scratch.begin());
   const std::int32_t dev_addr = scratch[0];
   const std::int32_t dev_func = scratch[1] & ~exchange::EXCEPTION_FLAG;
 
   EMUL_Functions::FrameBuffer rx{};
-  const std::int32_t accepted =
-      exchange::MatchReply(scratch, rx, dev_addr, dev_func, kReplyLength);
+  const std::int32_t accepted = exchange::MatchReply(scratch, rx, dev_addr, dev_func, kReplyLength);
   // A matched frame always carries a non-zero function code; zero means nothing
   // was copied.
   if (rx[1] == 0) {
-    err << "vlk240-read: reply rejected: no reply to address " << dev_addr
-        << ", function " << dev_func << " starts within its first five bytes\n";
+    err << "vlk240-read: reply rejected: no reply to address " << dev_addr << ", function "
+        << dev_func << " starts within its first five bytes\n";
     return 1;
   }
   if (!exchange::ReplyCrcOk(rx, accepted)) {
@@ -45,10 +43,9 @@ int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator,
       << '\n';
   readings::DecodedFields fields;
   if (const auto lines = readings::DecodeReply(rx, fields, separator)) {
-    for (const std::string &line : *lines)
-      out << line << '\n';
+    for (const std::string& line : *lines) out << line << '\n';
   }
   return 0;
 }
 
-} // namespace reader
+}  // namespace reader

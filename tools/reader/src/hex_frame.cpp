@@ -6,12 +6,9 @@ namespace reader {
 namespace {
 
 int HexValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
@@ -25,7 +22,7 @@ std::string Shown(char c) {
 
 HexFrame Failure(std::string message) { return {{}, std::move(message)}; }
 
-} // namespace
+}  // namespace
 
 HexFrame ParseHexFrame(std::string_view text) {
   HexFrame frame;
@@ -45,23 +42,19 @@ HexFrame ParseHexFrame(std::string_view text) {
     }
     const std::string_view group = text.substr(start, at - start);
     if (group.size() % 2 != 0) {
-      return Failure("odd number of hexadecimal digits in \"" +
-                     std::string(group) + "\"");
+      return Failure("odd number of hexadecimal digits in \"" + std::string(group) + "\"");
     }
     for (std::size_t i = 0; i < group.size(); i += 2) {
-      frame.bytes.push_back(static_cast<std::uint8_t>(HexValue(group[i]) * 16 +
-                                                      HexValue(group[i + 1])));
+      frame.bytes.push_back(
+          static_cast<std::uint8_t>(HexValue(group[i]) * 16 + HexValue(group[i + 1])));
     }
   }
-  if (frame.bytes.empty())
-    return Failure("the frame is empty");
+  if (frame.bytes.empty()) return Failure("the frame is empty");
   if (frame.bytes.size() > EMUL_Functions::FRAME_BUFFER_SIZE) {
-    return Failure("the frame has " + std::to_string(frame.bytes.size()) +
-                   " bytes, at most " +
-                   std::to_string(EMUL_Functions::FRAME_BUFFER_SIZE) +
-                   " fit the receive buffer");
+    return Failure("the frame has " + std::to_string(frame.bytes.size()) + " bytes, at most " +
+                   std::to_string(EMUL_Functions::FRAME_BUFFER_SIZE) + " fit the receive buffer");
   }
   return frame;
 }
 
-} // namespace reader
+}  // namespace reader

@@ -15,31 +15,29 @@ struct Channels {
 // 1 knows all four fault codes, variants 2 and 3 show channel 1 only and only
 // without a fault.
 Channels DecodedChannels(std::uint8_t variant, std::uint8_t fault) {
-  if (variant == 1)
-    return {fault == 0 || fault == 2, fault == 0 || fault == 1};
-  if (variant == 2 || variant == 3)
-    return {fault == 0, false};
+  if (variant == 1) return {fault == 0 || fault == 2, fault == 0 || fault == 1};
+  if (variant == 2 || variant == 3) return {fault == 0, false};
   return {false, false};
 }
 
-} // namespace
+}  // namespace
 
 std::string_view OutcomeName(PollOutcome outcome) {
   switch (outcome) {
-  case PollOutcome::kAccepted:
-    return "accepted";
-  case PollOutcome::kException:
-    return "exception";
-  case PollOutcome::kUnanswered:
-    return "unanswered";
-  case PollOutcome::kPortError:
-    return "port_error";
+    case PollOutcome::kAccepted:
+      return "accepted";
+    case PollOutcome::kException:
+      return "exception";
+    case PollOutcome::kUnanswered:
+      return "unanswered";
+    case PollOutcome::kPortError:
+      return "port_error";
   }
   return "unanswered";
 }
 
-ReplyReadings ReadingsOfReply(const EMUL_Functions::FrameBuffer &rx,
-                              const readings::DecodedFields &fields) {
+ReplyReadings ReadingsOfReply(const EMUL_Functions::FrameBuffer& rx,
+                              const readings::DecodedFields& fields) {
   ReplyReadings readings;
   readings.variant = fields.DEVICE_VARIANT;
   readings.fault = rx[kFaultOffset];
@@ -64,4 +62,4 @@ ReplyReadings ReadingsOfReply(const EMUL_Functions::FrameBuffer &rx,
   return readings;
 }
 
-} // namespace reader
+}  // namespace reader

@@ -11,9 +11,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kListedComPorts = 4; // the window's port menu: COM1..COM4
+constexpr int kListedComPorts = 4;  // the window's port menu: COM1..COM4
 
-std::string FirstLine(const fs::path &file) {
+std::string FirstLine(const fs::path& file) {
   std::ifstream in(file);
   std::string line;
   std::getline(in, line);
@@ -22,19 +22,14 @@ std::string FirstLine(const fs::path &file) {
 
 // Walks up from the tty's device towards the sysfs root looking for the USB
 // device.
-void AddUsbDetails(const fs::path &device_link, const fs::path &sys_root,
-                   SerialDevice &device) {
+void AddUsbDetails(const fs::path& device_link, const fs::path& sys_root, SerialDevice& device) {
   std::error_code error;
   fs::path at = fs::canonical(device_link, error);
-  if (error)
-    return;
+  if (error) return;
   const fs::path stop = fs::weakly_canonical(sys_root, error);
-  for (; !at.empty() && at != stop && at != at.root_path();
-       at = at.parent_path()) {
-    if (fs::exists(at / "idVendor", error) &&
-        fs::exists(at / "idProduct", error)) {
-      device.usb_id =
-          FirstLine(at / "idVendor") + ":" + FirstLine(at / "idProduct");
+  for (; !at.empty() && at != stop && at != at.root_path(); at = at.parent_path()) {
+    if (fs::exists(at / "idVendor", error) && fs::exists(at / "idProduct", error)) {
+      device.usb_id = FirstLine(at / "idVendor") + ":" + FirstLine(at / "idProduct");
       device.manufacturer = FirstLine(at / "manufacturer");
       device.product = FirstLine(at / "product");
       return;
@@ -42,86 +37,75 @@ void AddUsbDetails(const fs::path &device_link, const fs::path &sys_root,
   }
 }
 
-void AddSysfsDevices(const fs::path &root,
-                     std::map<std::string, SerialDevice> &devices) {
+void AddSysfsDevices(const fs::path& root, std::map<std::string, SerialDevice>& devices) {
   const fs::path sys = root / "sys";
   std::error_code error;
-  for (const fs::directory_entry &entry :
-       fs::directory_iterator(sys / "class" / "tty", error)) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(sys / "class" / "tty", error)) {
     const fs::path device_link = entry.path() / "device";
-    if (!fs::exists(device_link, error))
-      continue;
-    SerialDevice &device = devices[entry.path().filename().string()];
+    if (!fs::exists(device_link, error)) continue;
+    SerialDevice& device = devices[entry.path().filename().string()];
     AddUsbDetails(device_link, sys, device);
   }
 }
 
-void AddByIdLinks(const fs::path &root,
-                  std::map<std::string, SerialDevice> &devices) {
+void AddByIdLinks(const fs::path& root, std::map<std::string, SerialDevice>& devices) {
   std::error_code error;
-  for (const fs::directory_entry &entry :
+  for (const fs::directory_entry& entry :
        fs::directory_iterator(root / "dev" / "serial" / "by-id", error)) {
     const fs::path target = fs::read_symlink(entry.path(), error);
-    if (error || target.filename().empty())
-      continue;
-    devices[target.filename().string()].by_id.push_back(
-        "/dev/serial/by-id/" + entry.path().filename().string());
+    if (error || target.filename().empty()) continue;
+    devices[target.filename().string()].by_id.push_back("/dev/serial/by-id/" +
+                                                        entry.path().filename().string());
   }
 }
 
-bool MapsTo(const std::string &resolved, const SerialDevice &device) {
+bool MapsTo(const std::string& resolved, const SerialDevice& device) {
   return resolved == device.path ||
-         std::find(device.by_id.begin(), device.by_id.end(), resolved) !=
-             device.by_id.end();
+         std::find(device.by_id.begin(), device.by_id.end(), resolved) != device.by_id.end();
 }
 
-} // namespace
+}  // namespace
 
-std::vector<SerialDevice> FindSerialDevices(const fs::path &root) {
+std::vector<SerialDevice> FindSerialDevices(const fs::path& root) {
   std::map<std::string, SerialDevice> found;
   AddSysfsDevices(root, found);
   AddByIdLinks(root, found);
 
   std::vector<SerialDevice> devices;
-  for (auto &[name, device] : found) {
+  for (auto& [name, device] : found) {
     device.name = name;
     device.path = "/dev/" + name;
     std::sort(device.by_id.begin(), device.by_id.end());
     for (int n = 1; n <= kListedComPorts; ++n) {
       const std::string com = "COM" + std::to_string(n);
-      if (MapsTo(platform::ResolvePortName(com), device))
-        device.com_names.push_back(com);
+      if (MapsTo(platform::ResolvePortName(com), device)) device.com_names.push_back(com);
     }
     devices.push_back(std::move(device));
   }
   return devices;
 }
 
-int RunListPorts(const fs::path &root, std::ostream &out) {
+int RunListPorts(const fs::path& root, std::ostream& out) {
   const std::vector<SerialDevice> devices = FindSerialDevices(root);
   if (devices.empty()) {
     out << "No serial devices found.\n";
     return 0;
   }
-  for (const SerialDevice &device : devices) {
+  for (const SerialDevice& device : devices) {
     std::string line = device.path;
     if (!device.com_names.empty()) {
       line += "  =";
-      for (const std::string &com : device.com_names)
-        line += " " + com;
+      for (const std::string& com : device.com_names) line += " " + com;
     }
     if (!device.usb_id.empty()) {
       line += "  USB " + device.usb_id;
-      if (!device.manufacturer.empty())
-        line += " " + device.manufacturer;
-      if (!device.product.empty())
-        line += " " + device.product;
+      if (!device.manufacturer.empty()) line += " " + device.manufacturer;
+      if (!device.product.empty()) line += " " + device.product;
     }
     out << line << '\n';
-    for (const std::string &link : device.by_id)
-      out << "    " << link << '\n';
+    for (const std::string& link : device.by_id) out << "    " << link << '\n';
   }
   return 0;
 }
 
-} // namespace reader
+}  // namespace reader

@@ -19,53 +19,49 @@ namespace {
 
 constexpr std::int32_t kLowestAddress = 1;
 constexpr std::int32_t kHighestAddress = 247;
-constexpr double kDefaultIntervalSeconds = 2.0; // the window's poll timer
+constexpr double kDefaultIntervalSeconds = 2.0;  // the window's poll timer
 
 // Messages may carry the error box's carriage return; standard error gets one
 // line each.
 std::string OneLine(std::string text) {
-  for (char &c : text) {
-    if (c == '\r' || c == '\n')
-      c = ' ';
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
   }
   return text;
 }
 
-void ReportFailure(const PollRecord &record, bool count_shown,
-                   std::ostream &err) {
-  const std::string who =
-      "vlk240-read: address " + std::to_string(record.address) + ": ";
+void ReportFailure(const PollRecord& record, bool count_shown, std::ostream& err) {
+  const std::string who = "vlk240-read: address " + std::to_string(record.address) + ": ";
   switch (record.outcome) {
-  case PollOutcome::kAccepted:
-    return;
-  case PollOutcome::kException:
-    err << who << "exception reply, code " << static_cast<int>(record.reply[2])
-        << "; no readings\n";
-    return;
-  case PollOutcome::kUnanswered:
-    if (!count_shown) {
-      err << who << "no valid reply (unanswered polls so far: "
-          << record.unanswered_count << ")\n";
-    }
-    return;
-  case PollOutcome::kPortError:
-    err << who << "port error: " << OneLine(record.error) << '\n';
-    return;
+    case PollOutcome::kAccepted:
+      return;
+    case PollOutcome::kException:
+      err << who << "exception reply, code " << static_cast<int>(record.reply[2])
+          << "; no readings\n";
+      return;
+    case PollOutcome::kUnanswered:
+      if (!count_shown) {
+        err << who << "no valid reply (unanswered polls so far: " << record.unanswered_count
+            << ")\n";
+      }
+      return;
+    case PollOutcome::kPortError:
+      err << who << "port error: " << OneLine(record.error) << '\n';
+      return;
   }
 }
 
-int PollPort(const ReaderOptions &options, std::uint8_t address,
-             const std::string &port_name, std::ostream &out,
-             std::ostream &err) {
-  exchange::UART_THREAT &worker = exchange::UART_THREAT::Instance();
+int PollPort(const ReaderOptions& options, std::uint8_t address, const std::string& port_name,
+             std::ostream& out, std::ostream& err) {
+  exchange::UART_THREAT& worker = exchange::UART_THREAT::Instance();
   std::optional<ReaderPort> port;
   try {
     port.emplace(worker, port_name);
-  } catch (const std::exception &error) {
+  } catch (const std::exception& error) {
     const std::string device = platform::ResolvePortName(port_name);
     err << "vlk240-read: cannot open port " << port_name
-        << (device.empty() || device == port_name ? "" : " (" + device + ")")
-        << ": " << OneLine(error.what()) << '\n';
+        << (device.empty() || device == port_name ? "" : " (" + device + ")") << ": "
+        << OneLine(error.what()) << '\n';
     return kExitPortError;
   }
 
@@ -74,43 +70,35 @@ int PollPort(const ReaderOptions &options, std::uint8_t address,
       MakeRecordWriter(options.format, options.verbose, out);
   const std::optional<StopSignals> signals =
       options.cycle ? std::optional<StopSignals>(std::in_place) : std::nullopt;
-  const auto interval =
-      std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-          std::chrono::duration<double>(
-              options.interval.value_or(kDefaultIntervalSeconds)));
+  const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double>(options.interval.value_or(kDefaultIntervalSeconds)));
 
   int status = kExitOk;
   auto next_start = std::chrono::steady_clock::now();
   for (long polls = 1;; ++polls) {
     const PollRecord record = session.Poll(address);
     writer->Write(record);
-    const bool count_shown =
-        options.verbose && options.format == OutputFormat::kText;
+    const bool count_shown = options.verbose && options.format == OutputFormat::kText;
     ReportFailure(record, count_shown, err);
-    if (record.outcome == PollOutcome::kPortError)
-      return kExitPortError;
-    if (record.outcome != PollOutcome::kAccepted)
-      status = kExitNoReadings;
+    if (record.outcome == PollOutcome::kPortError) return kExitPortError;
+    if (record.outcome != PollOutcome::kAccepted) status = kExitNoReadings;
 
-    if (!options.cycle || (options.count && polls >= *options.count))
-      break;
+    if (!options.cycle || (options.count && polls >= *options.count)) break;
     // Poll starts keep the interval's rhythm; a poll that overran it is
     // followed at once.
-    next_start =
-        std::max(next_start + interval, std::chrono::steady_clock::now());
-    if (!SleepUntilUnlessStopped(next_start))
-      break;
+    next_start = std::max(next_start + interval, std::chrono::steady_clock::now());
+    if (!SleepUntilUnlessStopped(next_start)) break;
   }
   return status;
 }
 
-} // namespace
+}  // namespace
 
 AddressText ParseAddress(std::string_view text) {
   std::int32_t value = 0;
   try {
     value = comport::StrToInt(text);
-  } catch (const std::exception &error) {
+  } catch (const std::exception& error) {
     return {std::nullopt, error.what()};
   }
   if (value < kLowestAddress || value > kHighestAddress) {
@@ -119,27 +107,23 @@ AddressText ParseAddress(std::string_view text) {
   return {static_cast<std::uint8_t>(value), {}};
 }
 
-int RunRead(const ReaderOptions &options, std::ostream &out,
-            std::ostream &err) {
+int RunRead(const ReaderOptions& options, std::ostream& out, std::ostream& err) {
   const AddressText address = ParseAddress(options.address.value_or("1"));
   if (!address.address) {
     err << "vlk240-read: --address: " << address.error << '\n';
     return kExitUsage;
   }
-  if (options.separator)
-    readings::SetDecimalSeparator(*options.separator);
-  if (!options.demo)
-    return PollPort(options, *address.address, *options.port, out, err);
+  if (options.separator) readings::SetDecimalSeparator(*options.separator);
+  if (!options.demo) return PollPort(options, *address.address, *options.port, out, err);
 
   std::unique_ptr<sim::Simulator> simulator;
   try {
     simulator = std::make_unique<sim::Simulator>();
-  } catch (const std::exception &error) {
-    err << "vlk240-read: cannot start the built-in simulator: " << error.what()
-        << '\n';
+  } catch (const std::exception& error) {
+    err << "vlk240-read: cannot start the built-in simulator: " << error.what() << '\n';
     return kExitPortError;
   }
   return PollPort(options, *address.address, simulator->SlavePath(), out, err);
 }
 
-} // namespace reader
+}  // namespace reader

@@ -11,27 +11,24 @@ namespace {
 
 struct OptionSpec {
   std::string_view name;
-  std::string_view value_name; // empty for a switch
+  std::string_view value_name;  // empty for a switch
   std::string_view help;
   // Stores the value; returns an error text, empty when the value is usable.
-  std::string (*apply)(ReaderOptions &, std::string_view value);
+  std::string (*apply)(ReaderOptions&, std::string_view value);
 };
 
 // A separator is one character, which may take several bytes in UTF-8.
 bool IsOneCharacter(std::string_view text) {
-  if (text.empty())
-    return false;
+  if (text.empty()) return false;
   const auto lead = static_cast<unsigned char>(text[0]);
   const std::size_t length = lead < 0x80    ? 1
                              : lead >= 0xF0 ? 4
                              : lead >= 0xE0 ? 3
                              : lead >= 0xC0 ? 2
                                             : 0;
-  if (length != text.size())
-    return false;
+  if (length != text.size()) return false;
   for (std::size_t i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-      return false;
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return false;
   }
   return true;
 }
@@ -39,14 +36,12 @@ bool IsOneCharacter(std::string_view text) {
 template <typename Number>
 std::optional<Number> WholeNumber(std::string_view text) {
   Number value{};
-  const auto [end, error] =
-      std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size())
-    return std::nullopt;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
 }
 
-std::string Switch(bool &flag) {
+std::string Switch(bool& flag) {
   flag = true;
   return {};
 }
@@ -56,25 +51,21 @@ std::string Switch(bool &flag) {
 constexpr double kMaxIntervalSeconds = 86400.0;
 
 const std::array<OptionSpec, 13> kOptions = {{
-    {"--port", "NAME",
-     "read the instrument on this port: COM1..COM255 or a device path",
-     [](ReaderOptions &o, std::string_view value) {
-       if (value.empty())
-         return std::string("--port needs a port name");
+    {"--port", "NAME", "read the instrument on this port: COM1..COM255 or a device path",
+     [](ReaderOptions& o, std::string_view value) {
+       if (value.empty()) return std::string("--port needs a port name");
        o.port = std::string(value);
        return std::string();
      }},
     {"--address", "N", "network address of the instrument, 1..247 (default 1)",
-     [](ReaderOptions &o, std::string_view value) {
+     [](ReaderOptions& o, std::string_view value) {
        o.address = std::string(value);
        return std::string();
      }},
-    {"--cycle", "",
-     "poll again and again until interrupted (SIGINT, SIGTERM) or --count",
-     [](ReaderOptions &o, std::string_view) { return Switch(o.cycle); }},
-    {"--interval", "SECONDS",
-     "seconds from one cyclic poll to the next (default 2; 0.5 allowed)",
-     [](ReaderOptions &o, std::string_view value) {
+    {"--cycle", "", "poll again and again until interrupted (SIGINT, SIGTERM) or --count",
+     [](ReaderOptions& o, std::string_view) { return Switch(o.cycle); }},
+    {"--interval", "SECONDS", "seconds from one cyclic poll to the next (default 2; 0.5 allowed)",
+     [](ReaderOptions& o, std::string_view value) {
        const auto seconds = WholeNumber<double>(value);
        if (!seconds || !std::isfinite(*seconds) || *seconds <= 0.0 ||
            *seconds > kMaxIntervalSeconds) {
@@ -86,86 +77,75 @@ const std::array<OptionSpec, 13> kOptions = {{
        return std::string();
      }},
     {"--count", "N", "end a cyclic read after N polls",
-     [](ReaderOptions &o, std::string_view value) {
+     [](ReaderOptions& o, std::string_view value) {
        const auto count = WholeNumber<long>(value);
        if (!count || *count < 1) {
-         return "--count takes a whole number of polls from 1, not \"" +
-                std::string(value) + "\"";
+         return "--count takes a whole number of polls from 1, not \"" + std::string(value) + "\"";
        }
        o.count = *count;
        return std::string();
      }},
-    {"--verbose", "",
-     "also print the sent and received frames and the time-out count",
-     [](ReaderOptions &o, std::string_view) { return Switch(o.verbose); }},
+    {"--verbose", "", "also print the sent and received frames and the time-out count",
+     [](ReaderOptions& o, std::string_view) { return Switch(o.verbose); }},
     {"--json", "", "print one JSON object per poll, one line each",
-     [](ReaderOptions &o, std::string_view) {
+     [](ReaderOptions& o, std::string_view) {
        o.format = OutputFormat::kJson;
        return std::string();
      }},
     {"--csv", "", "print a header line, then one comma-separated row per poll",
-     [](ReaderOptions &o, std::string_view) {
+     [](ReaderOptions& o, std::string_view) {
        o.format = OutputFormat::kCsv;
        return std::string();
      }},
     {"--demo", "", "read the built-in instrument simulator instead of a port",
-     [](ReaderOptions &o, std::string_view) { return Switch(o.demo); }},
+     [](ReaderOptions& o, std::string_view) { return Switch(o.demo); }},
     {"--decode", "HEX",
      "decode one reply frame given in hexadecimal (\"01 04 1A ...\" or "
      "\"01041A...\")",
-     [](ReaderOptions &o, std::string_view value) {
+     [](ReaderOptions& o, std::string_view value) {
        o.decode_hex = std::string(value);
        return std::string();
      }},
-    {"--separator", "C",
-     "decimal separator of the readings (default: the regional setting)",
-     [](ReaderOptions &o, std::string_view value) {
+    {"--separator", "C", "decimal separator of the readings (default: the regional setting)",
+     [](ReaderOptions& o, std::string_view value) {
        if (!IsOneCharacter(value))
-         return "--separator takes one character, not \"" + std::string(value) +
-                "\"";
+         return "--separator takes one character, not \"" + std::string(value) + "\"";
        o.separator = std::string(value);
        return std::string();
      }},
-    {"--list-ports", "",
-     "list the serial devices present and the COM names mapped to them",
-     [](ReaderOptions &o, std::string_view) { return Switch(o.list_ports); }},
+    {"--list-ports", "", "list the serial devices present and the COM names mapped to them",
+     [](ReaderOptions& o, std::string_view) { return Switch(o.list_ports); }},
     {"--help", "", "show this help and exit",
-     [](ReaderOptions &o, std::string_view) { return Switch(o.help); }},
+     [](ReaderOptions& o, std::string_view) { return Switch(o.help); }},
 }};
 
-const OptionSpec *FindOption(std::string_view name) {
-  for (const OptionSpec &spec : kOptions) {
-    if (spec.name == name)
-      return &spec;
+const OptionSpec* FindOption(std::string_view name) {
+  for (const OptionSpec& spec : kOptions) {
+    if (spec.name == name) return &spec;
   }
   return nullptr;
 }
 
 // Options that belong to reading a line, for the check that no other mode is
 // given them.
-bool HasReadOptions(const ReaderOptions &o) {
+bool HasReadOptions(const ReaderOptions& o) {
   return o.address || o.cycle || o.interval || o.count || o.verbose ||
          o.format != OutputFormat::kText;
 }
 
-std::string CheckCombination(const ReaderOptions &o) {
-  if (o.help)
-    return {};
-  const int modes = (o.decode_hex ? 1 : 0) + (o.port ? 1 : 0) +
-                    (o.demo ? 1 : 0) + (o.list_ports ? 1 : 0);
-  if (modes == 0)
-    return "nothing to do: give --port, --demo, --decode or --list-ports";
-  if (modes > 1)
-    return "--port, --demo, --decode and --list-ports exclude each other";
+std::string CheckCombination(const ReaderOptions& o) {
+  if (o.help) return {};
+  const int modes =
+      (o.decode_hex ? 1 : 0) + (o.port ? 1 : 0) + (o.demo ? 1 : 0) + (o.list_ports ? 1 : 0);
+  if (modes == 0) return "nothing to do: give --port, --demo, --decode or --list-ports";
+  if (modes > 1) return "--port, --demo, --decode and --list-ports exclude each other";
   if ((o.decode_hex || o.list_ports) && HasReadOptions(o)) {
     return "--address, --cycle, --interval, --count, --verbose, --json and "
            "--csv go with "
            "--port or --demo only";
   }
-  if (o.list_ports && o.separator)
-    return "--separator does not go with --list-ports";
-  if (!o.cycle && (o.interval || o.count))
-    return "--interval and --count need --cycle";
+  if (o.list_ports && o.separator) return "--separator does not go with --list-ports";
+  if (!o.cycle && (o.interval || o.count)) return "--interval and --count need --cycle";
   if (o.verbose && o.format != OutputFormat::kText) {
     return "--verbose goes with the text output only, not with --json or --csv";
   }
@@ -220,7 +200,7 @@ constexpr std::string_view kUsageTail =
     "  vlk240-read --decode \"01 84 02 C2 C1\" --separator ,\n"
     "  vlk240-read --list-ports\n";
 
-} // namespace
+}  // namespace
 
 ParsedOptions ParseReaderOptions(std::span<const std::string_view> args) {
   ParsedOptions parsed;
@@ -229,7 +209,7 @@ ParsedOptions ParseReaderOptions(std::span<const std::string_view> args) {
     const std::string_view arg = args[i];
     const std::size_t equals = arg.find('=');
     const std::string_view name = arg.substr(0, equals);
-    const OptionSpec *spec = FindOption(name);
+    const OptionSpec* spec = FindOption(name);
     if (spec == nullptr) {
       parsed.error = "unknown argument \"" + std::string(arg) + "\"";
       return parsed;
@@ -247,15 +227,13 @@ ParsedOptions ParseReaderOptions(std::span<const std::string_view> args) {
       value = arg.substr(equals + 1);
     } else if (!spec->value_name.empty()) {
       if (i + 1 == args.size()) {
-        parsed.error = std::string(name) + " needs a value (" +
-                       std::string(spec->value_name) + ")";
+        parsed.error = std::string(name) + " needs a value (" + std::string(spec->value_name) + ")";
         return parsed;
       }
       value = args[++i];
     }
     parsed.error = spec->apply(parsed.options, value);
-    if (!parsed.error.empty())
-      return parsed;
+    if (!parsed.error.empty()) return parsed;
   }
   if (seen.count("--json") && seen.count("--csv")) {
     parsed.error = "--json and --csv exclude each other";
@@ -276,10 +254,9 @@ std::string ReaderUsage() {
       "Reads a VLK240T level gauge over Modbus RTU (9600 bit/s, 8E1): one poll "
       "of the 13 input\n"
       "registers, or cyclic polls.\n\nOptions:\n";
-  for (const OptionSpec &spec : kOptions) {
+  for (const OptionSpec& spec : kOptions) {
     std::string left = "  " + std::string(spec.name);
-    if (!spec.value_name.empty())
-      left += " " + std::string(spec.value_name);
+    if (!spec.value_name.empty()) left += " " + std::string(spec.value_name);
     left.resize(std::max<std::size_t>(left.size() + 2, 22), ' ');
     usage += left + std::string(spec.help) + "\n";
   }
@@ -287,4 +264,4 @@ std::string ReaderUsage() {
   return usage;
 }
 
-} // namespace reader
+}  // namespace reader

@@ -11,8 +11,7 @@ struct ReaderPort::Parts {
   exchange::ComPortLine line{port};
 };
 
-ReaderPort::ReaderPort(exchange::UART_THREAT &worker,
-                       const std::string &port_name)
+ReaderPort::ReaderPort(exchange::UART_THREAT& worker, const std::string& port_name)
     : worker_(worker), parts_(std::make_unique<Parts>()) {
   exchange::AssignInstrumentLineSettings(parts_->port);
   parts_->port.SetPort(port_name);
@@ -22,4 +21,4 @@ ReaderPort::ReaderPort(exchange::UART_THREAT &worker,
 
 ReaderPort::~ReaderPort() { worker_.SetPort(nullptr); }
 
-} // namespace reader
+}  // namespace reader

@@ -16,6 +16,6 @@ std::string IsoTime(std::chrono::system_clock::time_point time);
 std::string FloatText(float value);
 
 // The bytes in decimal, separated by single blanks: "1 132 2 194 193".
-std::string ByteList(const std::vector<std::uint8_t> &bytes);
+std::string ByteList(const std::vector<std::uint8_t>& bytes);
 
-} // namespace reader
+}  // namespace reader

@@ -9,8 +9,7 @@ namespace reader {
 namespace {
 
 std::atomic<bool> stop_requested{false};
-static_assert(std::atomic<bool>::is_always_lock_free,
-              "the flag is set from a signal handler");
+static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
 
 // How often a sleep looks at the flag: short enough that Ctrl+C feels
 // immediate.
@@ -19,11 +18,9 @@ constexpr std::chrono::milliseconds kStopCheck{20};
 constexpr int kSignals[] = {SIGINT, SIGTERM};
 struct sigaction previous[std::size(kSignals)];
 
-extern "C" void OnStopSignal(int) {
-  stop_requested.store(true, std::memory_order_relaxed);
-}
+extern "C" void OnStopSignal(int) { stop_requested.store(true, std::memory_order_relaxed); }
 
-} // namespace
+}  // namespace
 
 StopSignals::StopSignals() {
   stop_requested.store(false, std::memory_order_relaxed);
@@ -47,14 +44,12 @@ void RequestStop() { stop_requested.store(true, std::memory_order_relaxed); }
 
 bool SleepUntilUnlessStopped(std::chrono::steady_clock::time_point deadline) {
   for (;;) {
-    if (StopRequested())
-      return false;
+    if (StopRequested()) return false;
     const auto now = std::chrono::steady_clock::now();
-    if (now >= deadline)
-      return true;
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-        deadline - now, kStopCheck));
+    if (now >= deadline) return true;
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(deadline - now, kStopCheck));
   }
 }
 
-} // namespace reader
+}  // namespace reader

@@ -4,32 +4,29 @@ namespace reader {
 namespace {
 
 class TextWriter : public RecordWriter {
-public:
-  TextWriter(bool verbose, std::ostream &out) : verbose_(verbose), out_(out) {}
+ public:
+  TextWriter(bool verbose, std::ostream& out) : verbose_(verbose), out_(out) {}
 
-  void Write(const PollRecord &record) override {
-    if (written_++ > 0)
-      out_ << '\n';
+  void Write(const PollRecord& record) override {
+    if (written_++ > 0) out_ << '\n';
     if (verbose_) {
       out_ << record.sent_text << '\n';
-      if (!record.status_text.empty())
-        out_ << record.status_text << '\n';
+      if (!record.status_text.empty()) out_ << record.status_text << '\n';
     }
-    for (const std::string &line : record.lines)
-      out_ << line << '\n';
+    for (const std::string& line : record.lines) out_ << line << '\n';
     out_.flush();
   }
 
-private:
+ private:
   bool verbose_;
-  std::ostream &out_;
+  std::ostream& out_;
   long written_ = 0;
 };
 
-} // namespace
+}  // namespace
 
-std::unique_ptr<RecordWriter> MakeTextWriter(bool verbose, std::ostream &out) {
+std::unique_ptr<RecordWriter> MakeTextWriter(bool verbose, std::ostream& out) {
   return std::make_unique<TextWriter>(verbose, out);
 }
 
-} // namespace reader
+}  // namespace reader

@@ -8,8 +8,8 @@
 
 namespace reader {
 
-std::unique_ptr<RecordWriter> MakeTextWriter(bool verbose, std::ostream &out);
-std::unique_ptr<RecordWriter> MakeJsonWriter(std::ostream &out);
-std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream &out);
+std::unique_ptr<RecordWriter> MakeTextWriter(bool verbose, std::ostream& out);
+std::unique_ptr<RecordWriter> MakeJsonWriter(std::ostream& out);
+std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream& out);
 
-} // namespace reader
+}  // namespace reader

@@ -31,33 +31,30 @@
 namespace comport {
 
 class TIniFile : public TCustomIniFile {
-public:
+ public:
   // Raises EStorageError when the file exists but cannot be read.
   explicit TIniFile(std::filesystem::path path);
 
-  const std::filesystem::path &FileName() const { return path_; }
+  const std::filesystem::path& FileName() const { return path_; }
 
   void WriteString(std::string_view section, std::string_view name,
                    std::string_view value) override;
-  void WriteInteger(std::string_view section, std::string_view name,
-                    std::int32_t value) override;
+  void WriteInteger(std::string_view section, std::string_view name, std::int32_t value) override;
   std::string ReadString(std::string_view section, std::string_view name,
                          std::string_view default_value) const override;
   // Integers are read with the toolkit's rules (comport::TryStrToInt).
   std::int32_t ReadInteger(std::string_view section, std::string_view name,
                            std::int32_t default_value) const override;
 
-private:
+ private:
   // Index of the line holding the name's value in the section, if any.
-  std::optional<std::size_t> FindValue(std::string_view section,
-                                       std::string_view name) const;
-  std::optional<std::string> Value(std::string_view section,
-                                   std::string_view name) const;
-  std::string Contents(const std::vector<std::string> &lines) const;
+  std::optional<std::size_t> FindValue(std::string_view section, std::string_view name) const;
+  std::optional<std::string> Value(std::string_view section, std::string_view name) const;
+  std::string Contents(const std::vector<std::string>& lines) const;
 
   std::filesystem::path path_;
-  std::vector<std::string> lines_; // without line ends
+  std::vector<std::string> lines_;  // without line ends
   bool crlf_ = false;
 };
 
-} // namespace comport
+}  // namespace comport

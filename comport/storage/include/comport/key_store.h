@@ -42,21 +42,20 @@ struct StoredValue {
 };
 struct StoredKey {
   std::string path;
-  std::vector<StoredValue> values; // in the order first written
+  std::vector<StoredValue> values;  // in the order first written
 };
 
-} // namespace storage
+}  // namespace storage
 
 class TKeyStore;
 
 // A view of one key of a store; it must not outlive the store. The key comes
 // into being with its first value.
 class TKeyStoreKey : public TRegistryKey {
-public:
-  TKeyStoreKey(TKeyStore &store, std::string path)
-      : store_(store), path_(std::move(path)) {}
+ public:
+  TKeyStoreKey(TKeyStore& store, std::string path) : store_(store), path_(std::move(path)) {}
 
-  const std::string &Path() const { return path_; }
+  const std::string& Path() const { return path_; }
 
   void WriteString(std::string_view name, std::string_view value) override;
   void WriteInteger(std::string_view name, std::int32_t value) override;
@@ -65,13 +64,13 @@ public:
   // A missing or string value raises ERegistryValueError.
   std::int32_t ReadInteger(std::string_view name) const override;
 
-private:
-  TKeyStore &store_;
+ private:
+  TKeyStore& store_;
   std::string path_;
 };
 
 class TKeyStore {
-public:
+ public:
   // Raises EStorageError when the file exists but cannot be read or parsed.
   explicit TKeyStore(std::filesystem::path path);
 
@@ -79,22 +78,20 @@ public:
   // XDG_CONFIG_HOME nor HOME is set.
   static std::filesystem::path DefaultPath();
 
-  const std::filesystem::path &FileName() const { return path_; }
+  const std::filesystem::path& FileName() const { return path_; }
   bool KeyExists(std::string_view path) const;
-  TKeyStoreKey OpenKey(std::string path) {
-    return TKeyStoreKey(*this, std::move(path));
-  }
+  TKeyStoreKey OpenKey(std::string path) { return TKeyStoreKey(*this, std::move(path)); }
 
-private:
+ private:
   friend class TKeyStoreKey;
   using Value = std::variant<std::string, std::int32_t>;
 
   // The value, or nullptr when the key or the value is missing.
-  const Value *Find(std::string_view path, std::string_view name) const;
+  const Value* Find(std::string_view path, std::string_view name) const;
   void Write(std::string_view path, std::string_view name, Value value);
 
   std::filesystem::path path_;
-  std::vector<storage::StoredKey> keys_; // in the order first written
+  std::vector<storage::StoredKey> keys_;  // in the order first written
 };
 
-} // namespace comport
+}  // namespace comport

@@ -11,26 +11,26 @@ namespace comport {
 // value that the file format cannot hold. `SystemCode()` is the errno of the
 // failed call, 0 when no system call failed.
 class EStorageError : public Exception {
-public:
+ public:
   explicit EStorageError(std::string message, int system_code = 0)
       : Exception(std::move(message)), system_code_(system_code) {}
 
   int SystemCode() const noexcept { return system_code_; }
 
-private:
+ private:
   int system_code_;
 };
 
 // A registry value that is missing or of the wrong type for the read.
 class ERegistryValueError : public EStorageError {
-public:
+ public:
   ERegistryValueError(std::string value_name, std::string message)
       : EStorageError(std::move(message)), value_name_(std::move(value_name)) {}
 
-  const std::string &ValueName() const noexcept { return value_name_; }
+  const std::string& ValueName() const noexcept { return value_name_; }
 
-private:
+ private:
   std::string value_name_;
 };
 
-} // namespace comport
+}  // namespace comport

@@ -13,7 +13,7 @@ namespace reader {
 // exception bit. An accepted reply prints the status text and then the memo
 // lines, one per line, to `out` and gives 0; a rejected one prints only a
 // message to `err` and gives 1. The frame holds at most 270 bytes.
-int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator,
-              std::ostream &out, std::ostream &err);
+int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator, std::ostream& out,
+              std::ostream& err);
 
-} // namespace reader
+}  // namespace reader

@@ -9,7 +9,7 @@ namespace reader {
 
 struct HexFrame {
   std::vector<std::uint8_t> bytes;
-  std::string error; // empty when `bytes` holds the frame
+  std::string error;  // empty when `bytes` holds the frame
 };
 
 // Parses a frame written in hexadecimal: blank-separated groups, each an even
@@ -19,4 +19,4 @@ struct HexFrame {
 // buffer holds.
 HexFrame ParseHexFrame(std::string_view text);
 
-} // namespace reader
+}  // namespace reader

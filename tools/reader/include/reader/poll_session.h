@@ -19,20 +19,20 @@ class ConsolePollView;
 // polls. The port is the one set on the worker. Thread rule: one thread (the
 // reader's "window thread") calls Poll.
 class PollSession {
-public:
-  PollSession(exchange::UART_THREAT &worker, std::string separator);
+ public:
+  PollSession(exchange::UART_THREAT& worker, std::string separator);
   ~PollSession();
-  PollSession(const PollSession &) = delete;
-  PollSession &operator=(const PollSession &) = delete;
+  PollSession(const PollSession&) = delete;
+  PollSession& operator=(const PollSession&) = delete;
 
   // `address` is 1..247.
   PollRecord Poll(std::uint8_t address);
 
-private:
-  exchange::UART_THREAT &worker_;
+ private:
+  exchange::UART_THREAT& worker_;
   std::string separator_;
   std::unique_ptr<ConsolePollView> view_;
   readings::DecodedFields fields_;
 };
 
-} // namespace reader
+}  // namespace reader

@@ -8,14 +8,13 @@
 namespace reader {
 
 struct SerialDevice {
-  std::string name;               // "ttyUSB0"
-  std::string path;               // "/dev/ttyUSB0"
-  std::vector<std::string> by_id; // "/dev/serial/by-id/..." links to it
-  std::string usb_id;             // "0403:6001" for a USB device, else empty
-  std::string manufacturer;       // USB strings where the device has them
+  std::string name;                // "ttyUSB0"
+  std::string path;                // "/dev/ttyUSB0"
+  std::vector<std::string> by_id;  // "/dev/serial/by-id/..." links to it
+  std::string usb_id;              // "0403:6001" for a USB device, else empty
+  std::string manufacturer;        // USB strings where the device has them
   std::string product;
-  std::vector<std::string>
-      com_names; // "COM1".. mapped to it by the platform's rule
+  std::vector<std::string> com_names;  // "COM1".. mapped to it by the platform's rule
 };
 
 // The serial devices present under `root` ("/" on a live system; a test passes
@@ -24,10 +23,10 @@ struct SerialDevice {
 // above the tty's device that has idVendor and idProduct. COM1..COM4 are
 // resolved as a port open would (VLK240_COMn or /dev/ttyS(n-1)). Sorted by
 // name. Unreadable parts of the tree are skipped.
-std::vector<SerialDevice> FindSerialDevices(const std::filesystem::path &root);
+std::vector<SerialDevice> FindSerialDevices(const std::filesystem::path& root);
 
 // Prints the devices, one line each, or says that there are none. Returns the
 // exit status (0).
-int RunListPorts(const std::filesystem::path &root, std::ostream &out);
+int RunListPorts(const std::filesystem::path& root, std::ostream& out);
 
-} // namespace reader
+}  // namespace reader

@@ -12,8 +12,7 @@ namespace reader {
 
 struct AddressText {
   std::optional<std::uint8_t> address;
-  std::string
-      error; // the window's own message when the text is no usable address
+  std::string error;  // the window's own message when the text is no usable address
 };
 
 // The address field's rule: the toolkit's integer conversion, then 1..247.
@@ -24,6 +23,6 @@ AddressText ParseAddress(std::string_view text);
 // --demo: opens the port set up like the window's, polls once or cyclically,
 // prints each poll and reports failures on `err`. Returns the exit status.
 // `options` passed the option checks.
-int RunRead(const ReaderOptions &options, std::ostream &out, std::ostream &err);
+int RunRead(const ReaderOptions& options, std::ostream& out, std::ostream& err);
 
-} // namespace reader
+}  // namespace reader

@@ -11,25 +11,22 @@ enum class OutputFormat { kText, kJson, kCsv };
 
 struct ReaderOptions {
   bool help = false;
-  std::optional<std::string>
-      decode_hex; // --decode: a reply frame to decode offline
-  std::optional<std::string>
-      separator; // --separator: overrides the regional separator
-  std::optional<std::string> port; // --port: COMn or a device path
-  std::optional<std::string>
-      address;        // --address: converted like the window's field
-  bool cycle = false; // --cycle
-  std::optional<double> interval; // --interval: seconds between poll starts
-  std::optional<long> count;      // --count: polls before a cyclic read ends
-  bool verbose = false;           // --verbose
-  OutputFormat format = OutputFormat::kText; // --json, --csv
-  bool demo = false;       // --demo: the built-in simulator as the line
-  bool list_ports = false; // --list-ports
+  std::optional<std::string> decode_hex;      // --decode: a reply frame to decode offline
+  std::optional<std::string> separator;       // --separator: overrides the regional separator
+  std::optional<std::string> port;            // --port: COMn or a device path
+  std::optional<std::string> address;         // --address: converted like the window's field
+  bool cycle = false;                         // --cycle
+  std::optional<double> interval;             // --interval: seconds between poll starts
+  std::optional<long> count;                  // --count: polls before a cyclic read ends
+  bool verbose = false;                       // --verbose
+  OutputFormat format = OutputFormat::kText;  // --json, --csv
+  bool demo = false;                          // --demo: the built-in simulator as the line
+  bool list_ports = false;                    // --list-ports
 };
 
 struct ParsedOptions {
   ReaderOptions options;
-  std::string error; // empty when the arguments were usable
+  std::string error;  // empty when the arguments were usable
 };
 
 // Parses the arguments after the program name. Options take their value as the
@@ -42,4 +39,4 @@ ParsedOptions ParseReaderOptions(std::span<const std::string_view> args);
 // then the exit statuses, the port name mapping and an example per mode.
 std::string ReaderUsage();
 
-} // namespace reader
+}  // namespace reader

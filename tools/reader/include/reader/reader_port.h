@@ -13,20 +13,20 @@ namespace reader {
 // long as it lives. Thread rule: create, use and destroy on the thread that
 // runs the polls, between polls.
 class ReaderPort {
-public:
+ public:
   // Opens `port_name` (COMn or a device path) and sets it on `worker`. Throws
   // the port's error (derived from std::exception) when it cannot be opened;
   // the worker is then left alone.
-  ReaderPort(exchange::UART_THREAT &worker, const std::string &port_name);
+  ReaderPort(exchange::UART_THREAT& worker, const std::string& port_name);
   // Takes the port away from the worker, then closes it.
   ~ReaderPort();
-  ReaderPort(const ReaderPort &) = delete;
-  ReaderPort &operator=(const ReaderPort &) = delete;
+  ReaderPort(const ReaderPort&) = delete;
+  ReaderPort& operator=(const ReaderPort&) = delete;
 
-private:
+ private:
   struct Parts;
-  exchange::UART_THREAT &worker_;
+  exchange::UART_THREAT& worker_;
   std::unique_ptr<Parts> parts_;
 };
 
-} // namespace reader
+}  // namespace reader

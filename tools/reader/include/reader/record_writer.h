@@ -11,16 +11,16 @@ namespace reader {
 // Prints poll records to standard output in one of the output formats. Failures
 // are not its business: the caller reports them on standard error.
 class RecordWriter {
-public:
+ public:
   virtual ~RecordWriter() = default;
-  virtual void Write(const PollRecord &record) = 0;
+  virtual void Write(const PollRecord& record) = 0;
 };
 
 // Text: the memo lines (with --verbose the sent frame first, then the received
 // frame or the time-out count), an empty line before every poll but the first.
 // JSON: one object per line. CSV: the header line at once, then one row per
 // poll.
-std::unique_ptr<RecordWriter> MakeRecordWriter(OutputFormat format,
-                                               bool verbose, std::ostream &out);
+std::unique_ptr<RecordWriter> MakeRecordWriter(OutputFormat format, bool verbose,
+                                               std::ostream& out);
 
-} // namespace reader
+}  // namespace reader

@@ -9,11 +9,11 @@ namespace reader {
 // Installs the handlers and clears the flag; restores the previous handlers
 // when destroyed. One at a time, on the reading thread.
 class StopSignals {
-public:
+ public:
   StopSignals();
   ~StopSignals();
-  StopSignals(const StopSignals &) = delete;
-  StopSignals &operator=(const StopSignals &) = delete;
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
 };
 
 // True once SIGINT or SIGTERM came (or RequestStop was called) since the
@@ -26,4 +26,4 @@ void RequestStop();
 // meanwhile.
 bool SleepUntilUnlessStopped(std::chrono::steady_clock::time_point deadline);
 
-} // namespace reader
+}  // namespace reader
