@@ -68,17 +68,21 @@ bool ServeQueue() {
       body = std::move(call->body_);
     }
     any = true;
+    std::exception_ptr error;
     try {
       body(call);
-      if (call != nullptr) call->Release(0, nullptr);
     } catch (...) {
       // After an early release nobody waits for the outcome any more.
-      if (call != nullptr) {
-        call->Release(0, std::current_exception());
-      } else {
+      if (call == nullptr) {
         ReportCurrentException();
+        continue;
       }
+      error = std::current_exception();
     }
+    // Released only once this thread has left the handler: the waiting thread then holds
+    // the exception's last reference and frees it itself, so the object never dies on one
+    // thread while another still reads it.
+    if (call != nullptr) call->Release(0, std::move(error));
   }
 }
 
