@@ -9,7 +9,7 @@
 namespace reader {
 namespace {
 
-struct OptionSpec {
+struct OptionRow {
   std::string_view name;
   std::string_view value_name;  // empty for a switch
   std::string_view help;
@@ -50,7 +50,7 @@ std::string Switch(bool& flag) {
 // typo.
 constexpr double kMaxIntervalSeconds = 86400.0;
 
-const std::array<OptionSpec, 13> kOptions = {{
+const std::array<OptionRow, 13> kOptions = {{
     {"--port", "NAME", "read the instrument on this port: COM1..COM255 or a device path",
      [](ReaderOptions& o, std::string_view value) {
        if (value.empty()) return std::string("--port needs a port name");
@@ -119,9 +119,9 @@ const std::array<OptionSpec, 13> kOptions = {{
      [](ReaderOptions& o, std::string_view) { return Switch(o.help); }},
 }};
 
-const OptionSpec* FindOption(std::string_view name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.name == name) return &spec;
+const OptionRow* FindOption(std::string_view name) {
+  for (const OptionRow& row : kOptions) {
+    if (row.name == name) return &row;
   }
   return nullptr;
 }
@@ -209,30 +209,30 @@ ParsedOptions ParseReaderOptions(std::span<const std::string_view> args) {
     const std::string_view arg = args[i];
     const std::size_t equals = arg.find('=');
     const std::string_view name = arg.substr(0, equals);
-    const OptionSpec* spec = FindOption(name);
-    if (spec == nullptr) {
+    const OptionRow* row = FindOption(name);
+    if (row == nullptr) {
       parsed.error = "unknown argument \"" + std::string(arg) + "\"";
       return parsed;
     }
-    if (!seen.insert(spec->name).second) {
+    if (!seen.insert(row->name).second) {
       parsed.error = std::string(name) + " is given more than once";
       return parsed;
     }
     std::string_view value;
     if (equals != std::string_view::npos) {
-      if (spec->value_name.empty()) {
+      if (row->value_name.empty()) {
         parsed.error = std::string(name) + " takes no value";
         return parsed;
       }
       value = arg.substr(equals + 1);
-    } else if (!spec->value_name.empty()) {
+    } else if (!row->value_name.empty()) {
       if (i + 1 == args.size()) {
-        parsed.error = std::string(name) + " needs a value (" + std::string(spec->value_name) + ")";
+        parsed.error = std::string(name) + " needs a value (" + std::string(row->value_name) + ")";
         return parsed;
       }
       value = args[++i];
     }
-    parsed.error = spec->apply(parsed.options, value);
+    parsed.error = row->apply(parsed.options, value);
     if (!parsed.error.empty()) return parsed;
   }
   if (seen.count("--json") && seen.count("--csv")) {
@@ -254,11 +254,11 @@ std::string ReaderUsage() {
       "Reads a VLK240T level gauge over Modbus RTU (9600 bit/s, 8E1): one poll "
       "of the 13 input\n"
       "registers, or cyclic polls.\n\nOptions:\n";
-  for (const OptionSpec& spec : kOptions) {
-    std::string left = "  " + std::string(spec.name);
-    if (!spec.value_name.empty()) left += " " + std::string(spec.value_name);
+  for (const OptionRow& row : kOptions) {
+    std::string left = "  " + std::string(row.name);
+    if (!row.value_name.empty()) left += " " + std::string(row.value_name);
     left.resize(std::max<std::size_t>(left.size() + 2, 22), ' ');
-    usage += left + std::string(spec.help) + "\n";
+    usage += left + std::string(row.help) + "\n";
   }
   usage += kUsageTail;
   return usage;
