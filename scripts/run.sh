@@ -6,7 +6,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVLK_WITH_GUI=ON >/dev/null
 cmake --build build -j"${JOBS:-2}"
 
 if [ "${1:-}" = "--no-demo" ]; then shift; DEMO=""; else DEMO="--demo"; fi
