@@ -57,7 +57,7 @@ TEST(RunReader, ExceptionReplyShowsOnlyTheStatusText) {
 
 TEST(RunReader, RejectedFramesPrintNothingToStandardOutput) {
   std::vector<std::uint8_t> bad_crc = testing_frames::kWorkedExample;
-  bad_crc.back() ^= 1;
+  bad_crc.at(bad_crc.size() - 1) ^= 1;
   std::vector<std::uint8_t> function_3 = testing_frames::kWorkedExample;
   function_3[1] = 3;
   std::vector<std::uint8_t> stray_first = {0x00};
