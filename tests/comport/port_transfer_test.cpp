@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "cancel_receive.h"
 #include "comport/com_port.h"
 #include "fake_port.h"
 #include "platform/win_errors.h"
@@ -153,22 +154,11 @@ TEST_F(TransferTest, PurgeAndCancelFlags) {
 
 TEST_F(TransferTest, CancelEndsAPendingReceiveOnAnotherThread) {
   comm.SetReadsPending(true);
-  std::int32_t code = 0;
-  std::int32_t system = 0;
-  std::thread reader([&] {
-    std::uint8_t buffer[31];
-    try {
-      port.ReceiveBytes(buffer, 31);
-    } catch (const EComPort& error) {
-      code = error.PortErrorCode();
-      system = error.SystemErrorCode();
-    }
+  const CancelledReceive result = CancelPendingReceive(port, [&] {
+    while (comm.PendingReads() == 0) std::this_thread::yield();
   });
-  while (comm.PendingReads() == 0) std::this_thread::yield();
-  port.CancelTransfers();
-  reader.join();
-  EXPECT_EQ(code, 3);
-  EXPECT_EQ(system, 995);
+  EXPECT_EQ(result.code, 3);
+  EXPECT_EQ(result.system, 995);
 }
 
 TEST_F(TransferTest, ModemSignalBits) {

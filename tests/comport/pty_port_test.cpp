@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "cancel_receive.h"
 #include "comport/com_port.h"
 #include "fake_port.h"
 #include "support/pseudo_terminal.h"
@@ -126,22 +127,10 @@ TEST_F(PtyPortTest, CancelEndsAPendingReceiveFromAnotherThread) {
   forever.SetWriteTotalMultiplier(0);
   forever.SetWriteTotalConstant(0);
   port.SetTimeouts(forever);
-  std::int32_t code = 0;
-  std::int32_t system = 0;
-  std::thread worker([&] {
-    std::uint8_t buffer[31];
-    try {
-      port.ReceiveBytes(buffer, 31);
-    } catch (const EComPort& error) {
-      code = error.PortErrorCode();
-      system = error.SystemErrorCode();
-    }
-  });
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  port.CancelTransfers();
-  worker.join();
-  EXPECT_EQ(code, 3);
-  EXPECT_EQ(system, 995);
+  const CancelledReceive result = CancelPendingReceive(
+      port, [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+  EXPECT_EQ(result.code, 3);
+  EXPECT_EQ(result.system, 995);
 }
 
 TEST_F(PtyPortTest, PurgeDropsQueuedInput) {
