@@ -1,8 +1,8 @@
 // Soak: many polls through the reader's port, the exchange worker and the
 // decoder against the simulator on an instant line, every tenth reply faulty
 // in turn. Prints `name value unit` lines: polls per second, the count of each
-// outcome, and the resident memory after a tenth of the run and at its end,
-// which must not grow.
+// outcome, and the resident memory before the run, after a tenth of it and at
+// its end; the last two must not differ.
 //
 // Usage: soak_bench [--polls N]   (N >= 10, default 10000)
 #include <array>
@@ -59,6 +59,8 @@ int Run(long polls) {
 
   std::array<long, kOutcomes.size()> counts{};
   const long checkpoint = polls / 10;
+  // Read once before the run too, so the probe's own first use is not counted as growth.
+  const std::int64_t rss_at_start = soak::ResidentKilobytes().value_or(0);
   std::int64_t rss_at_checkpoint = 0;
   const auto start = std::chrono::steady_clock::now();
   for (long poll = 1; poll <= polls; ++poll) {
@@ -75,10 +77,11 @@ int Run(long polls) {
     std::printf("soak_outcome_%s %ld polls\n", std::string(reader::OutcomeName(outcome)).c_str(),
                 counts[static_cast<std::size_t>(outcome)]);
   }
-  if (rss_at_checkpoint == 0 || rss_at_end == 0) {
+  if (rss_at_start == 0 || rss_at_checkpoint == 0 || rss_at_end == 0) {
     std::fprintf(stderr, "soak_bench: VmRSS not readable from /proc/self/status\n");
     return 1;
   }
+  PrintResident(0, rss_at_start);
   PrintResident(checkpoint, rss_at_checkpoint);
   PrintResident(polls, rss_at_end);
   std::printf("soak_rss_growth %.2f %%\n", 100.0 *
