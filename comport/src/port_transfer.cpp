@@ -83,10 +83,17 @@ std::int32_t TCustomComPort::ReceiveBytesAsync(void* buffer, std::int32_t count,
 std::int32_t TCustomComPort::AwaitAsync(PAsyncOp op) {
   if (op == nullptr) throw EComPort(kErrInvalidAsync);
   platform::CommApi& comm = Comm();
-  DWORD transferred = 0;
   if (comm.WaitForSingleObject(op->Overlapped.hEvent, platform::INFINITE) !=
-          platform::WAIT_OBJECT_0 ||
-      !comm.GetOverlappedResult(DeviceHandle(), &op->Overlapped, &transferred, 0)) {
+      platform::WAIT_OBJECT_0) {
+    // The transfer may still be pending, with the platform holding the record and the caller's
+    // buffer. Abort it before raising, so neither is freed or reused under the platform.
+    const DWORD error = comm.GetLastError();
+    comm.PurgeComm(DeviceHandle(),
+                   op->Kind == akRead ? platform::PURGE_RXABORT : platform::PURGE_TXABORT);
+    throw EComPort(AsyncErrorCode(*op), static_cast<std::int32_t>(error));
+  }
+  DWORD transferred = 0;
+  if (!comm.GetOverlappedResult(DeviceHandle(), &op->Overlapped, &transferred, 0)) {
     detail::RaiseLastError(AsyncErrorCode(*op));
   }
   // Only a write reports its data: a read on a reused record must not hand the

@@ -138,6 +138,23 @@ TEST_F(TransferTest, PlatformFailuresRaiseTheirCodes) {
   ExpectError([&] { port.CancelTransfers(); }, 5, 31);
 }
 
+TEST_F(TransferTest, AFailedWaitAbortsThePendingTransferBeforeRaising) {
+  // The record and the buffer die with the raise; the platform must not hold them any longer.
+  comm.SetReadsPending(true);
+  std::uint8_t buffer[4] = {};
+  comm.FailNext("WaitForSingleObject", platform::ERROR_INVALID_HANDLE);
+  ExpectError([&] { port.ReceiveBytes(buffer, 4); }, 3, 6);
+  EXPECT_EQ(comm.PendingReads(), 0u);
+  EXPECT_THAT(comm.CallNames(), ElementsAre("CreateEventA", "ReadFile", "WaitForSingleObject",
+                                            "PurgeComm", "CloseHandle"));
+  EXPECT_EQ(comm.Calls()[3].args[1], platform::PURGE_RXABORT);
+
+  comm.ClearCalls();
+  comm.FailNext("WaitForSingleObject", platform::ERROR_INVALID_HANDLE);
+  ExpectError([&] { port.SendBytes(buffer, 4); }, 2, 6);
+  EXPECT_EQ(comm.Calls().at(3).args[1], platform::PURGE_TXABORT);
+}
+
 TEST_F(TransferTest, PurgeAndCancelFlags) {
   const std::pair<std::pair<bool, bool>, std::uint64_t> purges[] = {
       {{true, true}, 0xC}, {{true, false}, 0x8}, {{false, true}, 0x4}, {{false, false}, 0x0}};
