@@ -1,6 +1,7 @@
 // One-off check of the value text against the reference over all 2^32 bit
 // patterns, split over the machine's cores. Prints the number of patterns
-// checked and every disagreement (at most 20). Takes about an hour per core.
+// checked and every disagreement (at most 20). An optimised build takes about
+// 80 minutes of CPU in all.
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
