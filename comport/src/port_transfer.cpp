@@ -86,7 +86,8 @@ std::int32_t TCustomComPort::AwaitAsync(PAsyncOp op) {
   if (comm.WaitForSingleObject(op->Overlapped.hEvent, platform::INFINITE) !=
       platform::WAIT_OBJECT_0) {
     // The transfer may still be pending, with the platform holding the record and the caller's
-    // buffer. Abort it before raising, so neither is freed or reused under the platform.
+    // buffer. Abort it before raising, so neither is freed or reused under the platform. The
+    // platform has no per-transfer cancel, so every pending transfer in that direction ends.
     const DWORD error = comm.GetLastError();
     comm.PurgeComm(DeviceHandle(),
                    op->Kind == akRead ? platform::PURGE_RXABORT : platform::PURGE_TXABORT);
