@@ -15,10 +15,8 @@
 namespace platform::posix {
 namespace {
 
-// Input and output queue sizes SetupComm accepts: a size is a count of
-// bytes the layer may buffer, so 0 for the input queue (EV_RX80FULL would
-// fire at once) and anything that looks like a negative 32-bit number are
-// mistakes. 0 for the output queue means "no preference", as on Windows.
+// Queue sizes SetupComm accepts: a size is a count of bytes the layer may
+// buffer, so anything that looks like a negative 32-bit number is a mistake.
 constexpr DWORD kMaxQueueSize = 0x7FFFFFFFu;
 
 // Comm event bits that exist (EV_RXCHAR .. EV_EVENT2).
@@ -84,13 +82,12 @@ void CommDevice::Close() {
 }
 
 DWORD CommDevice::Setup(DWORD in_queue, DWORD out_queue) {
-  if (in_queue == 0 || in_queue > kMaxQueueSize || out_queue > kMaxQueueSize) {
-    return ERROR_INVALID_PARAMETER;
-  }
+  if (in_queue > kMaxQueueSize || out_queue > kMaxQueueSize) return ERROR_INVALID_PARAMETER;
   std::lock_guard lock(mutex_);
   if (closing_) return ERROR_INVALID_HANDLE;
-  in_queue_ = in_queue;
-  out_queue_ = out_queue;
+  // 0 asks for no particular size, as on Windows: the queue keeps the one it has.
+  if (in_queue != 0) in_queue_ = in_queue;
+  if (out_queue != 0) out_queue_ = out_queue;
   return ERROR_SUCCESS;
 }
 

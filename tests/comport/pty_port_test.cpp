@@ -101,6 +101,17 @@ TEST_F(PtyPortTest, NewPortTimeoutsReturnAtOnce) {
   EXPECT_THAT(std::vector<std::uint8_t>(buffer, buffer + 3), ElementsAre(7, 8, 9));
 }
 
+// 1 is rounded to 0, which asks the driver for no particular size.
+TEST_F(PtyPortTest, InputSizeZeroOrOneOpensWithTheDriversQueue) {
+  for (const std::int32_t size : {0, 1}) {
+    port.Buffer().SetInputSize(size);
+    port.Buffer().SetOutputSize(size);
+    EXPECT_NO_THROW(port.SetConnected(true)) << size;
+    EXPECT_TRUE(port.Connected()) << size;
+    port.SetConnected(false);
+  }
+}
+
 TEST_F(PtyPortTest, SecondOpenIsRefused) {
   port.SetConnected(true);
   TComPort second;

@@ -114,8 +114,9 @@ TEST_F(PtyTest, QueriesOfAPtyReportNoModemLinesAndNoErrors) {
 TEST_F(PtyTest, SetupCommAcceptsSaneSizesOnly) {
   EXPECT_TRUE(Comm().SetupComm(port_, 1024, 1024));
   EXPECT_TRUE(Comm().SetupComm(port_, 1, 0));
+  EXPECT_TRUE(Comm().SetupComm(port_, 0, 0));  // no particular size
   for (const auto& [in, out] :
-       {std::pair{0u, 1024u}, std::pair{0xFFFFFC00u, 1024u}, std::pair{1024u, 0x80000000u}}) {
+       {std::pair{0xFFFFFC00u, 1024u}, std::pair{1024u, 0x80000000u}, std::pair{0u, 0x80000000u}}) {
     EXPECT_FALSE(Comm().SetupComm(port_, in, out)) << in << " " << out;
     EXPECT_EQ(Comm().GetLastError(), ERROR_INVALID_PARAMETER);
   }

@@ -15,6 +15,9 @@
 // | CreateFileA          | "\\.\COMn" resolves by port_names.h; exclusive (second open: 5,  |
 // |                      | flock + TIOCEXCL); missing 2, not a tty 1; errno mapped by the one |
 // |                      | table of win_errors.h; non-blocking fd; the line is put in raw mode |
+// | SetupComm            | queue sizes in bytes; 0 keeps the size a queue has; above         |
+// |                      | 0x7FFFFFFF fails with 87; the input size sets where EV_RX80FULL   |
+// |                      | fires (80 per cent of it)                                         |
 // | SetCommState         | DCB -> termios2 (any rate via BOTHER); what Linux cannot honour    |
 // |                      | fails with 87 and leaves the line as it was; on a pseudo-terminal  |
 // |                      | the settings are taken as applied (it has no line to set)          |
