@@ -10,6 +10,7 @@
 #include "cancel_receive.h"
 #include "comport/com_port.h"
 #include "fake_port.h"
+#include "support/best_of_runs.h"
 #include "support/pseudo_terminal.h"
 
 namespace comport {
@@ -45,14 +46,18 @@ void ExpectOpenError(TCustomComPort& subject, std::int32_t system_code) {
   EXPECT_FALSE(subject.Connected());
 }
 
+// 6 ms x 31 bytes = 186 ms; a timer with 100 ms steps (200 ms) must fail.
 TEST_F(PtyPortTest, ReadInSilenceEndsOnTheTotalTimeout) {
   port.SetConnected(true);
-  std::vector<std::uint8_t> reply(31, 0xEE);
-  const auto start = Clock::now();
-  EXPECT_EQ(port.ReceiveBytes(reply.data(), 31), 0);
-  const double elapsed = MsSince(start);
-  EXPECT_GE(elapsed, 180.0);
-  EXPECT_LT(elapsed, 600.0);
+  const double best = vlk_test::BestOfRuns(3, 195.0, [this] {
+    std::vector<std::uint8_t> reply(31, 0xEE);
+    const auto start = Clock::now();
+    EXPECT_EQ(port.ReceiveBytes(reply.data(), 31), 0);
+    const double elapsed = MsSince(start);
+    EXPECT_GE(elapsed, 186.0);
+    return elapsed;
+  });
+  EXPECT_LE(best, 195.0);
 }
 
 TEST_F(PtyPortTest, ShortReplyReturnsItsCountAndLeavesTheRestOfTheBuffer) {
