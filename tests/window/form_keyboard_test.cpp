@@ -20,7 +20,7 @@ class FormKeyboardTest : public FormTest {
   TForm1& CreateActiveForm() {
     TForm1& form = CreateForm();
     form.show();
-    QApplication::setActiveWindow(&form);
+    form.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
     return form;
   }
