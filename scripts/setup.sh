@@ -7,7 +7,7 @@ set -eu
 PACKAGES="
 build-essential cmake g++ pkg-config
 libgtest-dev libgmock-dev
-qt6-base-dev fonts-dejavu-core
+qt6-base-dev qt6-svg-dev fonts-dejavu-core
 libmodbus-dev mbpoll python3-pymodbus python3-serial socat
 xvfb x11-apps imagemagick
 "

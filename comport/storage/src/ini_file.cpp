@@ -3,9 +3,9 @@
 #include <string_view>
 
 #include "ascii_case.h"
+#include "comport/file_replace.h"
 #include "comport/int_text.h"
 #include "comport/storage_errors.h"
-#include "file_replace.h"
 
 namespace comport {
 namespace {
