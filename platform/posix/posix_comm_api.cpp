@@ -37,9 +37,9 @@ class PosixCommApi final : public CommApi {
         (access & (GENERIC_READ | GENERIC_WRITE)) == 0) {
       return FailHandle(ERROR_INVALID_PARAMETER);
     }
-    DWORD error = ERROR_SUCCESS;
+    posix::OpenError error;
     auto device = CommDevice::Open(ResolvePortName(path), &error);
-    if (!device) return FailHandle(error);
+    if (!device) return FailHandle(error.code);
     return handles_.Add(std::move(device));
   }
 

@@ -41,7 +41,8 @@
 // |                      | since the last wait ended; fails with 31 when the device is gone  |
 // | SetCommMask          | ends a pending WaitCommEvent successfully with mask 0             |
 // | CloseHandle          | aborts pending transfers; nothing touches the handle afterwards;  |
-// |                      | an unknown handle fails with 6                                    |
+// |                      | the tty is free for other programs again (TIOCNXCL, also after a  |
+// |                      | failed open); an unknown handle fails with 6                      |
 // | CreateEventA, Wait*  | manual/auto-reset events; waits with and without time-out         |
 // | GetLastError         | per thread                                                        |
 //
