@@ -45,6 +45,8 @@
 // |                      | failed open); an unknown handle fails with 6                      |
 // | CreateEventA, Wait*  | manual/auto-reset events; waits with and without time-out         |
 // | GetLastError         | per thread                                                        |
+// | GetLastSystemError   | per thread, set with GetLastError: the errno of a failed open;    |
+// |                      | 0 for failures the layer reports without one                      |
 //
 // While a transfer pends its OVERLAPPED's Internal holds ERROR_IO_PENDING.
 #pragma once
@@ -214,6 +216,10 @@ class CommApi {
 
   virtual DWORD GetLastError() = 0;
   virtual void SetLastError(DWORD code) = 0;
+  // The operating system's own code (errno) behind the calling thread's last
+  // failure, which tells apart what one Win32 code covers ("access denied" is
+  // a forbidden device and a busy one alike); 0 when the backend knows none.
+  virtual int GetLastSystemError() { return 0; }
 };
 
 // The backend in force for the whole process: the POSIX one unless a test
