@@ -110,7 +110,7 @@ AddressText ParseAddress(std::string_view text) {
 int RunRead(const ReaderOptions& options, std::ostream& out, std::ostream& err) {
   const AddressText address = ParseAddress(options.address.value_or("1"));
   if (!address.address) {
-    err << "vlk240-read: --address: " << address.error << '\n';
+    err << UsageErrorText("--address: " + address.error);
     return kExitUsage;
   }
   if (options.separator) readings::SetDecimalSeparator(*options.separator);

@@ -11,7 +11,7 @@ namespace reader {
 namespace {
 
 int UsageError(const std::string& message, std::ostream& err) {
-  err << "vlk240-read: " << message << "\n" << ReaderUsage();
+  err << UsageErrorText(message);
   return kExitUsage;
 }
 
