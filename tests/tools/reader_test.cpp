@@ -2,15 +2,19 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/comm_api.h"
 #include "reader/hex_frame.h"
+#include "reader/open_failure.h"
 #include "reader/run_reader.h"
 #include "reply_frames.h"
 #include "run_with.h"
+#include "sim/simulator.h"
 
 namespace reader {
 namespace {
@@ -208,6 +212,38 @@ TEST(RunReader, MissingDeviceIsAPortError) {
   EXPECT_EQ(result.out, "");
   EXPECT_NE(result.err.find("vlk240-read: cannot open port /nonexistent/tty: "), std::string::npos);
   EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+}
+
+// The port's own message stays as it is; the system's reason and what to do
+// follow it.
+TEST(RunReader, OpenFailuresSayWhyAndWhatToDo) {
+  sim::Simulator simulator;
+  const platform::HANDLE held = platform::Comm().CreateFileA(
+      ("\\\\.\\" + simulator.SlavePath()).c_str(), platform::GENERIC_READ | platform::GENERIC_WRITE,
+      0, nullptr, platform::OPEN_EXISTING, platform::FILE_FLAG_OVERLAPPED, 0);
+  ASSERT_NE(held, platform::INVALID_HANDLE_VALUE);
+  const std::pair<std::string, std::string> rows[] = {
+      {"/nonexistent/tty",
+       "(win error code: 2): No such file or directory. No such device; vlk240-read --list-ports "
+       "shows the serial devices present.\n"},
+      {"/dev/null", "(win error code: 1): Inappropriate ioctl for device. Not a serial port.\n"},
+      {"/", "(win error code: 5): Is a directory. Not a serial port.\n"},
+      {simulator.SlavePath(),
+       "(win error code: 5): Resource temporarily unavailable. Another program uses the port.\n"},
+  };
+  for (const auto& [port, ending] : rows) {
+    const Outcome result = RunWith({"--port", port});
+    EXPECT_EQ(result.status, kExitPortError) << port;
+    EXPECT_EQ(result.err,
+              "vlk240-read: cannot open port " + port + ": Unable to open com port " + ending);
+  }
+  platform::Comm().CloseHandle(held);
+
+  EXPECT_EQ(OpenFailureHint(EACCES),
+            ": Permission denied. Join the group dialout (sudo usermod -aG dialout $USER), then "
+            "log in again.");
+  EXPECT_EQ(OpenFailureHint(EMFILE), ": Too many open files.");
+  EXPECT_EQ(OpenFailureHint(0), "");
 }
 
 TEST(ParseHexFrame, GroupsAndLimits) {

@@ -4,8 +4,11 @@
 #include <exception>
 #include <memory>
 
+#include "comport/com_errors.h"
 #include "comport/int_text.h"
+#include "platform/comm_api.h"
 #include "platform/port_names.h"
+#include "reader/open_failure.h"
 #include "reader/poll_session.h"
 #include "reader/reader_port.h"
 #include "reader/record_writer.h"
@@ -28,6 +31,15 @@ std::string OneLine(std::string text) {
     if (c == '\r' || c == '\n') c = ' ';
   }
   return text;
+}
+
+// The errno behind a port that could not be opened; 0 for any other error.
+// The component raises right after the failed call, so the calling thread's
+// last system error is still that call's.
+int OpenSystemError(const std::exception& error) {
+  const auto* port_error = dynamic_cast<const comport::EComPort*>(&error);
+  if (port_error == nullptr || port_error->PortErrorCode() != comport::kErrOpenFailed) return 0;
+  return platform::Comm().GetLastSystemError();
 }
 
 void ReportFailure(const PollRecord& record, bool count_shown, std::ostream& err) {
@@ -61,7 +73,7 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
     const std::string device = platform::ResolvePortName(port_name);
     err << "vlk240-read: cannot open port " << port_name
         << (device.empty() || device == port_name ? "" : " (" + device + ")") << ": "
-        << OneLine(error.what()) << '\n';
+        << OneLine(error.what()) << OpenFailureHint(OpenSystemError(error)) << '\n';
     return kExitPortError;
   }
 
