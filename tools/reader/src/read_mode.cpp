@@ -9,6 +9,7 @@
 #include "platform/comm_api.h"
 #include "platform/port_names.h"
 #include "reader/open_failure.h"
+#include "reader/output_check.h"
 #include "reader/poll_session.h"
 #include "reader/reader_port.h"
 #include "reader/record_writer.h"
@@ -80,6 +81,7 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
   PollSession session(worker, readings::DecimalSeparator());
   const std::unique_ptr<RecordWriter> writer =
       MakeRecordWriter(options.format, options.verbose, out);
+  if (!OutputWritten(out, err)) return kExitOutputLost;  // the CSV header
   const std::optional<StopSignals> signals =
       options.cycle ? std::optional<StopSignals>(std::in_place) : std::nullopt;
   const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
@@ -90,8 +92,13 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
   for (long polls = 1;; ++polls) {
     const PollRecord record = session.Poll(address);
     writer->Write(record);
+    // Checked before the poll's own failure goes to standard error, so that a
+    // terminal shows the two in the order they happened.
+    const bool written = OutputWritten(out, err);
     const bool count_shown = options.verbose && options.format == OutputFormat::kText;
     ReportFailure(record, count_shown, err);
+    // Polling on when every record is lost would only hide the loss.
+    if (!written) return kExitOutputLost;
     if (record.outcome == PollOutcome::kPortError) return kExitPortError;
     if (record.outcome != PollOutcome::kAccepted) status = kExitNoReadings;
 

@@ -157,6 +157,8 @@ constexpr std::string_view kUsageTail =
     "  3  port error: the port cannot be opened, or failed during an exchange "
     "(a cyclic\n"
     "     read ends there)\n"
+    "  4  the output could not be written: standard output closed or full, or a pipe whose\n"
+    "     reader has gone (a cyclic read ends there)\n"
     "\n"
     "Port names: a name starting with \"/\" is a device path used as it "
     "stands; COMn takes\n"
