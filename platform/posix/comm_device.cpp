@@ -36,26 +36,27 @@ bool RateClose(std::uint32_t asked, std::uint32_t got) {
 
 }  // namespace
 
-std::shared_ptr<CommDevice> CommDevice::Open(const std::string& path, DWORD* error) {
+std::shared_ptr<CommDevice> CommDevice::Open(const std::string& path, OpenError* error) {
   OpenedDevice opened;
   *error = OpenSerialDevice(path, &opened);
-  if (*error != ERROR_SUCCESS) return nullptr;
+  if (error->code != ERROR_SUCCESS) return nullptr;
   const int wake_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (wake_fd < 0) {
-    *error = Win32ErrorFromErrno(errno);
-    ::close(opened.fd);
+    *error = {Win32ErrorFromErrno(errno), errno};
+    CloseSerialDevice(opened);
     return nullptr;
   }
-  std::shared_ptr<CommDevice> device(new CommDevice(opened.fd, wake_fd, opened.has_modem_lines));
+  std::shared_ptr<CommDevice> device(new CommDevice(opened, wake_fd));
   device->io_thread_ = std::thread([raw = device.get()] { raw->RunIoLoop(); });
   return device;
 }
 
-CommDevice::CommDevice(int fd, int wake_fd, bool has_modem_lines)
-    : fd_(fd),
+CommDevice::CommDevice(const OpenedDevice& opened, int wake_fd)
+    : opened_(opened),
+      fd_(opened.fd),
       wake_fd_(wake_fd),
-      has_modem_lines_(has_modem_lines),
-      has_counters_(has_modem_lines && GetLineCounters(fd, &counters_for_clear_) == 0) {
+      has_modem_lines_(opened.has_modem_lines),
+      has_counters_(has_modem_lines_ && GetLineCounters(fd_, &counters_for_clear_) == 0) {
   counters_for_events_ = counters_for_clear_;
   LineSettings line;
   if (ReadLineSettings(fd_, &line) == 0) dcb_ = DcbFromLine(line);
@@ -77,7 +78,7 @@ void CommDevice::Close() {
   // Under the lock: a caller that saw the device open may still be about to
   // use (or wake through) these descriptors.
   std::lock_guard lock(mutex_);
-  ::close(fd_);
+  CloseSerialDevice(opened_);
   ::close(wake_fd_);
 }
 

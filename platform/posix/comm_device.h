@@ -23,6 +23,7 @@
 
 #include "platform/comm_api.h"
 #include "platform/deadline.h"
+#include "posix/device_open.h"
 #include "posix/input_decoder.h"
 #include "posix/serial_ioctls.h"
 #include "posix/win_event.h"
@@ -31,8 +32,8 @@ namespace platform::posix {
 
 class CommDevice {
  public:
-  // Opens `path` (see device_open.h); null and the code in *error on failure.
-  static std::shared_ptr<CommDevice> Open(const std::string& path, DWORD* error);
+  // Opens `path` (see device_open.h); null and the failure in *error.
+  static std::shared_ptr<CommDevice> Open(const std::string& path, OpenError* error);
   ~CommDevice();
   CommDevice(const CommDevice&) = delete;
   CommDevice& operator=(const CommDevice&) = delete;
@@ -87,7 +88,7 @@ class CommDevice {
   };
   using Clock = Deadline::Clock;
 
-  CommDevice(int fd, int wake_fd, bool has_modem_lines);
+  CommDevice(const OpenedDevice& opened, int wake_fd);
 
   // Transfers (comm_device_transfers.cpp).
   DWORD StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done);
@@ -113,6 +114,7 @@ class CommDevice {
   void PollLineState();
   Deadline NextDeadline() const;
 
+  const OpenedDevice opened_;
   const int fd_;
   const int wake_fd_;
   const bool has_modem_lines_;

@@ -1,6 +1,7 @@
 // Opening, exclusive use, settings and status queries through the backend.
 #include <stdlib.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -21,17 +22,23 @@ TEST(OpenErrors, DevicesThatAreMissingOrNoTerminalsAreRefusedWithTheirCode) {
   ASSERT_GE(fd, 0);
   ::close(fd);
   ::setenv("VLK240_COM9", "/dev/no-such-serial-device", 1);
+  // The system's code tells apart what one Win32 code covers.
   const struct {
     std::string name;
     DWORD code;
+    int system_error;
   } rows[] = {
-      {"COM9", ERROR_FILE_NOT_FOUND},        {"/dev/no-such-serial-device", ERROR_FILE_NOT_FOUND},
-      {"LPT1", ERROR_FILE_NOT_FOUND},        {file_template, ERROR_INVALID_FUNCTION},
-      {"/dev/null", ERROR_INVALID_FUNCTION}, {"/tmp", ERROR_ACCESS_DENIED},
+      {"COM9", ERROR_FILE_NOT_FOUND, ENOENT},
+      {"/dev/no-such-serial-device", ERROR_FILE_NOT_FOUND, ENOENT},
+      {"LPT1", ERROR_FILE_NOT_FOUND, ENOENT},
+      {file_template, ERROR_INVALID_FUNCTION, ENOTTY},
+      {"/dev/null", ERROR_INVALID_FUNCTION, ENOTTY},
+      {"/tmp", ERROR_ACCESS_DENIED, EISDIR},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(OpenPath(row.name), INVALID_HANDLE_VALUE) << row.name;
     EXPECT_EQ(Comm().GetLastError(), row.code) << row.name;
+    EXPECT_EQ(Comm().GetLastSystemError(), row.system_error) << row.name;
   }
   ::unsetenv("VLK240_COM9");
   std::remove(file_template);
@@ -40,6 +47,7 @@ TEST(OpenErrors, DevicesThatAreMissingOrNoTerminalsAreRefusedWithTheirCode) {
 TEST_F(PtyTest, SecondOpenIsRefusedWithAccessDeniedUntilTheFirstCloses) {
   EXPECT_EQ(Open(), INVALID_HANDLE_VALUE);
   EXPECT_EQ(Comm().GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Comm().GetLastSystemError(), EWOULDBLOCK);  // the first handle's flock
   ASSERT_TRUE(Comm().CloseHandle(port_));
   port_ = Open();
   EXPECT_NE(port_, INVALID_HANDLE_VALUE);
@@ -67,11 +75,18 @@ TEST_F(PtyTest, AFreshHandleReportsTheDevicesOwnSettingsInRawMode) {
   EXPECT_EQ(Received(1, std::chrono::milliseconds(50)), "");  // nothing echoed
 }
 
-TEST_F(PtyTest, LastErrorIsPerThread) {
+TEST_F(PtyTest, LastErrorIsPerThreadAndTheSystemsCodeGoesWithIt) {
+  EXPECT_EQ(OpenPath("/dev/null"), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Comm().GetLastSystemError(), ENOTTY);
+  std::thread other([] {
+    EXPECT_EQ(Comm().GetLastError(), ERROR_SUCCESS);
+    EXPECT_EQ(Comm().GetLastSystemError(), 0);
+  });
+  other.join();
+  // A later failure without a system cause leaves no stale reason behind.
   EXPECT_FALSE(Comm().PurgeComm(port_, 0x100));
   EXPECT_EQ(Comm().GetLastError(), ERROR_INVALID_PARAMETER);
-  std::thread other([] { EXPECT_EQ(Comm().GetLastError(), ERROR_SUCCESS); });
-  other.join();
+  EXPECT_EQ(Comm().GetLastSystemError(), 0);
 }
 
 TEST_F(PtyTest, LineSettingsAreAcceptedOnAPtyAndReadBackAsSet) {

@@ -44,9 +44,12 @@
 // |                      | since the last wait ended; fails with 31 when the device is gone  |
 // | SetCommMask          | ends a pending WaitCommEvent successfully with mask 0             |
 // | CloseHandle          | aborts pending transfers; nothing touches the handle afterwards;  |
-// |                      | an unknown handle fails with 6                                    |
+// |                      | the tty is free for other programs again (TIOCNXCL, also after a  |
+// |                      | failed open); an unknown handle fails with 6                      |
 // | CreateEventA, Wait*  | manual/auto-reset events; waits with and without time-out         |
 // | GetLastError         | per thread                                                        |
+// | GetLastSystemError   | per thread, set with GetLastError: the errno of a failed open;    |
+// |                      | 0 for failures the layer reports without one                      |
 //
 // While a transfer pends its OVERLAPPED's Internal holds ERROR_IO_PENDING.
 #pragma once
@@ -216,6 +219,10 @@ class CommApi {
 
   virtual DWORD GetLastError() = 0;
   virtual void SetLastError(DWORD code) = 0;
+  // The operating system's own code (errno) behind the calling thread's last
+  // failure, which tells apart what one Win32 code covers ("access denied" is
+  // a forbidden device and a busy one alike); 0 when the backend knows none.
+  virtual int GetLastSystemError() { return 0; }
 };
 
 // The backend in force for the whole process: the POSIX one unless a test
