@@ -42,7 +42,8 @@
 // | SetCommMask          | ends a pending WaitCommEvent successfully with mask 0             |
 // | CloseHandle          | aborts pending transfers; nothing touches the handle afterwards;  |
 // |                      | an unknown handle fails with 6                                    |
-// | CreateEventA, Wait*  | manual/auto-reset events; waits with and without time-out         |
+// | CreateEventA, Wait*  | manual/auto-reset events; waits with and without time-out, on one |
+// |                      | or several events; SetEvent wakes only that event's waiters       |
 // | GetLastError         | per thread                                                        |
 //
 // While a transfer pends its OVERLAPPED's Internal holds ERROR_IO_PENDING.
