@@ -67,10 +67,10 @@ CommDevice::CommDevice(int fd, int wake_fd, bool has_modem_lines)
 
 CommDevice::~CommDevice() { Close(); }
 
-void CommDevice::Close() {
+bool CommDevice::Close() {
   {
     std::lock_guard lock(mutex_);
-    if (closing_) return;
+    if (closing_) return false;
     closing_ = true;
     FailAll(ERROR_OPERATION_ABORTED);
     Wake();
@@ -81,6 +81,7 @@ void CommDevice::Close() {
   std::lock_guard lock(mutex_);
   ::close(fd_);
   ::close(wake_fd_);
+  return true;
 }
 
 DWORD CommDevice::Setup(DWORD in_queue, DWORD out_queue) {

@@ -38,8 +38,9 @@ class CommDevice {
   CommDevice& operator=(const CommDevice&) = delete;
 
   // Ends every pending transfer with 995, stops the I/O thread and closes
-  // the descriptor. Later calls fail with ERROR_INVALID_HANDLE.
-  void Close();
+  // the descriptor. Later calls fail with ERROR_INVALID_HANDLE. False when
+  // another call closes it (it may still be at it).
+  bool Close();
 
   DWORD Setup(DWORD in_queue, DWORD out_queue);
   DWORD SetState(const DCB& dcb);

@@ -41,7 +41,8 @@
 // |                      | since the last wait ended; fails with 31 when the device is gone  |
 // | SetCommMask          | ends a pending WaitCommEvent successfully with mask 0             |
 // | CloseHandle          | aborts pending transfers; nothing touches the handle afterwards;  |
-// |                      | an unknown handle fails with 6                                    |
+// |                      | an unknown handle fails with 6, and so does a second close while  |
+// |                      | the first runs; the closing call returns once the device is free  |
 // | CreateEventA, Wait*  | manual/auto-reset events; waits with and without time-out, on one |
 // |                      | or several events; SetEvent wakes only that event's waiters       |
 // | GetLastError         | per thread                                                        |
