@@ -93,9 +93,8 @@ class CommDevice {
   // Transfers (comm_device_transfers.cpp).
   DWORD StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done);
   void Pump(Clock::time_point now);
-  // Reads what the pending transfers and waits want; false when the
-  // descriptor had nothing although input was wanted.
-  bool FillInput();
+  // Reads what the pending transfers and waits want and the kernel has.
+  void FillInput();
   void ServeReads(Clock::time_point now);
   void ServeWrites(Clock::time_point now);
   void ServeWait();

@@ -117,19 +117,17 @@ std::size_t CommDevice::InputWanted() const {
   return wanted;
 }
 
-bool CommDevice::FillInput() {
+void CommDevice::FillInput() {
   unsigned char chunk[kReadChunk];
-  bool any = false;
   for (std::size_t wanted = InputWanted(); wanted > 0; wanted = InputWanted()) {
     const ssize_t n = ::read(fd_, chunk, std::min(wanted, sizeof chunk));
     if (n < 0 && errno == EINTR) continue;
     // With VMIN = VTIME = 0 an empty queue reads as 0 rather than EAGAIN.
-    if (n == 0 || (n < 0 && errno == EAGAIN)) return any;
+    if (n == 0 || (n < 0 && errno == EAGAIN)) return;
     if (n < 0) {  // EIO: the device went away
       HangUp();
-      return true;
+      return;
     }
-    any = true;
     const std::size_t before = input_.size();
     const auto raw_size = static_cast<std::size_t>(n);
     if (decoder_.Decode(chunk, raw_size, &input_) == 0) continue;
@@ -142,7 +140,6 @@ bool CommDevice::FillInput() {
     if (before < threshold && input_.size() >= threshold) events |= EV_RX80FULL;
     RaiseEvents(events);
   }
-  return true;
 }
 
 void CommDevice::ServeReads(Clock::time_point now) {
@@ -186,10 +183,10 @@ void CommDevice::ServeWrites(Clock::time_point now) {
         write.done += static_cast<DWORD>(n);
       } else if (n < 0 && errno == EINTR) {
         continue;
-      } else if (n < 0 && errno == EAGAIN) {
+      } else if (n == 0 || errno == EAGAIN) {  // no room now
         write_blocked_ = true;
         break;
-      } else {
+      } else {  // EIO: the device went away
         HangUp();
         return;
       }

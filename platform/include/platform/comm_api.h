@@ -28,7 +28,9 @@
 // |                      | FALSE + 997; the event is set when the transfer ends; a time-out  |
 // |                      | is success with a short count; reads form a FIFO and only the     |
 // |                      | head runs (its time-outs start then); so do writes; fNull drops   |
-// |                      | NULs; a hung-up device fails the transfer with 31                 |
+// |                      | NULs; a hung-up device fails the transfer with 31 (hang-up: the   |
+// |                      | kernel's POLLHUP/POLLERR or EIO; input that another thread took   |
+// |                      | first is none)                                                    |
 // | GetOverlappedResult  | count and status of an ended transfer; 996 while pending and      |
 // |                      | wait FALSE; wait TRUE blocks, from any thread                     |
 // | PurgeComm            | RXCLEAR/TXCLEAR drop queues; RXABORT/TXABORT end pending          |
