@@ -4,6 +4,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/win_errors.h"
@@ -181,6 +182,10 @@ DWORD CommDevice::Purge(DWORD flags) {
       }
     }
     if ((flags & PURGE_TXABORT) != 0) {
+      // What the aborted write had not sent yet stays unsent, as on Windows.
+      if (!writes_.empty() && writes_.front().active) {
+        writes_.front().done -= std::min(writes_.front().done, DropUnsentOutput());
+      }
       while (!writes_.empty()) {
         Complete(&writes_.front(), ERROR_OPERATION_ABORTED);
         writes_.pop_front();
@@ -192,9 +197,9 @@ DWORD CommDevice::Purge(DWORD flags) {
       decoder_.Reset();
       if (::tcflush(fd_, TCIFLUSH) != 0) result = Win32ErrorFromErrno(errno);
     }
-    if ((flags & PURGE_TXCLEAR) != 0 && ::tcflush(fd_, TCOFLUSH) != 0) {
-      result = Win32ErrorFromErrno(errno);
-    }
+    // PURGE_TXCLEAR has nothing to drop: the layer keeps no output of its
+    // own, an ended write has left the port, and a pending one keeps its
+    // bytes, as with Windows' driver, which sends from the write itself.
     Wake();
   }
   return result;

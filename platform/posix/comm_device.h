@@ -80,6 +80,7 @@ class CommDevice {
     Deadline total = Deadline::Never();
     Deadline gap = Deadline::Never();
     DWORD gap_ms = 0;
+    Deadline drain_check = Deadline::Never();  // a write's next look at the output queue
   };
   struct EventWait {
     OVERLAPPED* ov = nullptr;
@@ -97,6 +98,8 @@ class CommDevice {
   void FillInput();
   void ServeReads(Clock::time_point now);
   void ServeWrites(Clock::time_point now);
+  // Drops what the kernel still has to send; returns how many bytes that was.
+  DWORD DropUnsentOutput();
   void ServeWait();
   void RaiseEvents(DWORD events);
   void Complete(Transfer* transfer, DWORD status);

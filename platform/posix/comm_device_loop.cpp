@@ -69,7 +69,9 @@ void CommDevice::PollLineState() {
 Deadline CommDevice::NextDeadline() const {
   Deadline next = next_tick_;
   if (!reads_.empty()) next = Earlier(next, Earlier(reads_.front().total, reads_.front().gap));
-  if (!writes_.empty()) next = Earlier(next, writes_.front().total);
+  if (!writes_.empty()) {
+    next = Earlier(next, Earlier(writes_.front().total, writes_.front().drain_check));
+  }
   return next;
 }
 

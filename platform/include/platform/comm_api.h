@@ -27,15 +27,21 @@
 // | ReadFile/WriteFile   | overlapped: reset the event, then TRUE when done at once, else    |
 // |                      | FALSE + 997; the event is set when the transfer ends; a time-out  |
 // |                      | is success with a short count; reads form a FIFO and only the     |
-// |                      | head runs (its time-outs start then); so do writes; fNull drops   |
+// |                      | head runs (its time-outs start then); so do writes; a write ends  |
+// |                      | once its bytes have left the port (the kernel's output queue      |
+// |                      | drained, looked at every 1 ms; a pty has none), and on its        |
+// |                      | time-out drops and does not count what had not left; fNull drops  |
 // |                      | NULs; a hung-up device fails the transfer with 31 (hang-up: the   |
 // |                      | kernel's POLLHUP/POLLERR or EIO; input that another thread took   |
 // |                      | first is none)                                                    |
 // | GetOverlappedResult  | count and status of an ended transfer; 996 while pending and      |
 // |                      | wait FALSE; wait TRUE blocks, from any thread                     |
-// | PurgeComm            | RXCLEAR/TXCLEAR drop queues; RXABORT/TXABORT end pending          |
-// |                      | transfers at once with 995; no aborted transfer touches its       |
-// |                      | buffer after the call returned                                    |
+// | PurgeComm            | RXCLEAR drops queued input; TXCLEAR drops nothing, as ended       |
+// |                      | writes have left the port and a pending one keeps its bytes (on a |
+// |                      | pty a flush would drop what the other end has not read yet);      |
+// |                      | RXABORT/TXABORT end pending transfers at once with 995, and what  |
+// |                      | an aborted write had not sent stays unsent; no aborted transfer   |
+// |                      | touches its buffer after the call returned                        |
 // | ClearCommError       | error word as deltas of the kernel counters (none on a pty);      |
 // |                      | cbInQue = kernel + layer queue; cbOutQue = kernel + unaccepted    |
 // | GetCommModemStatus   | MS_*_ON bits; a device without modem lines reports all off        |
