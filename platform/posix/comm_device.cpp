@@ -77,9 +77,12 @@ bool CommDevice::Close() {
     Wake();
   }
   if (io_thread_.joinable()) io_thread_.join();
-  // Under the lock: a caller that saw the device open may still be about to
-  // use (or wake through) these descriptors.
-  std::lock_guard lock(mutex_);
+  // Without the lock: the I/O thread has ended, and every call checks
+  // `closing_` under the lock before it touches a descriptor. close() waits
+  // for the output to drain, on a line held by flow control up to the tty's
+  // closing wait (30 s by default): what the aborted writes left unsent is
+  // dropped first.
+  DropUnsentOutput();
   ::close(fd_);
   ::close(wake_fd_);
   return true;

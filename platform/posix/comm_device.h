@@ -7,8 +7,10 @@
 // descriptor and every caller buffer are touched only under `mutex_`, by the
 // calling thread (transfers that can complete at once do so in the call) or
 // by the I/O thread, which polls the descriptor and an eventfd up to the
-// earliest deadline. So once Purge() or Close() returned, no aborted
-// transfer touches its buffer or OVERLAPPED again.
+// earliest deadline (so what it saw may be gone once it holds the lock
+// again); the descriptors are closed without it, once every call finds the
+// device closing. So once Purge() or Close() returned, no aborted transfer
+// touches its buffer or OVERLAPPED again.
 //
 // Every method returns ERROR_SUCCESS or a Win32 code.
 #pragma once

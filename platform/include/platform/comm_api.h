@@ -48,7 +48,8 @@
 // | WaitCommEvent        | one pending wait (a second: 87); completes with the events seen   |
 // |                      | since the last wait ended; fails with 31 when the device is gone  |
 // | SetCommMask          | ends a pending WaitCommEvent successfully with mask 0             |
-// | CloseHandle          | aborts pending transfers; nothing touches the handle afterwards;  |
+// | CloseHandle          | aborts pending transfers and drops what they left unsent, so it   |
+// |                      | never waits on a stalled line; nothing touches the handle after;  |
 // |                      | an unknown handle fails with 6, and so does a second close while  |
 // |                      | the first runs; the closing call returns once the device is free  |
 // | CreateEventA, Wait*  | manual/auto-reset events; waits with and without time-out, on one |
