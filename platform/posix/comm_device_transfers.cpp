@@ -1,4 +1,5 @@
-// Starting, advancing and ending transfers; always under CommDevice::mutex_.
+// Starting, advancing and ending transfers; under CommDevice::mutex_, or in
+// Close() once nothing else touches the device.
 #include <termios.h>
 #include <unistd.h>
 
