@@ -4,6 +4,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/win_errors.h"
@@ -66,20 +67,24 @@ CommDevice::CommDevice(const OpenedDevice& opened, int wake_fd)
 
 CommDevice::~CommDevice() { Close(); }
 
-void CommDevice::Close() {
+bool CommDevice::Close() {
   {
     std::lock_guard lock(mutex_);
-    if (closing_) return;
+    if (closing_) return false;
     closing_ = true;
     FailAll(ERROR_OPERATION_ABORTED);
     Wake();
   }
   if (io_thread_.joinable()) io_thread_.join();
-  // Under the lock: a caller that saw the device open may still be about to
-  // use (or wake through) these descriptors.
-  std::lock_guard lock(mutex_);
+  // Without the lock: the I/O thread has ended, and every call checks
+  // `closing_` under the lock before it touches a descriptor. close() waits
+  // for the output to drain, on a line held by flow control up to the tty's
+  // closing wait (30 s by default): what the aborted writes left unsent is
+  // dropped first.
+  DropUnsentOutput();
   CloseSerialDevice(opened_);
   ::close(wake_fd_);
+  return true;
 }
 
 DWORD CommDevice::Setup(DWORD in_queue, DWORD out_queue) {
@@ -178,6 +183,10 @@ DWORD CommDevice::Purge(DWORD flags) {
       }
     }
     if ((flags & PURGE_TXABORT) != 0) {
+      // What the aborted write had not sent yet stays unsent, as on Windows.
+      if (!writes_.empty() && writes_.front().active) {
+        writes_.front().done -= std::min(writes_.front().done, DropUnsentOutput());
+      }
       while (!writes_.empty()) {
         Complete(&writes_.front(), ERROR_OPERATION_ABORTED);
         writes_.pop_front();
@@ -189,9 +198,9 @@ DWORD CommDevice::Purge(DWORD flags) {
       decoder_.Reset();
       if (::tcflush(fd_, TCIFLUSH) != 0) result = Win32ErrorFromErrno(errno);
     }
-    if ((flags & PURGE_TXCLEAR) != 0 && ::tcflush(fd_, TCOFLUSH) != 0) {
-      result = Win32ErrorFromErrno(errno);
-    }
+    // PURGE_TXCLEAR has nothing to drop: the layer keeps no output of its
+    // own, an ended write has left the port, and a pending one keeps its
+    // bytes, as with Windows' driver, which sends from the write itself.
     Wake();
   }
   return result;

@@ -48,8 +48,11 @@ class PosixCommApi final : public CommApi {
 
   BOOL CloseHandle(HANDLE handle) override {
     // Shut the device down before its handle disappears, so that whoever
-    // finds the handle gone also finds every transfer on it ended.
-    if (auto device = handles_.Device(handle)) device->Close();
+    // finds the handle gone also finds every transfer on it ended. Of two
+    // callers only the one that closes it succeeds, once the device is free.
+    if (auto device = handles_.Device(handle); device && !device->Close()) {
+      return Fail(ERROR_INVALID_HANDLE);
+    }
     return handles_.Remove(handle) ? kTrue : Fail(ERROR_INVALID_HANDLE);
   }
 

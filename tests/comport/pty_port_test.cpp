@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -147,6 +148,22 @@ TEST_F(PtyPortTest, CancelEndsAPendingReceiveFromAnotherThread) {
       port, [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
   EXPECT_EQ(result.code, 3);
   EXPECT_EQ(result.system, 995);
+}
+
+TEST_F(PtyPortTest, AThrowingTxListenerLeavesNoWritePendingOnTheFreedRecord) {
+  port.SetConnected(true);
+  TPortListener link;
+  link.TxActivity = [](TCustomComPort&, bool) { throw std::runtime_error("listener"); };
+  port.AddListener(link);
+  // Far more than the pseudo-terminal holds while nobody reads it: the write pends.
+  const std::vector<std::uint8_t> bulk(1 << 16, 0x55);
+  EXPECT_THROW(port.SendBytes(bulk.data(), static_cast<std::int32_t>(bulk.size())),
+               std::runtime_error);
+  port.RemoveListener(link);
+  platform::DWORD errors = 0;
+  platform::COMSTAT stat{};
+  ASSERT_TRUE(platform::Comm().ClearCommError(port.DeviceHandle(), &errors, &stat));
+  EXPECT_EQ(stat.cbOutQue, 0u) << "the write still pends on the freed record";
 }
 
 TEST_F(PtyPortTest, PurgeDropsQueuedInput) {

@@ -1,6 +1,7 @@
 // Opening, exclusive use, settings and status queries through the backend.
 #include <stdlib.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -51,6 +52,33 @@ TEST_F(PtyTest, SecondOpenIsRefusedWithAccessDeniedUntilTheFirstCloses) {
   ASSERT_TRUE(Comm().CloseHandle(port_));
   port_ = Open();
   EXPECT_NE(port_, INVALID_HANDLE_VALUE);
+}
+
+TEST_F(PtyTest, OfTwoThreadsClosingOneHandleOnlyTheCloserSucceedsAndOnlyOnceTheDeviceIsFree) {
+  for (int run = 0; run < 200; ++run) {
+    std::atomic<int> arrived{0};
+    DWORD codes[2] = {};
+    HANDLE reopened[2] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
+    const auto close_then_reopen = [&](int i) {
+      arrived.fetch_add(1);
+      while (arrived.load() < 2) std::this_thread::yield();
+      if (!Comm().CloseHandle(port_)) {
+        codes[i] = Comm().GetLastError();
+        return;
+      }
+      reopened[i] = Open();
+      codes[i] = reopened[i] == INVALID_HANDLE_VALUE ? Comm().GetLastError() : ERROR_SUCCESS;
+    };
+    std::thread first(close_then_reopen, 0);
+    std::thread second(close_then_reopen, 1);
+    first.join();
+    second.join();
+    const int closer = reopened[0] != INVALID_HANDLE_VALUE ? 0 : 1;
+    ASSERT_NE(reopened[closer], INVALID_HANDLE_VALUE) << "run " << run << ": " << codes[closer];
+    EXPECT_EQ(codes[1 - closer], ERROR_INVALID_HANDLE) << "run " << run;
+    ASSERT_EQ(reopened[1 - closer], INVALID_HANDLE_VALUE) << "run " << run;
+    port_ = reopened[closer];
+  }
 }
 
 TEST_F(PtyTest, AFreshHandleReportsTheDevicesOwnSettingsInRawMode) {

@@ -138,7 +138,9 @@ class TCustomComPort : public TComponent {
   virtual void ApplyQueueSizes();
 
   // --- Transfers (no check of Connected: a closed port fails at the platform)
-  // `buffer` must stay valid (and, for a read, untouched) until awaited.
+  // `buffer` must stay valid (and, for a read, untouched) until awaited. A
+  // start that raises leaves no transfer pending (a listener that raises on
+  // a pending write ends it, and every other pending write with it).
   std::int32_t SendBytesAsync(const void* buffer, std::int32_t count, PAsyncOp op);
   std::int32_t ReceiveBytesAsync(void* buffer, std::int32_t count, PAsyncOp op);
   // Blocks until the transfer ends; returns the bytes actually transferred.
