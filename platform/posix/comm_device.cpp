@@ -35,6 +35,11 @@ bool RateClose(std::uint32_t asked, std::uint32_t got) {
   return diff * 1000 <= std::uint64_t{asked} * kMaxRateErrorPermille;
 }
 
+bool CountersReadable(int fd) {
+  LineCounters probe;
+  return GetLineCounters(fd, &probe) == 0;
+}
+
 }  // namespace
 
 std::shared_ptr<CommDevice> CommDevice::Open(const std::string& path, OpenError* error) {
@@ -57,7 +62,10 @@ CommDevice::CommDevice(const OpenedDevice& opened, int wake_fd)
       fd_(opened.fd),
       wake_fd_(wake_fd),
       has_modem_lines_(opened.has_modem_lines),
-      has_counters_(has_modem_lines_ && GetLineCounters(fd_, &counters_for_clear_) == 0) {
+      has_counters_(has_modem_lines_ && CountersReadable(fd_)) {
+  // The counters' members are constructed after has_counters_, so they are
+  // read here and not in its initialiser, where the read would be undone.
+  if (has_counters_) GetLineCounters(fd_, &counters_for_clear_);
   counters_for_events_ = counters_for_clear_;
   LineSettings line;
   if (ReadLineSettings(fd_, &line) == 0) dcb_ = DcbFromLine(line);
