@@ -1,4 +1,4 @@
-#include "exchange/frames.h"
+#include "protocol/frames.h"
 
 #include <gtest/gtest.h>
 
@@ -10,20 +10,20 @@
 namespace {
 
 using EMUL_Functions::FrameBuffer;
-using exchange::AppendCrc;
-using exchange::FillReadRequest;
-using exchange::MatchReply;
-using exchange::ReplyCrcOk;
 using exchange_test::Buffer;
 using exchange_test::Bytes;
 using exchange_test::Concat;
 using exchange_test::NormalReply;
 using exchange_test::WithCrc;
+using protocol::AppendCrc;
+using protocol::FillReadRequest;
+using protocol::MatchReply;
+using protocol::ReplyCrcOk;
 
 std::string SentText(std::uint8_t address) {
   FrameBuffer tx{};
   const auto request = FillReadRequest(tx, address);
-  return exchange::SentFrameText(tx, request.tx_len);
+  return protocol::SentFrameText(tx, request.tx_len);
 }
 
 TEST(ReadRequest, BytesLengthsAndSentText) {
@@ -37,7 +37,7 @@ TEST(ReadRequest, BytesLengthsAndSentText) {
 
   EXPECT_EQ(SentText(1), "Послано:   1 4 0 0 0 13 49 207 ");
   EXPECT_EQ(SentText(247), "Послано:   247 4 0 0 0 13 37 89 ");
-  EXPECT_EQ(exchange::RECEIVED_PREFIX, "Принято:   ");
+  EXPECT_EQ(protocol::RECEIVED_PREFIX, "Принято:   ");
 }
 
 TEST(AppendCrc, LengthsThatDoNotFitWriteNothing) {
@@ -48,7 +48,7 @@ TEST(AppendCrc, LengthsThatDoNotFitWriteNothing) {
     AppendCrc(tx, tx_len);
     EXPECT_EQ(tx, sevens) << tx_len;
     // The sent-frame text of such a length shows at most the whole buffer.
-    EXPECT_LE(exchange::SentFrameText(tx, tx_len).size(), exchange::SENT_PREFIX.size() + 270 * 2);
+    EXPECT_LE(protocol::SentFrameText(tx, tx_len).size(), protocol::SENT_PREFIX.size() + 270 * 2);
   }
 }
 

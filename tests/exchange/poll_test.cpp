@@ -5,10 +5,10 @@
 #include <climits>
 
 #include "exchange/EMUL_Functions.h"
-#include "exchange/frames.h"
 #include "exchange/reply_timeout.h"
 #include "fake_port.h"
 #include "fake_window.h"
+#include "protocol/frames.h"
 
 namespace {
 
@@ -35,13 +35,13 @@ class PollTest : public ::testing::Test {
   // decode (here: show the reply), then let the window process events, which runs the reply
   // time-out's handler if it is still armed.
   ExchangeResult Poll(std::uint8_t address = 1) {
-    const auto request = exchange::FillReadRequest(TX_BUF, address);
+    const auto request = protocol::FillReadRequest(TX_BUF, address);
     TX_LEN = request.tx_len;
     RX_LEN = request.rx_len;
     ExchangeResult result = exchange::POTOK_START(window_, UART_THREAT::Instance());
     if (RX_STATE.load(std::memory_order_acquire) == RX_ACCEPTED) {
       window_.DisableReplyTimeout();
-      window_.SetStatusPanel1(std::string(exchange::RECEIVED_PREFIX) + RX_TEXT);
+      window_.SetStatusPanel1(std::string(protocol::RECEIVED_PREFIX) + RX_TEXT);
     }
     if (window_.timeout_enabled) exchange::Time_is_outTimer(window_);
     return result;
@@ -93,7 +93,7 @@ TEST_F(PollTest, OutcomesOfOneExchange) {
     EXPECT_EQ(RX_BUF, exchange_test::Buffer(c.rx_buf));
     EXPECT_EQ(RX_LEN, 31);
     const std::size_t accepted = c.rx_state == RX_ACCEPTED ? c.rx_buf.size() : 0;
-    EXPECT_EQ(RX_TEXT, exchange::FrameText(c.rx_buf.data(), accepted));
+    EXPECT_EQ(RX_TEXT, protocol::FrameText(c.rx_buf.data(), accepted));
   }
   EXPECT_TRUE(window_.boxes.empty());
 }
@@ -117,7 +117,7 @@ TEST_F(PollTest, UnansweredPollsCountedAcrossTheRun) {
       {false, "Не отвечает (1)"},
       {false, "Не отвечает (2)"},
       {false, "Не отвечает (3)"},
-      {true, "Принято:   " + exchange::FrameText(reply.data(), reply.size())},
+      {true, "Принято:   " + protocol::FrameText(reply.data(), reply.size())},
       {false, "Не отвечает (4)"},
   };
   for (const auto& poll : polls) {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "exchange/EMUL_Functions.h"
-#include "exchange/frames.h"
+#include "protocol/frames.h"
 #include "readings/reply_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -20,16 +20,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::memcpy(scratch.data(), data + 3, received);
 
   EMUL_Functions::FrameBuffer rx{};
-  const std::int32_t n = exchange::MatchReply(scratch, rx, dev_addr, dev_func, rx_len);
+  const std::int32_t n = protocol::MatchReply(scratch, rx, dev_addr, dev_func, rx_len);
   const bool copied = std::any_of(rx.begin(), rx.end(), [](std::uint8_t b) { return b != 0; });
   // Whatever was copied starts with the address the request went to.
   if (copied && rx[0] != dev_addr) std::abort();
-  if (!exchange::ReplyCrcOk(rx, n)) return 0;  // a rejected frame decodes nothing
+  if (!protocol::ReplyCrcOk(rx, n)) return 0;  // a rejected frame decodes nothing
 
   readings::DecodedFields fields;
   const auto lines = readings::DecodeReply(rx, fields, ",");
   // Only a normal reply to function 4 fills the memo.
   if (lines.has_value() != (rx[1] == 4)) std::abort();
-  (void)exchange::FrameText(rx.data(), static_cast<std::size_t>(std::clamp(n, 0, 270)));
+  (void)protocol::FrameText(rx.data(), static_cast<std::size_t>(std::clamp(n, 0, 270)));
   return 0;
 }

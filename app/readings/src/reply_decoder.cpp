@@ -1,6 +1,6 @@
 #include "readings/reply_decoder.h"
 
-#include "exchange/frames.h"
+#include "protocol/frames.h"
 #include "readings/skley_float.h"
 #include "readings/value_text.h"
 #include "variant_layouts.h"
@@ -110,7 +110,7 @@ std::optional<std::vector<std::string>> DecodeReply(const EMUL_Functions::FrameB
 }
 
 std::string ReceivedStatusText(std::string_view rx_text) {
-  return std::string(exchange::RECEIVED_PREFIX).append(rx_text);
+  return std::string(protocol::RECEIVED_PREFIX).append(rx_text);
 }
 
 }  // namespace readings

@@ -1,9 +1,9 @@
 #include "reader/poll_session.h"
 
 #include "exchange/EMUL_Functions.h"
-#include "exchange/frames.h"
 #include "exchange/poll.h"
 #include "exchange/reply_timeout.h"
+#include "protocol/frames.h"
 
 namespace reader {
 
@@ -47,7 +47,7 @@ PollRecord PollSession::Poll(std::uint8_t address) {
   record.address = address;
   view_->error_text.clear();
 
-  const exchange::ReadRequest request = exchange::FillReadRequest(TX_BUF, address);
+  const protocol::ReadRequest request = protocol::FillReadRequest(TX_BUF, address);
   TX_LEN = request.tx_len;
   RX_LEN = request.rx_len;
   const exchange::ExchangeResult result = exchange::POTOK_START(*view_, worker_);
@@ -56,9 +56,9 @@ PollRecord PollSession::Poll(std::uint8_t address) {
       result.outcome == exchange::ExchangeOutcome::kAccepted) {
     view_->DisableReplyTimeout();
     view_->SetStatusPanel1(readings::ReceivedStatusText(RX_TEXT));
-    const bool exception = (RX_BUF[1] & exchange::EXCEPTION_FLAG) != 0;
+    const bool exception = (RX_BUF[1] & protocol::EXCEPTION_FLAG) != 0;
     const std::size_t length =
-        exception ? exchange::EXCEPTION_REPLY_LENGTH : static_cast<std::size_t>(RX_LEN);
+        exception ? protocol::EXCEPTION_REPLY_LENGTH : static_cast<std::size_t>(RX_LEN);
     record.reply.assign(RX_BUF.begin(), RX_BUF.begin() + static_cast<std::ptrdiff_t>(length));
     if (auto lines = readings::DecodeReply(RX_BUF, fields_, separator_)) {
       record.outcome = PollOutcome::kAccepted;

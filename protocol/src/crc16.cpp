@@ -1,6 +1,6 @@
-#include "exchange/EMUL_Functions.h"
+#include "protocol/crc16.h"
 
-namespace EMUL_Functions {
+namespace protocol {
 
 std::uint16_t CRC16(std::uint8_t length, const FrameBuffer& buffer) {
   std::uint16_t crc = 0xFFFF;
@@ -14,4 +14,4 @@ std::uint16_t CRC16(std::uint8_t length, const FrameBuffer& buffer) {
   return crc;
 }
 
-}  // namespace EMUL_Functions
+}  // namespace protocol

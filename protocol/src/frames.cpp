@@ -1,11 +1,10 @@
-#include "exchange/frames.h"
+#include "protocol/frames.h"
 
 #include <algorithm>
 
-namespace exchange {
+#include "protocol/crc16.h"
 
-using EMUL_Functions::FRAME_BUFFER_SIZE;
-using EMUL_Functions::FrameBuffer;
+namespace protocol {
 
 namespace {
 
@@ -42,7 +41,7 @@ ReadRequest FillReadRequest(FrameBuffer& tx, std::uint8_t address) {
 
 void AppendCrc(FrameBuffer& tx, std::int32_t tx_len) {
   if (tx_len < 0 || tx_len > kBufferSize - 2) return;
-  const std::uint16_t crc = EMUL_Functions::CRC16(static_cast<std::uint8_t>(tx_len), tx);
+  const std::uint16_t crc = CRC16(static_cast<std::uint8_t>(tx_len), tx);
   tx[tx_len] = static_cast<std::uint8_t>(crc & 0xFF);
   tx[tx_len + 1] = static_cast<std::uint8_t>(crc >> 8);
 }
@@ -68,7 +67,7 @@ std::int32_t MatchReply(const FrameBuffer& scratch, FrameBuffer& rx, std::int32_
 
 bool ReplyCrcOk(const FrameBuffer& rx, std::int32_t n) {
   if (n < 2 || n > kBufferSize) return false;
-  const std::uint16_t crc = EMUL_Functions::CRC16(static_cast<std::uint8_t>(n - 2), rx);
+  const std::uint16_t crc = CRC16(static_cast<std::uint8_t>(n - 2), rx);
   return rx[n - 2] == (crc & 0xFF) && rx[n - 1] == (crc >> 8);
 }
 
@@ -89,4 +88,4 @@ std::string FrameText(const std::uint8_t* bytes, std::size_t count) {
   return text;
 }
 
-}  // namespace exchange
+}  // namespace protocol
