@@ -24,7 +24,7 @@ constexpr std::uint8_t kVariantBits = 0x30;
 constexpr int kVariantShift = 4;
 constexpr int kRelayCount = 4;
 
-float FloatAt(const EMUL_Functions::FrameBuffer& rx, std::size_t offset) {
+float FloatAt(const protocol::FrameBuffer& rx, std::size_t offset) {
   // The value came from a single, so narrowing it back is exact.
   return static_cast<float>(
       SKLEY_FLOAT(rx[offset], rx[offset + 1], rx[offset + 2], rx[offset + 3]));
@@ -71,7 +71,7 @@ std::string LineText(LineKind kind, const DecodedFields& fields, std::uint8_t st
 
 }  // namespace
 
-std::optional<std::vector<std::string>> DecodeReply(const EMUL_Functions::FrameBuffer& rx,
+std::optional<std::vector<std::string>> DecodeReply(const protocol::FrameBuffer& rx,
                                                     DecodedFields& fields,
                                                     std::string_view separator) {
   if (rx[kFunctionCode] != kReadInputRegisters) return std::nullopt;
