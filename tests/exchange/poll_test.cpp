@@ -17,11 +17,11 @@ using exchange::ExchangeOutcome;
 using exchange::ExchangeResult;
 using exchange::UART_THREAT;
 using exchange_test::Answering;
-using exchange_test::Bytes;
 using exchange_test::FakePort;
 using exchange_test::FakeWindow;
-using exchange_test::NormalReply;
-using exchange_test::WithCrc;
+using protocol_test::Bytes;
+using protocol_test::NormalReply;
+using protocol_test::WithCrc;
 
 const Bytes kRequest1 = {1, 4, 0, 0, 0, 13, 0x31, 0xCF};
 const Bytes kException1 = {0x01, 0x84, 0x02, 0xC2, 0xC1};
@@ -77,7 +77,7 @@ TEST_F(PollTest, OutcomesOfOneExchange) {
   const OutcomeCase cases[] = {
       {"normal reply", normal, RX_ACCEPTED, normal},
       {"exception reply", kException1, RX_ACCEPTED, kException1},  // text "1 132 2 194 193 "
-      {"exception after stray bytes", exchange_test::Concat({0, 0xFF}, kException1), RX_ACCEPTED,
+      {"exception after stray bytes", protocol_test::Concat({0, 0xFF}, kException1), RX_ACCEPTED,
        kException1},
       {"wrong CRC", bad_crc, RX_REJECTED, bad_crc},
       {"other address", NormalReply(2), RX_REJECTED, {}},
@@ -90,7 +90,7 @@ TEST_F(PollTest, OutcomesOfOneExchange) {
     port_.instrument = Answering(c.answer);
     Poll();
     EXPECT_EQ(RX_STATE.load(), c.rx_state);
-    EXPECT_EQ(RX_BUF, exchange_test::Buffer(c.rx_buf));
+    EXPECT_EQ(RX_BUF, protocol_test::Buffer(c.rx_buf));
     EXPECT_EQ(RX_LEN, 31);
     const std::size_t accepted = c.rx_state == RX_ACCEPTED ? c.rx_buf.size() : 0;
     EXPECT_EQ(RX_TEXT, protocol::FrameText(c.rx_buf.data(), accepted));
@@ -105,7 +105,7 @@ TEST_F(PollTest, LateReplyIsReadAndAcceptedByTheNextExchange) {
   port_.instrument = nullptr;  // silent now: only the queued late reply is on the line
   Poll();
   EXPECT_EQ(RX_STATE.load(), RX_ACCEPTED);
-  EXPECT_EQ(RX_BUF, exchange_test::Buffer(NormalReply(1)));
+  EXPECT_EQ(RX_BUF, protocol_test::Buffer(NormalReply(1)));
 }
 
 TEST_F(PollTest, UnansweredPollsCountedAcrossTheRun) {

@@ -9,16 +9,16 @@
 
 namespace {
 
-using EMUL_Functions::FrameBuffer;
-using exchange_test::Buffer;
-using exchange_test::Bytes;
-using exchange_test::Concat;
-using exchange_test::NormalReply;
-using exchange_test::WithCrc;
 using protocol::AppendCrc;
 using protocol::FillReadRequest;
+using protocol::FrameBuffer;
 using protocol::MatchReply;
 using protocol::ReplyCrcOk;
+using protocol_test::Buffer;
+using protocol_test::Bytes;
+using protocol_test::Concat;
+using protocol_test::NormalReply;
+using protocol_test::WithCrc;
 
 std::string SentText(std::uint8_t address) {
   FrameBuffer tx{};

@@ -1,15 +1,16 @@
+#include "protocol/crc16.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "exchange/EMUL_Functions.h"
 #include "frame_bytes.h"
 
 namespace {
 
-using EMUL_Functions::CRC16;
-using exchange_test::Buffer;
-using exchange_test::Bytes;
+using protocol::CRC16;
+using protocol_test::Buffer;
+using protocol_test::Bytes;
 
 struct CrcCase {
   const char* name;

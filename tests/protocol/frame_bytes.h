@@ -1,28 +1,28 @@
-// Builders of frame buffers for the exchange tests.
+// Builders of frame buffers for the protocol and exchange tests.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "exchange/EMUL_Functions.h"
+#include "protocol/crc16.h"
 
-namespace exchange_test {
+namespace protocol_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
 // `frame` followed by its Modbus CRC, low byte first.
 inline Bytes WithCrc(Bytes frame) {
-  EMUL_Functions::FrameBuffer buffer{};
+  protocol::FrameBuffer buffer{};
   for (std::size_t i = 0; i < frame.size(); ++i) buffer[i] = frame[i];
-  const std::uint16_t crc = EMUL_Functions::CRC16(static_cast<std::uint8_t>(frame.size()), buffer);
+  const std::uint16_t crc = protocol::CRC16(static_cast<std::uint8_t>(frame.size()), buffer);
   frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
   frame.push_back(static_cast<std::uint8_t>(crc >> 8));
   return frame;
 }
 
 // A zero-filled 270-byte buffer holding `bytes` from offset 0.
-inline EMUL_Functions::FrameBuffer Buffer(const Bytes& bytes) {
-  EMUL_Functions::FrameBuffer buffer{};
+inline protocol::FrameBuffer Buffer(const Bytes& bytes) {
+  protocol::FrameBuffer buffer{};
   for (std::size_t i = 0; i < bytes.size() && i < buffer.size(); ++i) buffer[i] = bytes[i];
   return buffer;
 }
@@ -39,4 +39,4 @@ inline Bytes Concat(Bytes head, const Bytes& tail) {
   return head;
 }
 
-}  // namespace exchange_test
+}  // namespace protocol_test
