@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "exchange/EMUL_Functions.h"
+#include "protocol/frame_buffer.h"
 #include "protocol/frames.h"
 #include "readings/reply_decoder.h"
 
@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int32_t dev_addr = data[0];
   const std::int32_t dev_func = data[1];
   const std::int32_t rx_len = data[2];
-  EMUL_Functions::FrameBuffer scratch{};
+  protocol::FrameBuffer scratch{};
   const std::size_t received = std::min(size - 3, scratch.size());
   std::memcpy(scratch.data(), data + 3, received);
 
-  EMUL_Functions::FrameBuffer rx{};
+  protocol::FrameBuffer rx{};
   const std::int32_t n = protocol::MatchReply(scratch, rx, dev_addr, dev_func, rx_len);
   const bool copied = std::any_of(rx.begin(), rx.end(), [](std::uint8_t b) { return b != 0; });
   // Whatever was copied starts with the address the request went to.
