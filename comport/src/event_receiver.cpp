@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "comport/toolkit.h"
 #include "main_thread_queue.h"
 
 namespace comport {
@@ -20,7 +21,7 @@ void Deliver(const TEventReceiver::Procedure& procedure, TMessage& message, bool
   try {
     procedure(message);
   } catch (...) {
-    detail::ReportCurrentException();
+    ReportCurrentException();
   }
   t_in_send = outer_in_send;
   t_unreplied = outer_unreplied;

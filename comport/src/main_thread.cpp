@@ -1,6 +1,5 @@
 #include "comport/main_thread.h"
 
-#include <stdexcept>
 #include <thread>
 
 #include "comport/toolkit.h"
@@ -19,16 +18,6 @@ std::condition_variable g_changed;   // calls queued, threads finished
 std::condition_variable g_released;  // calls released
 
 }  // namespace
-
-void ReportCurrentException() {
-  try {
-    throw;
-  } catch (const std::exception& error) {
-    CurrentToolkit().HandleException(error);
-  } catch (...) {
-    CurrentToolkit().HandleException(std::runtime_error("Unknown exception"));
-  }
-}
 
 std::mutex& QueueMutex() { return g_mutex; }
 std::condition_variable& QueueChanged() { return g_changed; }

@@ -56,9 +56,6 @@ class CallQueue {
 // Synchronize fills.
 std::shared_ptr<CallQueue> ThisThreadQueue();
 
-// Hands the exception being handled to the toolkit's report (inside a catch).
-void ReportCurrentException();
-
 // For waits that serve a queue (ProcessThreadCalls, TThread::WaitFor): the
 // lock and the condition that queued calls and finishing threads notify.
 std::mutex& QueueMutex();

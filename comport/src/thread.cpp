@@ -30,7 +30,7 @@ void TThread::Run() {
   try {
     Execute();
   } catch (...) {
-    detail::ReportCurrentException();
+    ReportCurrentException();
   }
   std::lock_guard lock(detail::QueueMutex());
   finished_.store(true, std::memory_order_release);

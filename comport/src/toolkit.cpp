@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <stdexcept>
 
 namespace comport {
 namespace {
@@ -26,6 +27,16 @@ Toolkit& CurrentToolkit() {
 }
 
 void SetToolkit(Toolkit* toolkit) { g_current.store(toolkit, std::memory_order_release); }
+
+void ReportCurrentException() {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    CurrentToolkit().HandleException(error);
+  } catch (...) {
+    CurrentToolkit().HandleException(std::runtime_error("Unknown exception"));
+  }
+}
 
 std::string ExceptionReportText(std::string_view message) {
   std::string text(message);

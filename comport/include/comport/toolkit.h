@@ -49,6 +49,10 @@ Toolkit& CurrentToolkit();
 // Installs `toolkit` (not owned; nullptr restores the plain one).
 void SetToolkit(Toolkit* toolkit);
 
+// Hands the exception being handled to the toolkit's report; inside a catch only. One of no
+// standard exception class is reported as "Unknown exception".
+void ReportCurrentException();
+
 // The text of the default exception report: the message with a full stop
 // appended when its last character has a code above that of the full stop.
 std::string ExceptionReportText(std::string_view message);
