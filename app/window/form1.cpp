@@ -9,10 +9,10 @@
 #include <chrono>
 #include <thread>
 
-#include "comport/int_text.h"
 #include "exchange/EMUL_Functions.h"
 #include "protocol/frames.h"
 #include "readings/decimal_separator.h"
+#include "runtime/int_text.h"
 #include "window/form_texts.h"
 
 namespace window {

@@ -3,10 +3,10 @@
 #include <thread>
 
 #include "comport/event_mask.h"
-#include "comport/main_thread.h"
-#include "comport/toolkit.h"
 #include "event_table.h"
 #include "platform/win_errors.h"
+#include "runtime/main_thread.h"
+#include "runtime/toolkit.h"
 
 namespace comport {
 

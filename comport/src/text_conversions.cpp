@@ -1,7 +1,7 @@
 #include "comport/text_conversions.h"
 
-#include "comport/int_text.h"
 #include "enum_tables.h"
+#include "runtime/int_text.h"
 
 namespace comport {
 namespace {

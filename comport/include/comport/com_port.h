@@ -19,10 +19,10 @@
 #include "comport/com_errors.h"
 #include "comport/com_settings.h"
 #include "comport/com_types.h"
-#include "comport/component.h"
 #include "comport/port_listener.h"
-#include "comport/toolkit.h"
 #include "platform/comm_api.h"
+#include "runtime/component.h"
+#include "runtime/toolkit.h"
 
 namespace comport {
 

@@ -4,8 +4,8 @@
 
 #include "ascii_case.h"
 #include "comport/file_replace.h"
-#include "comport/int_text.h"
 #include "comport/storage_errors.h"
+#include "runtime/int_text.h"
 
 namespace comport {
 namespace {

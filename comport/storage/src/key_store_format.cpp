@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "comport/int_text.h"
 #include "comport/storage_errors.h"
+#include "runtime/int_text.h"
 
 namespace comport::storage {
 namespace {

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "comport/com_errors.h"
-#include "comport/int_text.h"
 #include "platform/comm_api.h"
 #include "platform/port_names.h"
 #include "reader/open_failure.h"
@@ -16,6 +15,7 @@
 #include "reader/run_reader.h"
 #include "reader/stop_signal.h"
 #include "readings/decimal_separator.h"
+#include "runtime/int_text.h"
 #include "sim/simulator.h"
 
 namespace reader {

@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "comport/custom_ini_file.h"
+#include "runtime/custom_ini_file.h"
 
 namespace comport {
 

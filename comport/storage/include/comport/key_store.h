@@ -30,7 +30,7 @@
 #include <variant>
 #include <vector>
 
-#include "comport/registry_key.h"
+#include "runtime/registry_key.h"
 
 namespace comport {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "comport/exception.h"
+#include "runtime/exception.h"
 
 namespace comport {
 

@@ -1,8 +1,8 @@
-#include "comport/int_text.h"
+#include "runtime/int_text.h"
 
 #include <string>
 
-#include "comport/exception.h"
+#include "runtime/exception.h"
 
 namespace comport {
 namespace {

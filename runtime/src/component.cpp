@@ -1,4 +1,4 @@
-#include "comport/component.h"
+#include "runtime/component.h"
 
 namespace comport {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "comport/com_set.h"
-#include "comport/persistent.h"
+#include "runtime/enum_set.h"
+#include "runtime/persistent.h"
 
 namespace comport {
 

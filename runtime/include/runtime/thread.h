@@ -10,7 +10,7 @@
 #include <atomic>
 #include <thread>
 
-#include "comport/toolkit.h"
+#include "runtime/toolkit.h"
 
 namespace comport {
 

@@ -1,4 +1,4 @@
-#include "comport/thread.h"
+#include "runtime/thread.h"
 
 #include <sys/resource.h>
 #include <unistd.h>

@@ -1,9 +1,9 @@
-#include "comport/event_receiver.h"
+#include "runtime/event_receiver.h"
 
 #include <utility>
 
-#include "comport/toolkit.h"
 #include "main_thread_queue.h"
+#include "runtime/toolkit.h"
 
 namespace comport {
 namespace {

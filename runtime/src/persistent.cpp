@@ -1,8 +1,8 @@
-#include "comport/persistent.h"
+#include "runtime/persistent.h"
 
 #include <string>
 
-#include "comport/exception.h"
+#include "runtime/exception.h"
 
 namespace comport {
 

@@ -1,9 +1,9 @@
-#include "comport/main_thread.h"
+#include "runtime/main_thread.h"
 
 #include <thread>
 
-#include "comport/toolkit.h"
 #include "main_thread_queue.h"
+#include "runtime/toolkit.h"
 
 namespace comport {
 namespace detail {

@@ -1,4 +1,4 @@
-#include "comport/toolkit.h"
+#include "runtime/toolkit.h"
 
 #include <atomic>
 #include <cstdio>
