@@ -1,11 +1,11 @@
-#include "comport/ini_file.h"
+#include "storage/ini_file.h"
 
 #include <string_view>
 
 #include "ascii_case.h"
-#include "comport/file_replace.h"
-#include "comport/storage_errors.h"
 #include "runtime/int_text.h"
+#include "storage/file_replace.h"
+#include "storage/storage_errors.h"
 
 namespace comport {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "comport/storage_errors.h"
 #include "runtime/int_text.h"
+#include "storage/storage_errors.h"
 
 namespace comport::storage {
 namespace {
