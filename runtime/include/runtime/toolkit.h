@@ -1,7 +1,7 @@
 // The window toolkit as the component sees it: process-wide services that the
 // window program provides (a Qt implementation there, a plain one here).
 // The main-thread call queue, the event receiver and the thread class that the
-// event thread needs are the component's own (main_thread.h,
+// event thread needs are the runtime's own (main_thread.h,
 // event_receiver.h, thread.h); a toolkit only reports exceptions and wakes the
 // main thread, e.g. in Qt:
 //   void WakeMainThread() override {
