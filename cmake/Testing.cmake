@@ -1,4 +1,4 @@
-# vlk_add_test(<name> LABEL core|gui SOURCES <files...> LIBS <targets...>)
+# vlk_add_test(<name> LABEL core|gui|stress SOURCES <files...> LIBS <targets...>)
 # One GoogleTest program, its cases registered with CTest under the label.
 function(vlk_add_test name)
   cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})

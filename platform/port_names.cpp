@@ -4,9 +4,7 @@
 #include <cstdlib>
 
 namespace platform {
-namespace {
 
-// The port number of "COMn" (1..255, case-insensitive "COM"), or 0.
 int ComPortNumber(std::string_view name) {
   if (name.size() < 4 || name.size() > 6) return 0;
   for (int i = 0; i < 3; ++i) {
@@ -20,8 +18,6 @@ int ComPortNumber(std::string_view name) {
   if (name[3] == '0') return 0;  // "COM0", "COM01": not Windows names
   return number <= 255 ? number : 0;
 }
-
-}  // namespace
 
 std::string ResolvePortName(std::string_view port_name) {
   if (port_name.substr(0, kDeviceNamespacePrefix.size()) == kDeviceNamespacePrefix) {

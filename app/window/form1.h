@@ -105,6 +105,7 @@ class TForm1 : public QMainWindow, private exchange::PollView, private exchange:
  private:
   void CreateControls();
   void CreateMenu();
+  void SetKeyboardOrder();
   void LoadPortDefinition();
   // The handler shared by the four port items.
   void PortItemClick(std::size_t index);

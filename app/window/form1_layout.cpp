@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "exchange/instrument_port.h"
@@ -82,6 +83,7 @@ void TForm1::CreateControls() {
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setPlainText(QStringLiteral("Memo1"));
+  Memo1->setTabChangesFocus(true);  // readings hold no tabs; Tab moves on as elsewhere
 
   Panel1 = new QFrame(TabSheet1);
   Panel1->setGeometry(0, 2, 265, 237);
@@ -116,11 +118,23 @@ void TForm1::CreateControls() {
   CreateMenu();
 
   connect(Button3, &QPushButton::clicked, this, Handler(&TForm1::Button3Click));
+  // Enter after typing the address reads, as the button does (and not while it is disabled).
+  connect(Edit1, &QLineEdit::returnPressed, Button3, &QPushButton::click);
   // toggled also comes for changes made by code, as the handler expects.
   connect(CheckBox1, &QCheckBox::toggled, this, Handler(&TForm1::CheckBox1Click));
 
   adjustSize();
   setFixedSize(size());
+  SetKeyboardOrder();
+}
+
+void TForm1::SetKeyboardOrder() {
+  // The operator types the address first, then reads; the pages' tab bar comes last.
+  setTabOrder(Edit1, Button3);
+  setTabOrder(Button3, CheckBox1);
+  setTabOrder(CheckBox1, Memo1);
+  setTabOrder(Memo1, PageControl1->tabBar());
+  Edit1->setFocus();
 }
 
 void TForm1::CreateMenu() {

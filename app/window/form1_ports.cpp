@@ -38,11 +38,10 @@ void TForm1::UncheckPortItems() {
 
 void TForm1::READ_Params() {
   const std::filesystem::path path = SettingsFilePath();
-  std::error_code error;
-  if (!std::filesystem::exists(path, error) && !error) return;
+  if (!SettingsFileExists(path)) return;
   pauses_.delay(150);
   const SettingsReadResult result = ReadSettingsFile(path);
-  if (result.status == SettingsReadStatus::kMissing) return;  // removed since the check
+  if (result.status == SettingsReadStatus::kMissing) return;  // gone since the check
   if (result.status == SettingsReadStatus::kFailed) {
     MessageDlg(app_, texts::kReadFailed, TMsgDlgType::mtError, TMsgDlgBtn::mbCancel);
     return;

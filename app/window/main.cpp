@@ -14,6 +14,7 @@
 #include "window/demo_instrument.h"
 #include "window/form1.h"
 #include "window/toolkit/application.h"
+#include "window/toolkit/program_identity.h"
 #include "window/toolkit/qt_comport_toolkit.h"
 #include "window/toolkit/qt_dialogs.h"
 
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
   if (line.demo) demo = std::make_unique<window::DemoInstrument>();
 
   QApplication qt(argc, argv);
+  window::SetProgramIdentity();
   window::QtDialogs dialogs;
   window::Application app(dialogs);
   window::QtComportToolkit toolkit(app);

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,10 +14,14 @@ inline constexpr std::string_view kSettingsFileName = "user.ini";
 // The settings file in the process's current directory at the moment of the call.
 std::filesystem::path SettingsFilePath();
 
+// Whether a file (anything but a directory, links followed) is at `path`. Reports no error:
+// what cannot be looked at, as in a directory that cannot be searched, is not there.
+bool SettingsFileExists(const std::filesystem::path& path);
+
 enum class SettingsReadStatus {
-  kMissing,  // nothing at the path: start with the port closed, silently
+  kMissing,  // no file at the path (nothing, or a directory): start with the port closed
   kRead,     // `first_line` holds the file's first line
-  kFailed,   // something is there but cannot be read (a directory, no permission)
+  kFailed,   // a file is there but cannot be read (no permission, not a plain file)
 };
 
 struct SettingsReadResult {
@@ -28,9 +31,12 @@ struct SettingsReadResult {
 
 SettingsReadResult ReadSettingsFile(const std::filesystem::path& path);
 
-// Replaces the file at `path` by `port_name` CR LF. The text goes to a temporary file in the
-// same directory that is then renamed over the old file, so a failed write leaves the old
-// file as it was. Returns false on any failure.
+// Writes `port_name` CR LF as the file at `path`; returns false on any failure.
+// - A file that cannot be opened for writing (read-only, a directory) is refused and kept.
+// - Otherwise a new file replaces the old one, keeping its permission bits, so a failed write
+//   leaves the old file as it was; a symbolic link is written through to its target.
+// - Where the directory does not let the file be replaced (not writable, sticky), the file is
+//   rewritten in place, as deleting and recreating it would have done.
 bool WriteSettingsFile(const std::filesystem::path& path, std::string_view port_name);
 
 }  // namespace window

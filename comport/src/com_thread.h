@@ -4,8 +4,8 @@
 // Thread rule: created, started and destroyed by the thread that opens and
 // closes the port (ClosePort waits for it; never from a handler it runs).
 // Under smThreadSync the handlers run on the main thread through Synchronize,
-// under smWindowSync on the receiver's thread through sent messages, under
-// smNone on this thread.
+// under smWindowSync on the receiver's thread (the one that opened the port)
+// through sent messages, under smNone on this thread.
 #pragma once
 
 #include "comport/com_port.h"

@@ -7,7 +7,7 @@
 namespace comport {
 namespace {
 
-// The cross-thread message the main thread is processing, until replied.
+// The cross-thread message this thread is processing, until replied.
 thread_local detail::PendingCall** t_unreplied = nullptr;
 thread_local bool t_in_send = false;
 
@@ -29,20 +29,20 @@ void Deliver(const TEventReceiver::Procedure& procedure, TMessage& message, bool
 }  // namespace
 
 TEventReceiver::TEventReceiver(Procedure procedure)
-    : owner_(std::this_thread::get_id()),
+    : owner_queue_(detail::ThisThreadQueue()),
       procedure_(std::make_shared<Procedure>(std::move(procedure))) {}
 
 TEventReceiver::~TEventReceiver() { *procedure_ = nullptr; }
 
 std::intptr_t TEventReceiver::SendMessage(std::uint32_t msg, std::uintptr_t wparam,
                                           std::intptr_t lparam) {
-  if (std::this_thread::get_id() == owner_) {
+  if (detail::ThisThreadQueue() == owner_queue_) {
     TMessage message{msg, wparam, lparam, 0};
     if (*procedure_) Deliver(*procedure_, message, false, nullptr);
     return message.Result;
   }
-  // The body runs on the main thread with copies only: after an early reply
-  // the sender's frame may be gone.
+  // The body runs on the owner with copies only: after an early reply the
+  // sender's frame may be gone.
   detail::PendingCall call(
       [procedure = procedure_, msg, wparam, lparam](detail::PendingCall*& self) {
         if (!*procedure) return;
@@ -51,7 +51,7 @@ std::intptr_t TEventReceiver::SendMessage(std::uint32_t msg, std::uintptr_t wpar
         if (self != nullptr) self->Release(message.Result, nullptr);
         self = nullptr;
       });
-  detail::RunOnMainThread(call);
+  owner_queue_->Run(call);
   return call.result();
 }
 

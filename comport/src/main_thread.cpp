@@ -1,6 +1,5 @@
 #include "comport/main_thread.h"
 
-#include <deque>
 #include <stdexcept>
 #include <thread>
 
@@ -13,11 +12,11 @@ namespace {
 
 // Static initialisation runs on the thread that starts the process.
 const std::thread::id g_main_thread = std::this_thread::get_id();
+const std::shared_ptr<CallQueue> g_main_queue = std::make_shared<CallQueue>();
 
 std::mutex g_mutex;
 std::condition_variable g_changed;   // calls queued, threads finished
 std::condition_variable g_released;  // calls released
-std::deque<PendingCall*> g_queue;
 
 }  // namespace
 
@@ -33,7 +32,12 @@ void ReportCurrentException() {
 
 std::mutex& QueueMutex() { return g_mutex; }
 std::condition_variable& QueueChanged() { return g_changed; }
-bool QueueEmptyLocked() { return g_queue.empty(); }
+
+std::shared_ptr<CallQueue> ThisThreadQueue() {
+  if (IsMainThread()) return g_main_queue;
+  thread_local const std::shared_ptr<CallQueue> own = std::make_shared<CallQueue>();
+  return own;
+}
 
 void PendingCall::Release(std::intptr_t result, std::exception_ptr error) {
   std::lock_guard lock(g_mutex);
@@ -44,27 +48,29 @@ void PendingCall::Release(std::intptr_t result, std::exception_ptr error) {
   g_released.notify_all();
 }
 
-void RunOnMainThread(PendingCall& call) {
+void CallQueue::Run(PendingCall& call) {
   {
     std::lock_guard lock(g_mutex);
-    g_queue.push_back(&call);
+    calls_.push_back(&call);
     g_changed.notify_all();
   }
-  CurrentToolkit().WakeMainThread();
+  // The component's own waits notice the call by themselves; only the main
+  // thread may be inside a toolkit's loop that must be told.
+  if (this == g_main_queue.get()) CurrentToolkit().WakeMainThread();
   std::unique_lock lock(g_mutex);
   g_released.wait(lock, [&] { return call.released_; });
 }
 
-bool ServeQueue() {
+bool CallQueue::Serve() {
   bool any = false;
   for (;;) {
     PendingCall* call = nullptr;
     PendingCall::Body body;
     {
       std::lock_guard lock(g_mutex);
-      if (g_queue.empty()) return any;
-      call = g_queue.front();
-      g_queue.pop_front();
+      if (calls_.empty()) return any;
+      call = calls_.front();
+      calls_.pop_front();
       body = std::move(call->body_);
     }
     any = true;
@@ -96,18 +102,19 @@ void Synchronize(const std::function<void()>& routine) {
     return;
   }
   detail::PendingCall call([&routine](detail::PendingCall*&) { routine(); });
-  detail::RunOnMainThread(call);
+  detail::g_main_queue->Run(call);
   if (call.error()) std::rethrow_exception(call.error());
 }
 
-bool CheckSynchronize() { return detail::ServeQueue(); }
+bool CheckSynchronize() { return detail::ThisThreadQueue()->Serve(); }
 
-bool ProcessMainThreadCalls(std::chrono::milliseconds timeout) {
+bool ProcessThreadCalls(std::chrono::milliseconds timeout) {
+  const std::shared_ptr<detail::CallQueue> own = detail::ThisThreadQueue();
   {
     std::unique_lock lock(detail::g_mutex);
-    detail::g_changed.wait_for(lock, timeout, [] { return !detail::g_queue.empty(); });
+    detail::g_changed.wait_for(lock, timeout, [&] { return !own->EmptyLocked(); });
   }
-  return CheckSynchronize();
+  return own->Serve();
 }
 
 }  // namespace comport

@@ -62,10 +62,18 @@ std::int32_t TCustomComPort::SendBytesAsync(const void* buffer, std::int32_t cou
   if (count < 0) throw EComPort(kErrWriteFailed, platform::ERROR_INVALID_PARAMETER);
   PrepareAsyncOp(akWrite, buffer, count, *op);
   DWORD written = 0;
-  CheckStarted(Comm().WriteFile(DeviceHandle(), buffer, static_cast<DWORD>(count), &written,
-                                &op->Overlapped),
-               kErrWriteFailed);
-  NotifyListeners(&TPortListener::TxActivity, true);
+  const platform::BOOL done_at_once = Comm().WriteFile(
+      DeviceHandle(), buffer, static_cast<DWORD>(count), &written, &op->Overlapped);
+  CheckStarted(done_at_once, kErrWriteFailed);
+  try {
+    NotifyListeners(&TPortListener::TxActivity, true);
+  } catch (...) {
+    // The caller takes the raise as a failed start and frees the record and
+    // the buffer, which a pending write still holds: end it first, as a
+    // failed wait does (every pending write ends with it).
+    if (!done_at_once) Comm().PurgeComm(DeviceHandle(), platform::PURGE_TXABORT);
+    throw;
+  }
   return static_cast<std::int32_t>(written);
 }
 

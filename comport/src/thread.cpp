@@ -5,7 +5,6 @@
 
 #include <array>
 
-#include "comport/main_thread.h"
 #include "main_thread_queue.h"
 
 namespace comport {
@@ -40,15 +39,14 @@ void TThread::Run() {
 
 void TThread::WaitFor() {
   if (!thread_.joinable()) return;
-  if (IsMainThread()) {
-    // The thread may be waiting for the main thread right now.
-    for (;;) {
-      CheckSynchronize();
-      std::unique_lock lock(detail::QueueMutex());
-      detail::QueueChanged().wait(lock,
-                                  [this] { return Finished() || !detail::QueueEmptyLocked(); });
-      if (Finished() && detail::QueueEmptyLocked()) break;
-    }
+  // The thread may be waiting for this one right now: a Synchronize call on
+  // the main thread, a message to a receiver that this thread created.
+  const std::shared_ptr<detail::CallQueue> own = detail::ThisThreadQueue();
+  for (;;) {
+    own->Serve();
+    std::unique_lock lock(detail::QueueMutex());
+    detail::QueueChanged().wait(lock, [&] { return Finished() || !own->EmptyLocked(); });
+    if (Finished() && own->EmptyLocked()) break;
   }
   thread_.join();
 }

@@ -4,6 +4,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/win_errors.h"
@@ -15,10 +16,8 @@
 namespace platform::posix {
 namespace {
 
-// Input and output queue sizes SetupComm accepts: a size is a count of
-// bytes the layer may buffer, so 0 for the input queue (EV_RX80FULL would
-// fire at once) and anything that looks like a negative 32-bit number are
-// mistakes. 0 for the output queue means "no preference", as on Windows.
+// Queue sizes SetupComm accepts: a size is a count of bytes the layer may
+// buffer, so anything that looks like a negative 32-bit number is a mistake.
 constexpr DWORD kMaxQueueSize = 0x7FFFFFFFu;
 
 // Comm event bits that exist (EV_RXCHAR .. EV_EVENT2).
@@ -36,28 +35,37 @@ bool RateClose(std::uint32_t asked, std::uint32_t got) {
   return diff * 1000 <= std::uint64_t{asked} * kMaxRateErrorPermille;
 }
 
+bool CountersReadable(int fd) {
+  LineCounters probe;
+  return GetLineCounters(fd, &probe) == 0;
+}
+
 }  // namespace
 
-std::shared_ptr<CommDevice> CommDevice::Open(const std::string& path, DWORD* error) {
+std::shared_ptr<CommDevice> CommDevice::Open(const std::string& path, OpenError* error) {
   OpenedDevice opened;
   *error = OpenSerialDevice(path, &opened);
-  if (*error != ERROR_SUCCESS) return nullptr;
+  if (error->code != ERROR_SUCCESS) return nullptr;
   const int wake_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (wake_fd < 0) {
-    *error = Win32ErrorFromErrno(errno);
-    ::close(opened.fd);
+    *error = {Win32ErrorFromErrno(errno), errno};
+    CloseSerialDevice(opened);
     return nullptr;
   }
-  std::shared_ptr<CommDevice> device(new CommDevice(opened.fd, wake_fd, opened.has_modem_lines));
+  std::shared_ptr<CommDevice> device(new CommDevice(opened, wake_fd));
   device->io_thread_ = std::thread([raw = device.get()] { raw->RunIoLoop(); });
   return device;
 }
 
-CommDevice::CommDevice(int fd, int wake_fd, bool has_modem_lines)
-    : fd_(fd),
+CommDevice::CommDevice(const OpenedDevice& opened, int wake_fd)
+    : opened_(opened),
+      fd_(opened.fd),
       wake_fd_(wake_fd),
-      has_modem_lines_(has_modem_lines),
-      has_counters_(has_modem_lines && GetLineCounters(fd, &counters_for_clear_) == 0) {
+      has_modem_lines_(opened.has_modem_lines),
+      has_counters_(has_modem_lines_ && CountersReadable(fd_)) {
+  // The counters' members are constructed after has_counters_, so they are
+  // read here and not in its initialiser, where the read would be undone.
+  if (has_counters_) GetLineCounters(fd_, &counters_for_clear_);
   counters_for_events_ = counters_for_clear_;
   LineSettings line;
   if (ReadLineSettings(fd_, &line) == 0) dcb_ = DcbFromLine(line);
@@ -67,30 +75,33 @@ CommDevice::CommDevice(int fd, int wake_fd, bool has_modem_lines)
 
 CommDevice::~CommDevice() { Close(); }
 
-void CommDevice::Close() {
+bool CommDevice::Close() {
   {
     std::lock_guard lock(mutex_);
-    if (closing_) return;
+    if (closing_) return false;
     closing_ = true;
     FailAll(ERROR_OPERATION_ABORTED);
     Wake();
   }
   if (io_thread_.joinable()) io_thread_.join();
-  // Under the lock: a caller that saw the device open may still be about to
-  // use (or wake through) these descriptors.
-  std::lock_guard lock(mutex_);
-  ::close(fd_);
+  // Without the lock: the I/O thread has ended, and every call checks
+  // `closing_` under the lock before it touches a descriptor. close() waits
+  // for the output to drain, on a line held by flow control up to the tty's
+  // closing wait (30 s by default): what the aborted writes left unsent is
+  // dropped first.
+  DropUnsentOutput();
+  CloseSerialDevice(opened_);
   ::close(wake_fd_);
+  return true;
 }
 
 DWORD CommDevice::Setup(DWORD in_queue, DWORD out_queue) {
-  if (in_queue == 0 || in_queue > kMaxQueueSize || out_queue > kMaxQueueSize) {
-    return ERROR_INVALID_PARAMETER;
-  }
+  if (in_queue > kMaxQueueSize || out_queue > kMaxQueueSize) return ERROR_INVALID_PARAMETER;
   std::lock_guard lock(mutex_);
   if (closing_) return ERROR_INVALID_HANDLE;
-  in_queue_ = in_queue;
-  out_queue_ = out_queue;
+  // 0 asks for no particular size, as on Windows: the queue keeps the one it has.
+  if (in_queue != 0) in_queue_ = in_queue;
+  if (out_queue != 0) out_queue_ = out_queue;
   return ERROR_SUCCESS;
 }
 
@@ -180,6 +191,10 @@ DWORD CommDevice::Purge(DWORD flags) {
       }
     }
     if ((flags & PURGE_TXABORT) != 0) {
+      // What the aborted write had not sent yet stays unsent, as on Windows.
+      if (!writes_.empty() && writes_.front().active) {
+        writes_.front().done -= std::min(writes_.front().done, DropUnsentOutput());
+      }
       while (!writes_.empty()) {
         Complete(&writes_.front(), ERROR_OPERATION_ABORTED);
         writes_.pop_front();
@@ -191,9 +206,9 @@ DWORD CommDevice::Purge(DWORD flags) {
       decoder_.Reset();
       if (::tcflush(fd_, TCIFLUSH) != 0) result = Win32ErrorFromErrno(errno);
     }
-    if ((flags & PURGE_TXCLEAR) != 0 && ::tcflush(fd_, TCOFLUSH) != 0) {
-      result = Win32ErrorFromErrno(errno);
-    }
+    // PURGE_TXCLEAR has nothing to drop: the layer keeps no output of its
+    // own, an ended write has left the port, and a pending one keeps its
+    // bytes, as with Windows' driver, which sends from the write itself.
     Wake();
   }
   return result;

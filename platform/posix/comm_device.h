@@ -7,8 +7,10 @@
 // descriptor and every caller buffer are touched only under `mutex_`, by the
 // calling thread (transfers that can complete at once do so in the call) or
 // by the I/O thread, which polls the descriptor and an eventfd up to the
-// earliest deadline. So once Purge() or Close() returned, no aborted
-// transfer touches its buffer or OVERLAPPED again.
+// earliest deadline (so what it saw may be gone once it holds the lock
+// again); the descriptors are closed without it, once every call finds the
+// device closing. So once Purge() or Close() returned, no aborted transfer
+// touches its buffer or OVERLAPPED again.
 //
 // Every method returns ERROR_SUCCESS or a Win32 code.
 #pragma once
@@ -23,6 +25,7 @@
 
 #include "platform/comm_api.h"
 #include "platform/deadline.h"
+#include "posix/device_open.h"
 #include "posix/input_decoder.h"
 #include "posix/serial_ioctls.h"
 #include "posix/win_event.h"
@@ -31,15 +34,16 @@ namespace platform::posix {
 
 class CommDevice {
  public:
-  // Opens `path` (see device_open.h); null and the code in *error on failure.
-  static std::shared_ptr<CommDevice> Open(const std::string& path, DWORD* error);
+  // Opens `path` (see device_open.h); null and the failure in *error.
+  static std::shared_ptr<CommDevice> Open(const std::string& path, OpenError* error);
   ~CommDevice();
   CommDevice(const CommDevice&) = delete;
   CommDevice& operator=(const CommDevice&) = delete;
 
   // Ends every pending transfer with 995, stops the I/O thread and closes
-  // the descriptor. Later calls fail with ERROR_INVALID_HANDLE.
-  void Close();
+  // the descriptor. Later calls fail with ERROR_INVALID_HANDLE. False when
+  // another call closes it (it may still be at it).
+  bool Close();
 
   DWORD Setup(DWORD in_queue, DWORD out_queue);
   DWORD SetState(const DCB& dcb);
@@ -79,6 +83,7 @@ class CommDevice {
     Deadline total = Deadline::Never();
     Deadline gap = Deadline::Never();
     DWORD gap_ms = 0;
+    Deadline drain_check = Deadline::Never();  // a write's next look at the output queue
   };
   struct EventWait {
     OVERLAPPED* ov = nullptr;
@@ -87,16 +92,17 @@ class CommDevice {
   };
   using Clock = Deadline::Clock;
 
-  CommDevice(int fd, int wake_fd, bool has_modem_lines);
+  CommDevice(const OpenedDevice& opened, int wake_fd);
 
   // Transfers (comm_device_transfers.cpp).
   DWORD StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done);
   void Pump(Clock::time_point now);
-  // Reads what the pending transfers and waits want; false when the
-  // descriptor had nothing although input was wanted.
-  bool FillInput();
+  // Reads what the pending transfers and waits want and the kernel has.
+  void FillInput();
   void ServeReads(Clock::time_point now);
   void ServeWrites(Clock::time_point now);
+  // Drops what the kernel still has to send; returns how many bytes that was.
+  DWORD DropUnsentOutput();
   void ServeWait();
   void RaiseEvents(DWORD events);
   void Complete(Transfer* transfer, DWORD status);
@@ -113,6 +119,7 @@ class CommDevice {
   void PollLineState();
   Deadline NextDeadline() const;
 
+  const OpenedDevice opened_;
   const int fd_;
   const int wake_fd_;
   const bool has_modem_lines_;

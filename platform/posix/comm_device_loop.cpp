@@ -69,7 +69,9 @@ void CommDevice::PollLineState() {
 Deadline CommDevice::NextDeadline() const {
   Deadline next = next_tick_;
   if (!reads_.empty()) next = Earlier(next, Earlier(reads_.front().total, reads_.front().gap));
-  if (!writes_.empty()) next = Earlier(next, writes_.front().total);
+  if (!writes_.empty()) {
+    next = Earlier(next, Earlier(writes_.front().total, writes_.front().drain_check));
+  }
   return next;
 }
 
@@ -106,9 +108,12 @@ void CommDevice::RunIoLoop() {
     }
     lock.lock();
     if (ready > 0 && fds[1].revents != 0) {
-      // Readable but nothing to read is end-of-file: the other end hung up.
-      const bool drained = (fds[1].revents & POLLIN) != 0 && InputWanted() > 0 && !FillInput();
-      if (drained || (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) HangUp();
+      // What came before a hang-up is taken first. Readiness is only a hint:
+      // while the lock was free a caller may have read the input (a read, an
+      // event wait, an RX clear), so finding nothing here means nothing. Only
+      // the kernel's own word, or EIO on the way, says the line is gone.
+      if ((fds[1].revents & POLLIN) != 0) FillInput();
+      if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) HangUp();
     }
   }
 }

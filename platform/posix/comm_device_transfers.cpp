@@ -1,8 +1,11 @@
-// Starting, advancing and ending transfers; always under CommDevice::mutex_.
+// Starting, advancing and ending transfers; under CommDevice::mutex_, or in
+// Close() once nothing else touches the device.
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include "platform/win_errors.h"
 #include "posix/comm_device.h"
@@ -12,6 +15,10 @@ namespace platform::posix {
 namespace {
 
 constexpr std::size_t kReadChunk = 4096;
+// The output queue has no readiness that poll() reports: while a write waits
+// for it to drain it is looked at this often (an 8-byte request takes 9 ms at
+// 9600 bit/s).
+constexpr std::uint64_t kDrainCheckMs = 1;
 constexpr DWORD kInputEvents = EV_RXCHAR | EV_RXFLAG | EV_RX80FULL;
 
 }  // namespace
@@ -117,19 +124,17 @@ std::size_t CommDevice::InputWanted() const {
   return wanted;
 }
 
-bool CommDevice::FillInput() {
+void CommDevice::FillInput() {
   unsigned char chunk[kReadChunk];
-  bool any = false;
   for (std::size_t wanted = InputWanted(); wanted > 0; wanted = InputWanted()) {
     const ssize_t n = ::read(fd_, chunk, std::min(wanted, sizeof chunk));
     if (n < 0 && errno == EINTR) continue;
     // With VMIN = VTIME = 0 an empty queue reads as 0 rather than EAGAIN.
-    if (n == 0 || (n < 0 && errno == EAGAIN)) return any;
+    if (n == 0 || (n < 0 && errno == EAGAIN)) return;
     if (n < 0) {  // EIO: the device went away
       HangUp();
-      return true;
+      return;
     }
-    any = true;
     const std::size_t before = input_.size();
     const auto raw_size = static_cast<std::size_t>(n);
     if (decoder_.Decode(chunk, raw_size, &input_) == 0) continue;
@@ -142,7 +147,6 @@ bool CommDevice::FillInput() {
     if (before < threshold && input_.size() >= threshold) events |= EV_RX80FULL;
     RaiseEvents(events);
   }
-  return true;
 }
 
 void CommDevice::ServeReads(Clock::time_point now) {
@@ -186,15 +190,30 @@ void CommDevice::ServeWrites(Clock::time_point now) {
         write.done += static_cast<DWORD>(n);
       } else if (n < 0 && errno == EINTR) {
         continue;
-      } else if (n < 0 && errno == EAGAIN) {
+      } else if (n == 0 || errno == EAGAIN) {  // no room now
         write_blocked_ = true;
         break;
-      } else {
+      } else {  // EIO: the device went away
         HangUp();
         return;
       }
     }
-    if (write.done < write.count && !write.total.Expired(now)) return;
+    const bool timed_out = write.total.Expired(now);
+    if (write.done < write.count && !timed_out) return;
+    // As with Windows' driver, a write ends once its bytes have left the
+    // port, not when the kernel took them, so that a purge or a close right
+    // after it cannot drop them.
+    DWORD unsent = 0;
+    if (OutputQueueBytes(fd_, &unsent) != 0) {
+      HangUp();
+      return;
+    }
+    if (unsent > 0 && !timed_out) {
+      write.drain_check = Deadline::AfterMs(kDrainCheckMs, now);
+      return;
+    }
+    // On its time-out what has not left is not sent at all, nor counted.
+    if (unsent > 0) write.done -= std::min(write.done, DropUnsentOutput());
     if (write.done == write.count) tx_armed_ = true;
     write_blocked_ = false;
     Complete(&write, ERROR_SUCCESS);
@@ -207,6 +226,16 @@ void CommDevice::ServeWrites(Clock::time_point now) {
     tx_armed_ = false;
     RaiseEvents(EV_TXEMPTY);
   }
+}
+
+DWORD CommDevice::DropUnsentOutput() {
+  // Only bytes of a write that has not ended can be there: an ended one has
+  // drained. A pseudo-terminal reports none, and must not be flushed: what
+  // it took is already the other end's unread input, which tcflush() drops.
+  DWORD unsent = 0;
+  if (OutputQueueBytes(fd_, &unsent) != 0 || unsent == 0) return 0;
+  ::tcflush(fd_, TCOFLUSH);
+  return unsent;
 }
 
 void CommDevice::ServeWait() {

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -23,40 +22,54 @@ int OpenRetrying(const char* path) {
   }
 }
 
-// The Win32 code for the failure `err` of the step after open(); closes `fd`.
-DWORD Fail(int fd, DWORD code) {
-  ::close(fd);
-  return code;
+OpenError Failure(int err) { return {Win32ErrorFromErrno(err), err}; }
+
+// Gives up a device half-way through opening it. `error` is taken before, as
+// closing may change errno.
+OpenError Abandon(const OpenedDevice& device, OpenError error) {
+  CloseSerialDevice(device);
+  return error;
 }
 
 }  // namespace
 
-DWORD OpenSerialDevice(const std::string& path, OpenedDevice* device) {
-  if (path.empty()) return ERROR_FILE_NOT_FOUND;
-  const int fd = OpenRetrying(path.c_str());
-  if (fd < 0) return Win32ErrorFromErrno(errno);
+OpenError OpenSerialDevice(const std::string& path, OpenedDevice* device) {
+  // A name that resolves to no device fails as open("") would.
+  if (path.empty()) return Failure(ENOENT);
+  OpenedDevice opening;
+  opening.fd = OpenRetrying(path.c_str());
+  if (opening.fd < 0) return Failure(errno);
 
   termios probe{};
-  if (::tcgetattr(fd, &probe) != 0) {
-    return Fail(fd, errno == ENOTTY ? ERROR_INVALID_FUNCTION : Win32ErrorFromErrno(errno));
+  if (::tcgetattr(opening.fd, &probe) != 0) return Abandon(opening, Failure(errno));
+  if (::flock(opening.fd, LOCK_EX | LOCK_NB) != 0) {
+    return Abandon(opening, {ERROR_ACCESS_DENIED, errno});
   }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return Fail(fd, ERROR_ACCESS_DENIED);
-  if (::ioctl(fd, TIOCEXCL) != 0) return Fail(fd, Win32ErrorFromErrno(errno));
+  if (int err = TakeExclusive(opening.fd, &opening.owns_exclusive); err != 0) {
+    return Abandon(opening, Failure(err));
+  }
 
   DWORD lines = 0;
-  const int modem_err = GetModemStatus(fd, &lines);
-  if (modem_err != 0 && !IsUnsupported(modem_err)) return Fail(fd, Win32ErrorFromErrno(modem_err));
+  const int modem_err = GetModemStatus(opening.fd, &lines);
+  if (modem_err != 0 && !IsUnsupported(modem_err)) return Abandon(opening, Failure(modem_err));
 
   // A fresh tty is in canonical mode with echo; the layer needs raw bytes
   // from the first read on, whatever the rate and framing left there.
   LineSettings line;
-  if (int err = ReadLineSettings(fd, &line); err != 0) return Fail(fd, Win32ErrorFromErrno(err));
-  if (int err = WriteLineSettings(fd, RawLine(line)); err != 0) {
-    return Fail(fd, Win32ErrorFromErrno(err));
+  if (int err = ReadLineSettings(opening.fd, &line); err != 0) {
+    return Abandon(opening, Failure(err));
   }
-  device->fd = fd;
-  device->has_modem_lines = modem_err == 0;
-  return ERROR_SUCCESS;
+  if (int err = WriteLineSettings(opening.fd, RawLine(line)); err != 0) {
+    return Abandon(opening, Failure(err));
+  }
+  opening.has_modem_lines = modem_err == 0;
+  *device = opening;
+  return {ERROR_SUCCESS, 0};
+}
+
+void CloseSerialDevice(const OpenedDevice& device) {
+  if (device.owns_exclusive) GiveBackExclusive(device.fd);
+  ::close(device.fd);
 }
 
 }  // namespace platform::posix

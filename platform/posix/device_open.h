@@ -13,13 +13,23 @@ struct OpenedDevice {
   // False for pseudo-terminals (TIOCMGET answers ENOTTY/EINVAL): no modem
   // lines, no error counters, and line settings are accepted as applied.
   bool has_modem_lines = false;
+  // This open set the tty's exclusive flag, so closing must clear it.
+  bool owns_exclusive = false;
 };
 
-// ERROR_SUCCESS and the open device, or the Win32 code of the failure:
-// missing device 2, in use or forbidden 5, not a tty (regular file,
-// /dev/null) 1. Exclusive use takes both flock(LOCK_EX|LOCK_NB), which binds
-// root as well, and TIOCEXCL, which keeps out other programs that do not
-// flock.
-DWORD OpenSerialDevice(const std::string& path, OpenedDevice* device);
+// Why an open failed: the Win32 code, and the errno behind it (0 when none).
+struct OpenError {
+  DWORD code = 0;
+  int system_error = 0;
+};
+
+// ERROR_SUCCESS and the open device, or the failure: missing device 2, in use
+// or forbidden 5, not a tty (regular file, /dev/null) 1. Exclusive use takes
+// both flock(LOCK_EX|LOCK_NB), which binds root as well, and TIOCEXCL, which
+// keeps out other programs that do not flock.
+OpenError OpenSerialDevice(const std::string& path, OpenedDevice* device);
+
+// Closes what OpenSerialDevice opened, giving the exclusive claim back first.
+void CloseSerialDevice(const OpenedDevice& device);
 
 }  // namespace platform::posix

@@ -21,6 +21,9 @@ constexpr BOOL kFalse = 0;
 constexpr DWORD kMaxWaitObjects = 64;
 
 thread_local DWORD t_last_error = ERROR_SUCCESS;
+// The errno behind t_last_error; 0 when the failure had none or it stayed with
+// the layer's I/O thread.
+thread_local int t_last_system_error = 0;
 
 Deadline DeadlineFor(DWORD timeout_ms) {
   return timeout_ms == INFINITE ? Deadline::Never() : Deadline::AfterMs(timeout_ms);
@@ -37,16 +40,19 @@ class PosixCommApi final : public CommApi {
         (access & (GENERIC_READ | GENERIC_WRITE)) == 0) {
       return FailHandle(ERROR_INVALID_PARAMETER);
     }
-    DWORD error = ERROR_SUCCESS;
+    posix::OpenError error;
     auto device = CommDevice::Open(ResolvePortName(path), &error);
-    if (!device) return FailHandle(error);
+    if (!device) return FailHandle(error.code, error.system_error);
     return handles_.Add(std::move(device));
   }
 
   BOOL CloseHandle(HANDLE handle) override {
     // Shut the device down before its handle disappears, so that whoever
-    // finds the handle gone also finds every transfer on it ended.
-    if (auto device = handles_.Device(handle)) device->Close();
+    // finds the handle gone also finds every transfer on it ended. Of two
+    // callers only the one that closes it succeeds, once the device is free.
+    if (auto device = handles_.Device(handle); device && !device->Close()) {
+      return Fail(ERROR_INVALID_HANDLE);
+    }
     return handles_.Remove(handle) ? kTrue : Fail(ERROR_INVALID_HANDLE);
   }
 
@@ -168,15 +174,21 @@ class PosixCommApi final : public CommApi {
   }
 
   DWORD GetLastError() override { return t_last_error; }
-  void SetLastError(DWORD code) override { t_last_error = code; }
+  void SetLastError(DWORD code) override {
+    t_last_error = code;
+    t_last_system_error = 0;
+  }
+  int GetLastSystemError() override { return t_last_system_error; }
 
  private:
   static BOOL Fail(DWORD code) {
     t_last_error = code;
+    t_last_system_error = 0;
     return kFalse;
   }
-  static HANDLE FailHandle(DWORD code) {
+  static HANDLE FailHandle(DWORD code, int system_error = 0) {
     t_last_error = code;
+    t_last_system_error = system_error;
     return INVALID_HANDLE_VALUE;
   }
 

@@ -4,7 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -46,7 +48,7 @@ class EventThreadTest : public FakePortTest {
     port.SetEvents(watched);
     port.SetSyncMethod(sync_method);
     port.SetConnected(true);
-    ASSERT_TRUE(RunMainLoopUntil([&] { return comm.CommEventPending(); }));
+    ASSERT_TRUE(RunLoopUntil([&] { return comm.CommEventPending(); }));
   }
   void AttachEvents() {
     port.OnRxChar = [this](TCustomComPort&, std::int32_t n) {
@@ -55,6 +57,18 @@ class EventThreadTest : public FakePortTest {
     port.OnError = [this](TCustomComPort&, TComErrors) { events.Add("Error"); };
     port.OnRing = [this](TCustomComPort&) { events.Add("Ring"); };
     port.OnTxEmpty = [this](TCustomComPort&) { events.Add("TxEmpty"); };
+  }
+
+  // Runs `body` on a thread of its own while this (the main) thread serves its
+  // queue, as a program's main thread does in its loop.
+  void OnWorkerWhileTheMainThreadServes(const std::function<void()>& body) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      body();
+      done = true;
+    });
+    EXPECT_TRUE(RunLoopUntil([&] { return done.load(); }, 20s));
+    worker.join();
   }
 
   ReportingToolkit toolkit;
@@ -135,13 +149,13 @@ TEST_F(EventThreadTest, ErrorComesBeforeRxCharAndOnlyWithErrors) {
     comm.SetLineErrors(c.line_errors);
     comm.QueueInput({1, 2, 3});
     comm.CompleteCommEvent(platform::EV_ERR | platform::EV_RXCHAR | platform::EV_PERR);
-    ASSERT_TRUE(RunMainLoopUntil([&] { return fresh.Size() == c.expected.size(); }));
-    RunMainLoopFor(30ms);
+    ASSERT_TRUE(RunLoopUntil([&] { return fresh.Size() == c.expected.size(); }));
+    RunLoopFor(30ms);
     EXPECT_EQ(fresh.Entries(), c.expected);
     EXPECT_THAT(fresh.Threads(), Each(std::this_thread::get_id()));  // the main thread
     port.OnRxChar = nullptr;
     port.OnError = nullptr;
-    ASSERT_TRUE(RunMainLoopUntil([&] { return comm.CommEventPending(); }));
+    ASSERT_TRUE(RunLoopUntil([&] { return comm.CommEventPending(); }));
   }
 }
 
@@ -162,8 +176,8 @@ TEST_F(EventThreadTest, WindowSyncSendsOneMessagePerEventToTheMainThread) {
     port.OnRLSDChange = [&](TCustomComPort&, bool) { fresh.Add("RLSD"); };
     port.OnTxEmpty = [&](TCustomComPort&) { fresh.Add("TxEmpty"); };
     comm.CompleteCommEvent(c.mask);
-    ASSERT_TRUE(RunMainLoopUntil([&] { return fresh.Size() == c.expected.size(); }));
-    RunMainLoopFor(30ms);
+    ASSERT_TRUE(RunLoopUntil([&] { return fresh.Size() == c.expected.size(); }));
+    RunLoopFor(30ms);
     EXPECT_EQ(fresh.Entries(), c.expected);
     EXPECT_THAT(fresh.Threads(), Each(std::this_thread::get_id()));
     port.OnRing = nullptr;
@@ -200,7 +214,7 @@ TEST_F(EventThreadTest, NoneRunsTheHandlersOnTheEventThread) {
   AttachEvents();
   Open({evRing}, smNone);
   comm.CompleteCommEvent(platform::EV_RING);
-  ASSERT_TRUE(RunMainLoopUntil([&] { return events.Size() == 1; }));
+  ASSERT_TRUE(RunLoopUntil([&] { return events.Size() == 1; }));
   EXPECT_NE(events.Threads()[0], std::this_thread::get_id());
 }
 
@@ -214,8 +228,8 @@ TEST_F(EventThreadTest, RaisingHandlerEndsTheThreadUnderThreadSyncAndNone) {
     comm.ClearCalls();
     Open({evRing}, sync_method);
     comm.CompleteCommEvent(platform::EV_RING);
-    ASSERT_TRUE(RunMainLoopUntil([&] { return !toolkit.Reports().empty(); }));
-    RunMainLoopFor(50ms);
+    ASSERT_TRUE(RunLoopUntil([&] { return !toolkit.Reports().empty(); }));
+    RunLoopFor(50ms);
     EXPECT_FALSE(comm.CommEventPending());  // no further wait
     EXPECT_EQ(comm.CountOf("WaitCommEvent"), 1u);
     EXPECT_EQ(calls.load(), 1);
@@ -233,7 +247,7 @@ TEST_F(EventThreadTest, WaitThatFailsAtOnceEndsTheThreadWithoutRedelivering) {
   Open({evRing}, smThreadSync);
   comm.FailNext("WaitCommEvent", platform::ERROR_GEN_FAILURE);
   comm.CompleteCommEvent(platform::EV_RING);  // leaves the OVERLAPPED event set
-  RunMainLoopFor(150ms);
+  RunLoopFor(150ms);
   EXPECT_EQ(events.Entries(), std::vector<std::string>{"Ring"});
   EXPECT_EQ(comm.CountOf("WaitCommEvent"), 2u);
   port.SetConnected(false);
@@ -241,32 +255,68 @@ TEST_F(EventThreadTest, WaitThatFailsAtOnceEndsTheThreadWithoutRedelivering) {
 }
 
 TEST_F(EventThreadTest, EventsChangedWhileOpenWaitForTheNextOpen) {
+  const auto masks_set = [this] {
+    std::vector<std::uint64_t> masks;
+    for (const auto& call : comm.Calls()) {
+      if (call.name == "SetCommMask") masks.push_back(call.args.back());
+    }
+    return masks;
+  };
   AttachEvents();
   Open({evRing}, smThreadSync);
   port.SetEvents({evRLSD});
-  EXPECT_EQ(comm.CountOf("SetCommMask"), 1u);
+  EXPECT_THAT(masks_set(), ElementsAre(platform::EV_RING));
   comm.CompleteCommEvent(platform::EV_RING);
-  ASSERT_TRUE(RunMainLoopUntil([&] { return events.Size() == 1; }));
+  ASSERT_TRUE(RunLoopUntil([&] { return events.Size() == 1; }));
   port.SetConnected(false);
   comm.ClearCalls();
-  Open({evRLSD}, smThreadSync);
+  port.SetConnected(true);  // the value assigned while open, not assigned again
+  ASSERT_TRUE(RunLoopUntil([&] { return comm.CommEventPending(); }));
   EXPECT_EQ(comm.Calls()[0].name, "CreateFileA");
-  bool mask_set = false;
-  for (const auto& call : comm.Calls()) {
-    if (call.name == "SetCommMask") mask_set = call.args.back() == platform::EV_RLSD;
-  }
-  EXPECT_TRUE(mask_set);
+  EXPECT_THAT(masks_set(), ElementsAre(platform::EV_RLSD));
 }
 
-TEST_F(EventThreadTest, ClosingFromTheMainThreadWhileADeliveryWaitsForItDoesNotDeadlock) {
-  std::atomic<int> rings{0};
-  port.OnRing = [&](TCustomComPort&) { ++rings; };
-  Open({evRing}, smThreadSync);
-  comm.CompleteCommEvent(platform::EV_RING);
-  std::this_thread::sleep_for(50ms);  // the delivery now waits for the main thread
-  port.SetConnected(false);           // serves it while waiting for the thread
-  EXPECT_EQ(rings.load(), 1);
-  EXPECT_FALSE(port.EventThreadCreated());
+TEST_F(EventThreadTest, WindowSyncRunsHandlersOnTheOpeningThreadAndThreadSyncOnTheMain) {
+  const std::thread::id main_thread = std::this_thread::get_id();
+  for (TSyncMethod sync_method : {smWindowSync, smThreadSync}) {
+    EventLog fresh;
+    port.OnRing = [&](TCustomComPort&) { fresh.Add("Ring"); };
+    std::thread::id opener;
+    OnWorkerWhileTheMainThreadServes([&] {
+      opener = std::this_thread::get_id();
+      Open({evRing}, sync_method);
+      comm.CompleteCommEvent(platform::EV_RING);
+      EXPECT_TRUE(RunLoopUntil([&] { return fresh.Size() == 1; }));
+      port.SetConnected(false);
+    });
+    ASSERT_EQ(fresh.Size(), 1u) << sync_method;
+    const std::thread::id handler = fresh.Threads()[0];
+    EXPECT_EQ(handler, sync_method == smWindowSync ? opener : main_thread)
+        << "handler on main=" << (handler == main_thread) << " on opener=" << (handler == opener);
+    port.OnRing = nullptr;
+  }
+}
+
+// Synchronize waits for the main thread, a sent message for the opening one.
+TEST_F(EventThreadTest, ClosingWhileADeliveryWaitsForTheClosingThreadDoesNotDeadlock) {
+  for (const bool on_worker : {false, true}) {
+    std::atomic<int> rings{0};
+    port.OnRing = [&](TCustomComPort&) { ++rings; };
+    const auto open_deliver_close = [&] {
+      Open({evRing}, on_worker ? smWindowSync : smThreadSync);
+      comm.CompleteCommEvent(platform::EV_RING);
+      std::this_thread::sleep_for(50ms);  // the delivery now waits for this thread
+      port.SetConnected(false);           // served while waiting for the event thread
+    };
+    if (on_worker) {
+      OnWorkerWhileTheMainThreadServes(open_deliver_close);
+    } else {
+      open_deliver_close();
+    }
+    EXPECT_EQ(rings.load(), 1) << on_worker;
+    EXPECT_FALSE(port.EventThreadCreated());
+    port.OnRing = nullptr;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The plain toolkit's main loop for tests: serve the main thread's queue
-// until a condition holds or a generous deadline passes.
+// A plain loop for tests: serve the calling thread's call queue (the main
+// thread's, or an opening thread's) until a condition holds or a generous
+// deadline passes.
 #pragma once
 
 #include <atomic>
@@ -16,19 +17,19 @@
 
 namespace comport {
 
-inline bool RunMainLoopUntil(const std::function<bool()>& done,
-                             std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+inline bool RunLoopUntil(const std::function<bool()>& done,
+                         std::chrono::milliseconds limit = std::chrono::seconds(5)) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (!done()) {
     if (std::chrono::steady_clock::now() > deadline) return false;
-    ProcessMainThreadCalls(std::chrono::milliseconds(5));
+    ProcessThreadCalls(std::chrono::milliseconds(5));
   }
   return true;
 }
 
 // Serves the queue for `span` whatever happens.
-inline void RunMainLoopFor(std::chrono::milliseconds span) {
-  RunMainLoopUntil([] { return false; }, span);
+inline void RunLoopFor(std::chrono::milliseconds span) {
+  RunLoopUntil([] { return false; }, span);
 }
 
 // Exception reports, from any thread.

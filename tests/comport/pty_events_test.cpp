@@ -49,7 +49,7 @@ TEST_P(PtyEventsTest, ArrivingBytesAreCountedAndStayQueuedForTheHandler) {
   };
   port.SetConnected(true);
   pty.Write({1, 2, 3, 4, 5});
-  ASSERT_TRUE(RunMainLoopUntil([&] { return read_count.load() >= 0; }));
+  ASSERT_TRUE(RunLoopUntil([&] { return read_count.load() >= 0; }));
   EXPECT_EQ(read_count.load(), 5);
   EXPECT_EQ(std::vector<std::uint8_t>(received.begin(), received.begin() + 5),
             (std::vector<std::uint8_t>{1, 2, 3, 4, 5}));
@@ -63,16 +63,16 @@ TEST_P(PtyEventsTest, HangUpNeitherSpinsNorRedelivers) {
   port.OnRxChar = [&](TCustomComPort&, std::int32_t count) { events.Add(std::to_string(count)); };
   port.SetConnected(true);
   pty.Write({7});
-  ASSERT_TRUE(RunMainLoopUntil([&] { return events.Size() == 1; }));
+  ASSERT_TRUE(RunLoopUntil([&] { return events.Size() == 1; }));
   pty.CloseMaster();
-  RunMainLoopFor(100ms);  // the hang-up is seen
+  RunLoopFor(100ms);  // the hang-up is seen
   const double cpu_before = ProcessCpuMs();
-  RunMainLoopFor(300ms);
+  RunLoopFor(300ms);
   const double cpu_spent = ProcessCpuMs() - cpu_before;
   EXPECT_LT(cpu_spent, 100.0);  // a spinning thread would take about 300
   EXPECT_LE(events.Size(), 2u);
   const std::size_t delivered = events.Size();
-  RunMainLoopFor(100ms);
+  RunLoopFor(100ms);
   EXPECT_EQ(events.Size(), delivered);
   port.SetConnected(false);
   EXPECT_FALSE(port.EventThreadCreated());

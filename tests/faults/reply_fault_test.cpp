@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "poll_fixture.h"
@@ -162,6 +164,25 @@ TEST_F(PollFixture, LateReplyIsTakenByTheNextPoll) {
   EXPECT_EQ(after.outcome, PollOutcome::kAccepted);
   ASSERT_TRUE(after.readings && after.readings->level1);
   EXPECT_EQ(*after.readings->level1, 20.0F);
+}
+
+// An instrument on a paced line whose replies always miss their read window: each reply is
+// queued by the time the next poll starts, so that poll's read ends at once and its purge follows
+// its write at once. The purge must not take the request just written with it.
+TEST_F(PollFixture, EveryRequestReachesAnInstrumentWhoseRepliesComeLate) {
+  sim::Config config = WithBehaviour({.kind = BehaviourKind::kLate});
+  config.behaviour.late = std::chrono::milliseconds(200);
+  config.paced = true;
+  port_.reset();
+  simulator_ = std::make_unique<sim::Simulator>(config);
+  Connect(simulator_->SlavePath());
+  constexpr std::uint64_t kPolls = 8;
+  for (std::uint64_t poll = 0; poll < kPolls; ++poll) {
+    TimedPoll();
+    // Request, 200 ms and the 35.5 ms reply: the reply is queued before the next poll.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
+  EXPECT_EQ(simulator_->RequestsSeen(), kPolls);
 }
 
 // Random bytes before, inside and after the reply: the reply inside fails its

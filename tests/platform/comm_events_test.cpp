@@ -88,6 +88,7 @@ TEST_F(CommEvents, EventsSeenWithoutAWaitCompleteTheNextWaitAtOnce) {
 
 TEST_F(CommEvents, TheInputQueueReachingEightyPercentReportsRx80Full) {
   ASSERT_TRUE(Comm().SetupComm(port_, 10, 10));
+  ASSERT_TRUE(Comm().SetupComm(port_, 0, 0));  // keeps the 10
   ASSERT_TRUE(Comm().SetCommMask(port_, EV_RX80FULL));
   DWORD mask = 0;
   Overlapped o;

@@ -1,6 +1,8 @@
 // Opening, exclusive use, settings and status queries through the backend.
 #include <stdlib.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -21,17 +23,23 @@ TEST(OpenErrors, DevicesThatAreMissingOrNoTerminalsAreRefusedWithTheirCode) {
   ASSERT_GE(fd, 0);
   ::close(fd);
   ::setenv("VLK240_COM9", "/dev/no-such-serial-device", 1);
+  // The system's code tells apart what one Win32 code covers.
   const struct {
     std::string name;
     DWORD code;
+    int system_error;
   } rows[] = {
-      {"COM9", ERROR_FILE_NOT_FOUND},        {"/dev/no-such-serial-device", ERROR_FILE_NOT_FOUND},
-      {"LPT1", ERROR_FILE_NOT_FOUND},        {file_template, ERROR_INVALID_FUNCTION},
-      {"/dev/null", ERROR_INVALID_FUNCTION}, {"/tmp", ERROR_ACCESS_DENIED},
+      {"COM9", ERROR_FILE_NOT_FOUND, ENOENT},
+      {"/dev/no-such-serial-device", ERROR_FILE_NOT_FOUND, ENOENT},
+      {"LPT1", ERROR_FILE_NOT_FOUND, ENOENT},
+      {file_template, ERROR_INVALID_FUNCTION, ENOTTY},
+      {"/dev/null", ERROR_INVALID_FUNCTION, ENOTTY},
+      {"/tmp", ERROR_ACCESS_DENIED, EISDIR},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(OpenPath(row.name), INVALID_HANDLE_VALUE) << row.name;
     EXPECT_EQ(Comm().GetLastError(), row.code) << row.name;
+    EXPECT_EQ(Comm().GetLastSystemError(), row.system_error) << row.name;
   }
   ::unsetenv("VLK240_COM9");
   std::remove(file_template);
@@ -40,9 +48,37 @@ TEST(OpenErrors, DevicesThatAreMissingOrNoTerminalsAreRefusedWithTheirCode) {
 TEST_F(PtyTest, SecondOpenIsRefusedWithAccessDeniedUntilTheFirstCloses) {
   EXPECT_EQ(Open(), INVALID_HANDLE_VALUE);
   EXPECT_EQ(Comm().GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Comm().GetLastSystemError(), EWOULDBLOCK);  // the first handle's flock
   ASSERT_TRUE(Comm().CloseHandle(port_));
   port_ = Open();
   EXPECT_NE(port_, INVALID_HANDLE_VALUE);
+}
+
+TEST_F(PtyTest, OfTwoThreadsClosingOneHandleOnlyTheCloserSucceedsAndOnlyOnceTheDeviceIsFree) {
+  for (int run = 0; run < 200; ++run) {
+    std::atomic<int> arrived{0};
+    DWORD codes[2] = {};
+    HANDLE reopened[2] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
+    const auto close_then_reopen = [&](int i) {
+      arrived.fetch_add(1);
+      while (arrived.load() < 2) std::this_thread::yield();
+      if (!Comm().CloseHandle(port_)) {
+        codes[i] = Comm().GetLastError();
+        return;
+      }
+      reopened[i] = Open();
+      codes[i] = reopened[i] == INVALID_HANDLE_VALUE ? Comm().GetLastError() : ERROR_SUCCESS;
+    };
+    std::thread first(close_then_reopen, 0);
+    std::thread second(close_then_reopen, 1);
+    first.join();
+    second.join();
+    const int closer = reopened[0] != INVALID_HANDLE_VALUE ? 0 : 1;
+    ASSERT_NE(reopened[closer], INVALID_HANDLE_VALUE) << "run " << run << ": " << codes[closer];
+    EXPECT_EQ(codes[1 - closer], ERROR_INVALID_HANDLE) << "run " << run;
+    ASSERT_EQ(reopened[1 - closer], INVALID_HANDLE_VALUE) << "run " << run;
+    port_ = reopened[closer];
+  }
 }
 
 TEST_F(PtyTest, AFreshHandleReportsTheDevicesOwnSettingsInRawMode) {
@@ -67,11 +103,18 @@ TEST_F(PtyTest, AFreshHandleReportsTheDevicesOwnSettingsInRawMode) {
   EXPECT_EQ(Received(1, std::chrono::milliseconds(50)), "");  // nothing echoed
 }
 
-TEST_F(PtyTest, LastErrorIsPerThread) {
+TEST_F(PtyTest, LastErrorIsPerThreadAndTheSystemsCodeGoesWithIt) {
+  EXPECT_EQ(OpenPath("/dev/null"), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Comm().GetLastSystemError(), ENOTTY);
+  std::thread other([] {
+    EXPECT_EQ(Comm().GetLastError(), ERROR_SUCCESS);
+    EXPECT_EQ(Comm().GetLastSystemError(), 0);
+  });
+  other.join();
+  // A later failure without a system cause leaves no stale reason behind.
   EXPECT_FALSE(Comm().PurgeComm(port_, 0x100));
   EXPECT_EQ(Comm().GetLastError(), ERROR_INVALID_PARAMETER);
-  std::thread other([] { EXPECT_EQ(Comm().GetLastError(), ERROR_SUCCESS); });
-  other.join();
+  EXPECT_EQ(Comm().GetLastSystemError(), 0);
 }
 
 TEST_F(PtyTest, LineSettingsAreAcceptedOnAPtyAndReadBackAsSet) {
@@ -114,8 +157,9 @@ TEST_F(PtyTest, QueriesOfAPtyReportNoModemLinesAndNoErrors) {
 TEST_F(PtyTest, SetupCommAcceptsSaneSizesOnly) {
   EXPECT_TRUE(Comm().SetupComm(port_, 1024, 1024));
   EXPECT_TRUE(Comm().SetupComm(port_, 1, 0));
+  EXPECT_TRUE(Comm().SetupComm(port_, 0, 0));  // no particular size
   for (const auto& [in, out] :
-       {std::pair{0u, 1024u}, std::pair{0xFFFFFC00u, 1024u}, std::pair{1024u, 0x80000000u}}) {
+       {std::pair{0xFFFFFC00u, 1024u}, std::pair{1024u, 0x80000000u}, std::pair{0u, 0x80000000u}}) {
     EXPECT_FALSE(Comm().SetupComm(port_, in, out)) << in << " " << out;
     EXPECT_EQ(Comm().GetLastError(), ERROR_INVALID_PARAMETER);
   }

@@ -117,6 +117,17 @@ TEST_F(PtyTest, CloseHandleAbortsPendingTransfersAndForgetsTheHandle) {
   port_ = INVALID_HANDLE_VALUE;
 }
 
+TEST_F(PtyTest, WhatEndedWritesSentSurvivesAPurgeAndTheClose) {
+  SetTimeouts(MAXDWORD, 6, 0);
+  DWORD written = 0;
+  ASSERT_TRUE(Comm().WriteFile(port_, "first", 5, &written, nullptr));
+  ASSERT_TRUE(Comm().PurgeComm(port_, PURGE_RXCLEAR | PURGE_TXCLEAR));
+  ASSERT_TRUE(Comm().WriteFile(port_, "last", 4, &written, nullptr));
+  ASSERT_TRUE(Comm().CloseHandle(port_));
+  port_ = INVALID_HANDLE_VALUE;
+  EXPECT_EQ(Received(9), "firstlast");
+}
+
 TEST_F(PtyTest, SynchronousTransfersWithoutOverlappedWaitForTheirEnd) {
   SetTimeouts(MAXDWORD, 6, 0);
   DWORD written = 0;

@@ -25,6 +25,8 @@ TEST(ReadTiming, EachRowOfTheTimeoutRulesGivesItsPlan) {
       {{20, 10, 5, 0, 0}, 3, false, false, 35, 20},
       {{MAXDWORD, MAXDWORD, 100, 0, 0}, 31, false, true, 100, 0},
       {{MAXDWORD, MAXDWORD, 0, 0, 0}, 2, false, false, 2LL * MAXDWORD, 0},
+      // 1.2e13 ms lies beyond the clock's nanosecond range: no end, not an overflow.
+      {{MAXDWORD, 3'000'000'000u, 0, 0, 0}, 4000, false, false, -1, 0},
   };
   for (const Row& row : rows) {
     const ReadPlan plan = PlanRead(row.t, row.count, t0);

@@ -34,11 +34,14 @@ TEST_F(IniFileTest, MissingFileReadsAsEmptyAndIsCreatedByTheFirstWrite) {
 }
 
 TEST_F(IniFileTest, RewriteKeepsCommentsUnknownLinesAndLineEnds) {
-  WriteFile(path,
-            "; settings\r\n[ComPort1]\r\n# a comment\r\nPort = "
-            "COM1\r\nnoise line\r\n\r\n"
-            "[Tail]\r\nX=1\r\n");
+  const std::string hand_edited =
+      "; settings\r\n[ComPort1]\r\n# a comment\r\nPort = "
+      "COM1\r\nnoise line\r\n\r\n"
+      "[Tail]\r\nX=1\r\n";
+  WriteFile(path, hand_edited);
   TIniFile ini(path);
+  ini.WriteString("ComPort1", "Port", "COM1");  // already reads so: the file stays as it is
+  EXPECT_EQ(ReadFile(path), hand_edited);
   ini.WriteString("comport1", "PORT", "COM4");
   ini.WriteString("ComPort1", "BaudRate", "9600");
   EXPECT_EQ(ReadFile(path),
@@ -50,8 +53,8 @@ TEST_F(IniFileTest, RewriteKeepsCommentsUnknownLinesAndLineEnds) {
 
 TEST_F(IniFileTest, LookupRules) {
   WriteFile(path,
-            "\xEF\xBB\xBF[A]\nkey= padded value \n;key=commented\nkey=second\n"
-            "n=12\nhex=$10\nbad=12x\nempty=\n[B]\nkey=b\n[a]\nonly=in second A\n");
+            "\xEF\xBB\xBF[A]\nkey= padded value \t\n;key=commented\nkey=second\n"
+            "n= 12 \nhex=$10\nbad=12x\nempty=\nblank= \t \n[B]\nkey=b\n[a]\nonly=in second A\n");
   const TIniFile ini(path);
   struct Case {
     const char* section;
@@ -59,9 +62,10 @@ TEST_F(IniFileTest, LookupRules) {
     const char* expected;
   };
   const Case cases[] = {
-      {"A", "key", " padded value "},  // verbatim, the first of duplicates
+      {"A", "key", "padded value"},  // the first of duplicates, without blanks around it
       {"B", "key", "b"},
       {"A", "empty", ""},
+      {"A", "blank", ""},
       {"A", "only", "<none>"},  // the second [a] is not read
       {"C", "key", "<none>"},
   };
@@ -84,9 +88,9 @@ TEST_F(IniFileTest, RefusesWhatTheFormatCannotHoldAndKeepsTheFile) {
     const char* value;
   };
   const Case cases[] = {
-      {"S", "k", "two\nlines"}, {"S", "k", "cr\r"}, {"S", "a=b", "v"},
-      {"S", ";k", "v"},         {"S", "[k", "v"},   {"S", " k", "v"},
-      {"S", "", "v"},           {"S]", "k", "v"},   {"S\n", "k", "v"},
+      {"S", "k", "two\nlines"}, {"S", "k", "cr\r"}, {"S", "a=b", "v"}, {"S", ";k", "v"},
+      {"S", "[k", "v"},         {"S", " k", "v"},   {"S", "", "v"},    {"S]", "k", "v"},
+      {"S\n", "k", "v"},        {"S", "k", " v"},   {"S", "k", "v\t"},
   };
   for (const Case& c : cases) {
     EXPECT_THROW(ini.WriteString(c.section, c.name, c.value), EStorageError) << c.name;

@@ -146,24 +146,27 @@ TEST_F(PortStorageTest, IniLoadFromMissingSectionKeepsEverythingButCustomBaudRat
   EXPECT_EQ(Describe(port), expected);
 }
 
+// Lines as a person may type them into the file.
 TEST_F(PortStorageTest, IniTextsGoThroughTheConversions) {
   struct Case {
-    const char* name;
-    const char* value;
+    const char* line;
     bool (*holds)(const TCustomComPort&);
   };
   const Case cases[] = {
-      {"Parity", "even", [](const TCustomComPort& p) { return p.Parity().Bits() == prEven; }},
-      {"Parity", "7E1", [](const TCustomComPort& p) { return p.Parity().Bits() == prNone; }},
-      {"EventChar", "#13", [](const TCustomComPort& p) { return p.EventChar() == 13; }},
-      {"EventChar", "A", [](const TCustomComPort& p) { return p.EventChar() == 'A'; }},
-      {"BaudRate", "9600 ", [](const TCustomComPort& p) { return p.BaudRate() == br9600; }},
-      {"Port", " COM2", [](const TCustomComPort& p) { return p.Port() == " COM2"; }},
-      {"Buffer.InputSize", "1025",
+      {"Parity=even", [](const TCustomComPort& p) { return p.Parity().Bits() == prEven; }},
+      {"Parity = Even", [](const TCustomComPort& p) { return p.Parity().Bits() == prEven; }},
+      {"Parity=7E1", [](const TCustomComPort& p) { return p.Parity().Bits() == prNone; }},
+      {"EventChar=#13", [](const TCustomComPort& p) { return p.EventChar() == 13; }},
+      {"EventChar=A", [](const TCustomComPort& p) { return p.EventChar() == 'A'; }},
+      {"BaudRate\t= 19200 ", [](const TCustomComPort& p) { return p.BaudRate() == br19200; }},
+      {"Port =  COM2 ", [](const TCustomComPort& p) { return p.Port() == "COM2"; }},
+      {"Buffer.InputSize=1025",
        [](const TCustomComPort& p) { return p.Buffer().InputSize() == 1024; }},
-      {"Buffer.InputSize", "big",
+      {"Buffer.InputSize = 2000 ",
+       [](const TCustomComPort& p) { return p.Buffer().InputSize() == 2000; }},
+      {"Buffer.InputSize=big",
        [](const TCustomComPort& p) { return p.Buffer().InputSize() == 1024; }},
-      {"FlowControl", "hardware",
+      {"FlowControl=hardware",
        [](const TCustomComPort& p) { return p.FlowControl().ControlRTS() == rtsHandshake; }},
   };
   int file = 0;
@@ -173,10 +176,11 @@ TEST_F(PortStorageTest, IniTextsGoThroughTheConversions) {
     loaded.SetStoredGroups(kAllGroups);
     loaded.Parity().SetBits(prOdd);
     loaded.SetBaudRate(br110);
-    TIniFile ini(dir / (std::to_string(file++) + ".ini"));
-    ini.WriteString("ComPort1", c.name, c.value);
+    const auto path = dir / (std::to_string(file++) + ".ini");
+    WriteFile(path, "[ComPort1]\r\n" + std::string(c.line) + "\r\n");
+    TIniFile ini(path);
     LoadFromIniFile(loaded, ini);
-    EXPECT_TRUE(c.holds(loaded)) << c.name << "=" << c.value;
+    EXPECT_TRUE(c.holds(loaded)) << c.line;
   }
 }
 

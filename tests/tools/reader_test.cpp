@@ -2,15 +2,19 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/comm_api.h"
 #include "reader/hex_frame.h"
+#include "reader/open_failure.h"
 #include "reader/run_reader.h"
 #include "reply_frames.h"
 #include "run_with.h"
+#include "sim/simulator.h"
 
 namespace reader {
 namespace {
@@ -76,8 +80,9 @@ TEST(RunReader, RejectedFramesPrintNothingToStandardOutput) {
   }
 }
 
-TEST(RunReader, UnusableArgumentsGiveUsage) {
+TEST(RunReader, UnusableArgumentsGiveOneLineAndWhereTheUsageIs) {
   const std::string too_long(271 * 2, 'A');
+  const std::string thousand_digit_com = "COM" + std::string(1000, '7');
   const std::vector<std::vector<std::string_view>> cases = {
       {},
       {"--separator", ","},
@@ -107,6 +112,28 @@ TEST(RunReader, UnusableArgumentsGiveUsage) {
       {"--demo", "--json", "--csv"},
       {"--demo", "--json", "--verbose"},
       {"--port", ""},
+      // COM names outside COM1..COM255, and names that are neither.
+      {"--port", "COM0"},
+      {"--port", "COM01"},
+      {"--port", "COM256"},
+      {"--port", thousand_digit_com},
+      {"--port", "COM1\n"},
+      {"--port", "ttyUSB0"},
+      {"--port", "/dev/ttyUSB0\x1b"},
+      // Separators: digits, controls, line breaks, and UTF-8 that is not
+      // well-formed (overlong, surrogate, beyond U+10FFFF, cut short).
+      {"--decode", "01", "--separator", "0"},
+      {"--decode", "01", "--separator", "9"},
+      {"--decode", "01", "--separator", "\n"},
+      {"--decode", "01", "--separator", "\x7f"},
+      {"--decode", "01", "--separator", "\xc2\x85"},
+      {"--decode", "01", "--separator", "\xe2\x80\xa8"},
+      {"--decode", "01", "--separator", "\xc0\x80"},
+      {"--decode", "01", "--separator", "\xe0\x80\xae"},
+      {"--decode", "01", "--separator", "\xed\xa0\x80"},
+      {"--decode", "01", "--separator", "\xf4\x90\x80\x80"},
+      {"--decode", "01", "--separator", "\xd9"},
+      {"--decode", "01", "--separator", "\x80"},
   };
   for (const auto& args : cases) {
     const Outcome result = RunWith(args);
@@ -114,8 +141,34 @@ TEST(RunReader, UnusableArgumentsGiveUsage) {
     for (const auto arg : args) shown += std::string(arg) + " ";
     EXPECT_EQ(result.status, kExitUsage) << shown;
     EXPECT_EQ(result.out, "") << shown;
-    EXPECT_NE(result.err.find("Usage: vlk240-read"), std::string::npos) << shown;
+    const std::vector<std::string> lines = testing_run::Lines(result.err);
+    ASSERT_EQ(lines.size(), 2u) << result.err;
+    EXPECT_EQ(lines[0].rfind("vlk240-read: ", 0), 0u) << result.err;
+    EXPECT_LT(lines[0].size(), 250u) << result.err;
+    EXPECT_EQ(lines[1], "Try 'vlk240-read --help'.");
   }
+}
+
+TEST(RunReader, SeparatorsOfOneCharacterInAnyWidthAreTaken) {
+  const std::string hex = Hex(testing_frames::kWorkedExample);
+  for (const std::string_view separator : {".", "'", "·", "٫", "\xf0\x9f\x98\x80"}) {
+    const Outcome result = RunWith({"--decode", hex, "--separator", separator});
+    EXPECT_EQ(result.status, kExitOk) << separator;
+    EXPECT_NE(result.out.find("45" + std::string(separator) + "5 %"), std::string::npos)
+        << separator;
+  }
+}
+
+// An argument shown in a message is cut short and its controls escaped, so the
+// line stays one readable line.
+TEST(RunReader, ArgumentsInMessagesAreShortAndPrintable) {
+  const std::string huge_frame(131071, 'A');
+  const Outcome frame = RunWith({"--decode", huge_frame});
+  EXPECT_EQ(frame.err, "vlk240-read: --decode: odd number of hexadecimal digits in \"" +
+                           std::string(40, 'A') + "…\"\nTry 'vlk240-read --help'.\n");
+  const Outcome unknown = RunWith({"--\x1b[2Jоп\xff"});
+  EXPECT_EQ(unknown.err,
+            "vlk240-read: unknown argument \"--\\x1B[2Jоп\\xFF\"\nTry 'vlk240-read --help'.\n");
 }
 
 TEST(RunReader, HelpGoesToStandardOutput) {
@@ -146,7 +199,9 @@ TEST(RunReader, AddressRefusedLikeTheWindow) {
     // The port does not exist: reaching it would give status 3.
     const Outcome result = RunWith({"--port", "/nonexistent/tty", "--address", text});
     EXPECT_EQ(result.status, kExitUsage) << text;
-    EXPECT_EQ(result.err, "vlk240-read: --address: " + std::string(message) + "\n") << text;
+    EXPECT_EQ(result.err,
+              "vlk240-read: --address: " + std::string(message) + "\nTry 'vlk240-read --help'.\n")
+        << text;
     EXPECT_EQ(result.out, "");
   }
 }
@@ -157,6 +212,38 @@ TEST(RunReader, MissingDeviceIsAPortError) {
   EXPECT_EQ(result.out, "");
   EXPECT_NE(result.err.find("vlk240-read: cannot open port /nonexistent/tty: "), std::string::npos);
   EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+}
+
+// The port's own message stays as it is; the system's reason and what to do
+// follow it.
+TEST(RunReader, OpenFailuresSayWhyAndWhatToDo) {
+  sim::Simulator simulator;
+  const platform::HANDLE held = platform::Comm().CreateFileA(
+      ("\\\\.\\" + simulator.SlavePath()).c_str(), platform::GENERIC_READ | platform::GENERIC_WRITE,
+      0, nullptr, platform::OPEN_EXISTING, platform::FILE_FLAG_OVERLAPPED, 0);
+  ASSERT_NE(held, platform::INVALID_HANDLE_VALUE);
+  const std::pair<std::string, std::string> rows[] = {
+      {"/nonexistent/tty",
+       "(win error code: 2): No such file or directory. No such device; vlk240-read --list-ports "
+       "shows the serial devices present.\n"},
+      {"/dev/null", "(win error code: 1): Inappropriate ioctl for device. Not a serial port.\n"},
+      {"/", "(win error code: 5): Is a directory. Not a serial port.\n"},
+      {simulator.SlavePath(),
+       "(win error code: 5): Resource temporarily unavailable. Another program uses the port.\n"},
+  };
+  for (const auto& [port, ending] : rows) {
+    const Outcome result = RunWith({"--port", port});
+    EXPECT_EQ(result.status, kExitPortError) << port;
+    EXPECT_EQ(result.err,
+              "vlk240-read: cannot open port " + port + ": Unable to open com port " + ending);
+  }
+  platform::Comm().CloseHandle(held);
+
+  EXPECT_EQ(OpenFailureHint(EACCES),
+            ": Permission denied. Join the group dialout (sudo usermod -aG dialout $USER), then "
+            "log in again.");
+  EXPECT_EQ(OpenFailureHint(EMFILE), ": Too many open files.");
+  EXPECT_EQ(OpenFailureHint(0), "");
 }
 
 TEST(ParseHexFrame, GroupsAndLimits) {

@@ -19,11 +19,12 @@ struct ProcessResult {
   std::string out;
 };
 
-// `arguments` is appended to the program path as shell words; standard error is
-// discarded.
-ProcessResult RunProgram(const std::string& arguments) {
+// `arguments` and `redirections` are appended to the program path as shell
+// words; `out` is what the redirections leave on standard output.
+ProcessResult RunProgram(const std::string& arguments,
+                         const std::string& redirections = "2>/dev/null") {
   const std::string command =
-      std::string("'") + VLK240_READ_PATH + "' " + arguments + " 2>/dev/null";
+      std::string("'") + VLK240_READ_PATH + "' " + arguments + " " + redirections;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return {-1, ""};
   std::string out;
@@ -59,6 +60,33 @@ TEST(Vlk240ReadProgram, RejectedFrameAndBadArguments) {
   const ProcessResult unusable = RunProgram("--decode '01 0'");
   EXPECT_EQ(unusable.status, 2);
   EXPECT_EQ(unusable.out, "");
+}
+
+// Standard output closed or full: status 4 and why, for every mode. A closed
+// standard output must not become the next file opened, or the readings would
+// go down the line and the polls go unanswered.
+TEST(Vlk240ReadProgram, OutputThatCannotBeWrittenEndsWithStatus4) {
+  const std::string closed = "2>&1 >&-";
+  const std::string full = "2>&1 >/dev/full";
+  const std::string bad_descriptor = "vlk240-read: standard output: Bad file descriptor\n";
+  const std::string no_space = "vlk240-read: standard output: No space left on device\n";
+  const struct {
+    std::string arguments;
+    std::string redirections;
+    std::string err;
+  } rows[] = {
+      {"--demo", closed, bad_descriptor},
+      {"--demo --csv --cycle --interval 0.01 --count 3", closed, bad_descriptor},
+      {"--help", closed, bad_descriptor},
+      {"--demo --json", full, no_space},
+      {"--decode '01 84 02 C2 C1'", full, no_space},
+      {"--list-ports", full, no_space},
+  };
+  for (const auto& row : rows) {
+    const ProcessResult result = RunProgram(row.arguments, row.redirections);
+    EXPECT_EQ(result.status, 4) << row.arguments << " " << row.redirections;
+    EXPECT_EQ(result.out, row.err) << row.arguments << " " << row.redirections;
+  }
 }
 
 // SIGINT ends a cyclic read after the poll in progress, with the status of the

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QAction>
 
 #include "form_fixture.h"
@@ -54,8 +56,17 @@ TEST_F(FormTest, SavedPortThatCannotBeOpenedShowsItsItemsMessage) {
   EXPECT_EQ(dialogs_.shown[0].caption, "Error");
 }
 
-TEST_F(FormTest, UnreadableSettingsFileShowsTheReadError) {
+TEST_F(FormTest, DirectoryInPlaceOfTheSettingsFileIsNoSettingsFile) {
   std::filesystem::create_directory(directory() / "user.ini");
+  TForm1& form = CreateForm();
+  EXPECT_FALSE(form.ComPort1.Connected());
+  EXPECT_EQ(Checks(form), kNoneChecked);
+  EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+TEST_F(FormTest, UnreadableSettingsFileShowsTheReadError) {
+  // A FIFO is there but is no file to read; the start must not wait for a writer to it.
+  ASSERT_EQ(::mkfifo((directory() / "user.ini").c_str(), 0644), 0);
   TForm1& form = CreateForm();
   EXPECT_FALSE(form.ComPort1.Connected());
   ASSERT_EQ(dialogs_.shown.size(), 1u);

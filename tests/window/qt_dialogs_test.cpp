@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <functional>
 
@@ -59,6 +61,32 @@ TEST(QtDialogs, ShowsOneButtonWithTheCaptionAndTellsHowItWasClosed) {
                          }),
             mrCancel);
   EXPECT_EQ(button, "Cancel");
+}
+
+TEST(QtDialogs, WrapsALongTextSoThatAllOfItAndTheButtonStayOnTheScreen) {
+  const std::string text = "'" + std::string(300, '7') + "' is not a valid integer value.";
+  bool narrower_than_screen = false;
+  bool text_fits = false;
+  bool button_inside = false;
+  std::string shown_text;
+  ShowAndClose(
+      DialogBox{"ВЛК240ТИ", text, DialogIcon::kStop, TMsgDlgBtn::mbOK}, [&](QMessageBox& shown) {
+        const auto* label = shown.findChild<QLabel*>("qt_msgbox_label");
+        ASSERT_NE(label, nullptr);
+        narrower_than_screen = shown.width() < shown.screen()->availableGeometry().width();
+        text_fits = label->minimumSizeHint().width() <= label->width() &&
+                    label->heightForWidth(label->width()) <= label->height() &&
+                    shown.rect().contains(QRect(label->mapTo(&shown, QPoint()), label->size()));
+        const QAbstractButton* button = shown.buttons().front();
+        button_inside =
+            shown.rect().contains(QRect(button->mapTo(&shown, QPoint()), button->size()));
+        shown_text = label->text().remove(QChar(0x200B)).toStdString();
+        shown.buttons().front()->click();
+      });
+  EXPECT_TRUE(narrower_than_screen);
+  EXPECT_TRUE(text_fits);
+  EXPECT_TRUE(button_inside);
+  EXPECT_EQ(shown_text, text);
 }
 
 }  // namespace

@@ -2,16 +2,20 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
+#include <optional>
 
 #include "temp_directory.h"
+#include "unprivileged.h"
 
 namespace window {
 namespace {
 
 using testing::ReadBytes;
 using testing::TempDirectory;
+using testing::Unprivileged;
 using testing::WriteBytes;
 
 TEST(ReadSettingsFile, TakesTheFirstLineUpToItsLineEnd) {
@@ -40,9 +44,28 @@ TEST(ReadSettingsFile, TakesTheFirstLineUpToItsLineEnd) {
 
 TEST(ReadSettingsFile, TellsAMissingFileFromAnUnreadableOne) {
   TempDirectory dir;
-  EXPECT_EQ(ReadSettingsFile(dir.path() / "user.ini").status, SettingsReadStatus::kMissing);
-  std::filesystem::create_directory(dir.path() / "user.ini");
-  EXPECT_EQ(ReadSettingsFile(dir.path() / "user.ini").status, SettingsReadStatus::kFailed);
+  const auto path = dir.path() / "user.ini";
+  EXPECT_FALSE(SettingsFileExists(path));
+  EXPECT_EQ(ReadSettingsFile(path).status, SettingsReadStatus::kMissing);
+  // A directory is no file: the start goes on silently.
+  std::filesystem::create_directory(path);
+  EXPECT_FALSE(SettingsFileExists(path));
+  EXPECT_EQ(ReadSettingsFile(path).status, SettingsReadStatus::kMissing);
+  // A FIFO is there but holds no settings; reading it must not wait for a writer.
+  std::filesystem::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+  EXPECT_TRUE(SettingsFileExists(path));
+  EXPECT_EQ(ReadSettingsFile(path).status, SettingsReadStatus::kFailed);
+}
+
+TEST(ReadSettingsFile, ReadsOnlyAsMuchOfAFirstLineAsAPortNameCouldNeed) {
+  TempDirectory dir;
+  const auto path = dir.path() / "user.ini";
+  WriteBytes(path, std::string(100000, 'C') + "\r\n");
+  const SettingsReadResult result = ReadSettingsFile(path);
+  EXPECT_EQ(result.status, SettingsReadStatus::kRead);
+  EXPECT_LT(result.first_line.size(), 1000u);
+  EXPECT_EQ(result.first_line, std::string(result.first_line.size(), 'C'));
 }
 
 TEST(WriteSettingsFile, WritesThePortNameAndCrLfOnly) {
@@ -77,6 +100,30 @@ TEST(WriteSettingsFile, FailedWriteKeepsTheOldFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+TEST(WriteSettingsFile, KeepsTheFilesPermissionBitsAndALinkToIt) {
+  TempDirectory dir;
+  const auto path = dir.path() / "user.ini";
+  WriteBytes(path, "COM3\r\n");
+  std::filesystem::permissions(path, std::filesystem::perms(0640));
+  ASSERT_TRUE(WriteSettingsFile(path, "COM2"));
+  EXPECT_EQ(ReadBytes(path), "COM2\r\n");
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
+
+  // The link survives and its target gets the text, keeping its own bits.
+  std::filesystem::create_directory(dir.path() / "real");
+  const auto target = dir.path() / "real" / "settings.ini";
+  WriteBytes(target, "COM3\r\n");
+  std::filesystem::permissions(target, std::filesystem::perms(0600));
+  std::filesystem::remove(path);
+  std::filesystem::create_symlink("real/settings.ini", path);
+  ASSERT_TRUE(WriteSettingsFile(path, "COM4"));
+  ASSERT_TRUE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(std::filesystem::read_symlink(path), "real/settings.ini");
+  EXPECT_EQ(ReadBytes(target), "COM4\r\n");
+  EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0600));
+  EXPECT_EQ(ReadSettingsFile(path).first_line, "COM4");
+}
+
 TEST(WriteSettingsFile, FailsOverADirectoryAndLeavesIt) {
   TempDirectory dir;
   const auto path = dir.path() / "user.ini";
@@ -84,6 +131,91 @@ TEST(WriteSettingsFile, FailsOverADirectoryAndLeavesIt) {
   EXPECT_FALSE(WriteSettingsFile(path, "COM1"));
   EXPECT_TRUE(std::filesystem::is_directory(path));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// What the operator may and may not do with the file, run as a user whom permissions bind.
+class SettingsFilePermissions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    user_ = Unprivileged::Find();
+    if (!user_) GTEST_SKIP() << "running as root and there is no unprivileged user \"nobody\"";
+    std::filesystem::permissions(dir_.path(), std::filesystem::perms(0755));
+    user_->Own(work_);
+  }
+
+  // The user's settings file in the user's directory.
+  std::filesystem::path UserFile(const std::string& content, int mode) {
+    const auto path = work_ / "user.ini";
+    WriteBytes(path, content);
+    user_->Own(path);
+    std::filesystem::permissions(path, std::filesystem::perms(mode));
+    return path;
+  }
+
+  static ino_t Inode(const std::filesystem::path& path) {
+    struct stat status {};
+    EXPECT_EQ(::stat(path.c_str(), &status), 0);
+    return status.st_ino;
+  }
+
+  static std::size_t Entries(const std::filesystem::path& directory) {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(directory), {}));
+  }
+
+  TempDirectory dir_;
+  std::filesystem::path work_ = [this] {
+    const auto path = dir_.path() / "work";
+    std::filesystem::create_directory(path);
+    return path;
+  }();
+  std::optional<Unprivileged> user_;
+};
+
+TEST_F(SettingsFilePermissions, WritableFileInADirectoryTheOperatorCannotWriteIsRewrittenInPlace) {
+  const auto path = UserFile("COM3\r\nCOM1\r\n", 0644);
+  const ino_t inode = Inode(path);
+  std::filesystem::permissions(work_, std::filesystem::perms(0555));
+  EXPECT_EQ(user_->Run([&] { return WriteSettingsFile(path, "COM2") ? 0 : 1; }), 0);
+  EXPECT_EQ(ReadBytes(path), "COM2\r\n");
+  EXPECT_EQ(Inode(path), inode);
+  EXPECT_EQ(Entries(work_), 1u);
+}
+
+TEST_F(SettingsFilePermissions, ReadOnlyFileIsRefusedAndKept) {
+  const auto path = UserFile("COM3\r\n", 0444);
+  EXPECT_EQ(user_->Run([&] { return WriteSettingsFile(path, "COM2") ? 0 : 1; }), 1);
+  EXPECT_EQ(ReadBytes(path), "COM3\r\n");
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0444));
+  EXPECT_EQ(Entries(work_), 1u);
+}
+
+TEST_F(SettingsFilePermissions, WritableFileOfAnotherUserInAStickyDirectoryIsRewrittenInPlace) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give the file to another user";
+  const auto shared = dir_.path() / "shared";
+  std::filesystem::create_directory(shared);
+  std::filesystem::permissions(shared, std::filesystem::perms(01777));
+  const auto path = shared / "user.ini";
+  WriteBytes(path, "COM3\r\n");
+  std::filesystem::permissions(path, std::filesystem::perms(0666));
+  EXPECT_EQ(user_->Run([&] { return WriteSettingsFile(path, "COM2") ? 0 : 1; }), 0);
+  EXPECT_EQ(ReadBytes(path), "COM2\r\n");
+  EXPECT_EQ(Entries(shared), 1u);
+}
+
+TEST_F(SettingsFilePermissions, UnreadableFileFailsWhileAnUnsearchableDirectoryHasNoFile) {
+  const auto path = UserFile("COM3\r\n", 0);
+  EXPECT_EQ(user_->Run([&] { return SettingsFileExists(path) ? 0 : 1; }), 0);
+  EXPECT_EQ(user_->Run([&] { return static_cast<int>(ReadSettingsFile(path).status); }),
+            static_cast<int>(SettingsReadStatus::kFailed));
+
+  std::filesystem::permissions(path, std::filesystem::perms(0644));
+  const auto exists_in_unsearchable_current_directory = [&] {
+    if (::chdir(work_.c_str()) != 0) return 2;
+    std::filesystem::permissions(work_, std::filesystem::perms(0600));
+    return SettingsFileExists(SettingsFilePath()) ? 0 : 1;
+  };
+  EXPECT_EQ(user_->Run(exists_in_unsearchable_current_directory), 1);
 }
 
 }  // namespace

@@ -1,15 +1,11 @@
 #include "window/toolkit/application.h"
 
 #include <QCoreApplication>
-#include <QString>
 #include <QThread>
 
 namespace window {
 
-void Application::SetTitle(std::string title) {
-  title_ = std::move(title);
-  QCoreApplication::setApplicationName(QString::fromStdString(title_));
-}
+void Application::SetTitle(std::string title) { title_ = std::move(title); }
 
 void Application::ProcessMessages() { QCoreApplication::processEvents(); }
 

@@ -19,7 +19,8 @@ class Application {
 
   Dialogs& dialogs() { return dialogs_; }
 
-  // Shown on the task bar and as the caption of the default exception box.
+  // The caption of the default exception box. It is not the application's name: desktops take
+  // that as the window class, which stays plain ASCII (program_identity.h).
   void SetTitle(std::string title);
   const std::string& Title() const { return title_; }
 

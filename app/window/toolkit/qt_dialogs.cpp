@@ -26,6 +26,27 @@ class OneButtonBox : public QMessageBox {
   void closeEvent(QCloseEvent* event) override { QDialog::closeEvent(event); }
 };
 
+// The box wraps its text only where a line may break. A long run without one (a pasted
+// address) would widen the box to the screen's width and still cut the run and the button
+// off, so such runs get zero-width spaces as break opportunities.
+QString WithBreakOpportunities(const QString& text) {
+  constexpr int kLongestRun = 32;
+  const QChar zero_width_space(0x200B);
+  QString result;
+  int run = 0;
+  for (const QChar c : text) {
+    if (c.isSpace()) {
+      run = 0;
+    } else if (run >= kLongestRun && !c.isLowSurrogate() && !c.isMark()) {
+      result += zero_width_space;
+      run = 0;
+    }
+    result += c;
+    if (!c.isSpace()) ++run;
+  }
+  return result;
+}
+
 QMessageBox::Icon QtIcon(DialogIcon icon) {
   switch (icon) {
     case DialogIcon::kExclamation:
@@ -47,7 +68,7 @@ int QtDialogs::Show(const DialogBox& box) {
   QString text = QString::fromStdString(box.text);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
       .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  dialog.setText(text);
+  dialog.setText(WithBreakOpportunities(text));
   dialog.setIcon(QtIcon(box.icon));
   const bool ok = box.button == TMsgDlgBtn::mbOK;
   QPushButton* button = dialog.addButton(ok ? QStringLiteral("OK") : QStringLiteral("Cancel"),

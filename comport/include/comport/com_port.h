@@ -83,6 +83,13 @@ class TCustomComPort : public TComponent {
   const TComFlowControl& FlowControl() const { return *flow_control_; }
   void SetFlowControl(const TComFlowControl& value);
 
+  // Where the event thread's events reach the handlers: smThreadSync on the
+  // main thread, smNone on the event thread, smWindowSync on the thread that
+  // opened the port. That thread receives them only while it serves its call
+  // queue (main_thread.h), and must do so for as long as the port is open: the
+  // main thread through its toolkit's loop, any other thread by calling
+  // ProcessThreadCalls or CheckSynchronize; closing the port from it serves
+  // the queue while the event thread ends.
   // A different value on an open port (not loading, not designing) raises
   // error 14 and keeps the old one.
   TSyncMethod SyncMethod() const { return sync_method_; }
@@ -131,7 +138,9 @@ class TCustomComPort : public TComponent {
   virtual void ApplyQueueSizes();
 
   // --- Transfers (no check of Connected: a closed port fails at the platform)
-  // `buffer` must stay valid (and, for a read, untouched) until awaited.
+  // `buffer` must stay valid (and, for a read, untouched) until awaited. A
+  // start that raises leaves no transfer pending (a listener that raises on
+  // a pending write ends it, and every other pending write with it).
   std::int32_t SendBytesAsync(const void* buffer, std::int32_t count, PAsyncOp op);
   std::int32_t ReceiveBytesAsync(void* buffer, std::int32_t count, PAsyncOp op);
   // Blocks until the transfer ends; returns the bytes actually transferred.

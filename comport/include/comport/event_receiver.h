@@ -1,19 +1,24 @@
-// A hidden receiver of messages, bound to the thread that created it (the
-// main thread), with send-and-reply semantics: a send from another thread
-// waits until the procedure replies (ReplyMessage) or returns; a send from the
-// owning thread calls the procedure directly.
+// A hidden receiver of messages, bound to the thread that created it (its
+// owner), with send-and-reply semantics: a send from another thread waits
+// until the owner serves its call queue (main_thread.h) and the procedure
+// replies (ReplyMessage) or returns; a send from the owner calls the procedure
+// directly.
 //
-// Thread rule: create, destroy and receive on the main thread, the one that
-// serves main_thread.h's queue; send from any thread. An exception escaping the
-// procedure goes to the toolkit's report, never to the sender.
+// Thread rule: create and destroy on the owner, which receives by serving its
+// call queue for as long as the receiver exists; send from any thread. An
+// exception escaping the procedure goes to the toolkit's report, never to the
+// sender.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 
 namespace comport {
+
+namespace detail {
+class CallQueue;
+}
 
 struct TMessage {
   std::uint32_t Msg;
@@ -44,8 +49,9 @@ class TEventReceiver {
   static void ReplyMessage(std::intptr_t result);
 
  private:
-  std::thread::id owner_;
-  // Shared with queued messages, which check it on the main thread.
+  // The owner's queue, where sends from other threads wait to be served.
+  std::shared_ptr<detail::CallQueue> owner_queue_;
+  // Shared with queued messages, which check it on the owner.
   std::shared_ptr<Procedure> procedure_;
 };
 

@@ -1,10 +1,14 @@
-// The main thread's call queue: how other threads run code on the main thread
-// (the one that runs the toolkit's loop) and wait for it.
+// Call queues: how other threads run code on a given thread and wait for it.
 //
-// Other threads enqueue calls and ask the toolkit to wake the main thread
-// (Toolkit::WakeMainThread); the main thread serves them in CheckSynchronize,
-// from its loop (a Qt toolkit posts a queued call to it; a plain program calls
-// ProcessMainThreadCalls), and while it waits for a thread (TThread::WaitFor).
+// Every thread that receives calls has a queue of its own. The main thread's
+// (the one that runs the toolkit's loop) takes Synchronize calls and the
+// messages sent to the event receivers it created; another thread's takes the
+// messages sent to the receivers it created (event_receiver.h). A thread
+// serves its own queue only: in CheckSynchronize, in ProcessThreadCalls, and
+// while it waits for a thread (TThread::WaitFor). For the main thread, callers
+// also ask the toolkit to wake it (Toolkit::WakeMainThread), so that a
+// toolkit's loop (Qt posts a queued call) runs CheckSynchronize soon; any
+// other thread must serve its queue itself for as long as calls may come.
 // Exceptions of a call go back to the waiting thread; none reaches the loop.
 #pragma once
 
@@ -20,11 +24,11 @@ bool IsMainThread();
 // exception raised there is raised again here. On the main thread: runs it at once.
 void Synchronize(const std::function<void()>& routine);
 
-// Main thread only: runs every queued call; true when there was one.
+// Runs every call queued for the calling thread; true when there was one.
 bool CheckSynchronize();
 
-// Main thread only: the plain toolkit's loop step. Waits up to `timeout` for
-// queued calls, runs them, and tells whether any ran.
-bool ProcessMainThreadCalls(std::chrono::milliseconds timeout);
+// A plain loop step for the calling thread: waits up to `timeout` for calls
+// queued for it, runs them, and tells whether any ran.
+bool ProcessThreadCalls(std::chrono::milliseconds timeout);
 
 }  // namespace comport

@@ -1,7 +1,8 @@
 // The toolkit's thread class as the component uses it: created suspended,
-// given a priority, started, and waited for. Waiting on the main thread keeps
-// serving the main thread's queued calls (Synchronize, sent messages), so a
-// thread that is delivering to the main thread can finish while it is waited for.
+// given a priority, started, and waited for. Waiting keeps serving the waiting
+// thread's call queue (main_thread.h: Synchronize calls on the main thread,
+// sent messages on any), so a thread that is delivering to the waiting thread
+// can finish while it is waited for.
 //
 // Thread rule: create, start, wait for and destroy on one thread (the owner).
 #pragma once

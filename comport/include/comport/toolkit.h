@@ -37,9 +37,10 @@ class Toolkit {
   virtual void HandleException(const std::exception& error) = 0;
 
   // Calls wait in the main thread's queue: have the main thread run
-  // CheckSynchronize() soon. Any thread. The plain loop
-  // (ProcessMainThreadCalls) and TThread::WaitFor notice new calls by
-  // themselves, so the default does nothing.
+  // CheckSynchronize() soon. Any thread. The plain loop (ProcessThreadCalls)
+  // and TThread::WaitFor notice new calls by themselves, so the default does
+  // nothing. Other threads' queues are never announced here: such a thread
+  // serves its queue itself (main_thread.h).
   virtual void WakeMainThread() {}
 };
 

@@ -3,9 +3,9 @@
 #include <string_view>
 
 #include "ascii_case.h"
+#include "comport/file_replace.h"
 #include "comport/int_text.h"
 #include "comport/storage_errors.h"
-#include "file_replace.h"
 
 namespace comport {
 namespace {
@@ -59,7 +59,9 @@ void CheckWritable(std::string_view section, std::string_view name, std::string_
         "the name is empty, has a line break, \"=\" or surrounding blanks, "
         "or starts with \";\", \"#\" or \"[\"");
   }
-  if (HasLineBreak(value)) refuse("the value has a line break");
+  if (HasLineBreak(value) || Trim(value) != value) {
+    refuse("the value has a line break or surrounding blanks");
+  }
 }
 
 }  // namespace
@@ -99,7 +101,8 @@ std::optional<std::size_t> TIniFile::FindValue(std::string_view section,
 std::optional<std::string> TIniFile::Value(std::string_view section, std::string_view name) const {
   const std::optional<std::size_t> at = FindValue(section, name);
   if (!at) return std::nullopt;
-  return lines_[*at].substr(Classify(lines_[*at], *at == 0).value_at);
+  const std::string_view line = lines_[*at];
+  return std::string(Trim(line.substr(Classify(line, *at == 0).value_at)));
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view name,
@@ -127,7 +130,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view name,
   if (const std::optional<std::size_t> at = FindValue(section, name)) {
     std::string& line = lines[*at];
     const std::size_t value_at = Classify(line, *at == 0).value_at;
-    if (std::string_view(line).substr(value_at) == value) return;
+    if (Trim(std::string_view(line).substr(value_at)) == value) return;
     // Keep the name as the file spells it.
     line = line.substr(0, value_at) + std::string(value);
   } else {

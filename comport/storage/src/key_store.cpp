@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "ascii_case.h"
+#include "comport/file_replace.h"
 #include "comport/storage_errors.h"
-#include "file_replace.h"
 #include "key_store_format.h"
 
 namespace comport {

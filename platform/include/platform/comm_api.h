@@ -15,6 +15,9 @@
 // | CreateFileA          | "\\.\COMn" resolves by port_names.h; exclusive (second open: 5,  |
 // |                      | flock + TIOCEXCL); missing 2, not a tty 1; errno mapped by the one |
 // |                      | table of win_errors.h; non-blocking fd; the line is put in raw mode |
+// | SetupComm            | queue sizes in bytes; 0 keeps the size a queue has; above         |
+// |                      | 0x7FFFFFFF fails with 87; the input size sets where EV_RX80FULL   |
+// |                      | fires (80 per cent of it)                                         |
 // | SetCommState         | DCB -> termios2 (any rate via BOTHER); what Linux cannot honour    |
 // |                      | fails with 87 and leaves the line as it was; on a pseudo-terminal  |
 // |                      | the settings are taken as applied (it has no line to set)          |
@@ -27,23 +30,38 @@
 // | ReadFile/WriteFile   | overlapped: reset the event, then TRUE when done at once, else    |
 // |                      | FALSE + 997; the event is set when the transfer ends; a time-out  |
 // |                      | is success with a short count; reads form a FIFO and only the     |
-// |                      | head runs (its time-outs start then); so do writes; fNull drops   |
-// |                      | NULs; a hung-up device fails the transfer with 31                 |
+// |                      | head runs (its time-outs start then); so do writes; a write ends  |
+// |                      | once its bytes have left the port (the kernel's output queue      |
+// |                      | drained, looked at every 1 ms; a pty has none), and on its        |
+// |                      | time-out drops and does not count what had not left; fNull drops  |
+// |                      | NULs; a hung-up device fails the transfer with 31 (hang-up: the   |
+// |                      | kernel's POLLHUP/POLLERR or EIO; input that another thread took   |
+// |                      | first is none)                                                    |
 // | GetOverlappedResult  | count and status of an ended transfer; 996 while pending and      |
 // |                      | wait FALSE; wait TRUE blocks, from any thread                     |
-// | PurgeComm            | RXCLEAR/TXCLEAR drop queues; RXABORT/TXABORT end pending          |
-// |                      | transfers at once with 995; no aborted transfer touches its       |
-// |                      | buffer after the call returned                                    |
+// | PurgeComm            | RXCLEAR drops queued input; TXCLEAR drops nothing, as ended       |
+// |                      | writes have left the port and a pending one keeps its bytes (on a |
+// |                      | pty a flush would drop what the other end has not read yet);      |
+// |                      | RXABORT/TXABORT end pending transfers at once with 995, and what  |
+// |                      | an aborted write had not sent stays unsent; no aborted transfer   |
+// |                      | touches its buffer after the call returned                        |
 // | ClearCommError       | error word as deltas of the kernel counters (none on a pty);      |
 // |                      | cbInQue = kernel + layer queue; cbOutQue = kernel + unaccepted    |
 // | GetCommModemStatus   | MS_*_ON bits; a device without modem lines reports all off        |
 // | WaitCommEvent        | one pending wait (a second: 87); completes with the events seen   |
 // |                      | since the last wait ended; fails with 31 when the device is gone  |
 // | SetCommMask          | ends a pending WaitCommEvent successfully with mask 0             |
-// | CloseHandle          | aborts pending transfers; nothing touches the handle afterwards;  |
-// |                      | an unknown handle fails with 6                                    |
-// | CreateEventA, Wait*  | manual/auto-reset events; waits with and without time-out         |
+// | CloseHandle          | aborts pending transfers and drops what they left unsent, so it   |
+// |                      | never waits on a stalled line; nothing touches the handle after;  |
+// |                      | the tty is free for other programs again (TIOCNXCL, also after a  |
+// |                      | failed open); an unknown handle fails with 6, and so does a       |
+// |                      | second close while the first runs; the closing call returns once  |
+// |                      | the device is free                                                |
+// | CreateEventA, Wait*  | manual/auto-reset events; waits with and without time-out, on one |
+// |                      | or several events; SetEvent wakes only that event's waiters       |
 // | GetLastError         | per thread                                                        |
+// | GetLastSystemError   | per thread, set with GetLastError: the errno of a failed open;    |
+// |                      | 0 for failures the layer reports without one                      |
 //
 // While a transfer pends its OVERLAPPED's Internal holds ERROR_IO_PENDING.
 #pragma once
@@ -213,6 +231,10 @@ class CommApi {
 
   virtual DWORD GetLastError() = 0;
   virtual void SetLastError(DWORD code) = 0;
+  // The operating system's own code (errno) behind the calling thread's last
+  // failure, which tells apart what one Win32 code covers ("access denied" is
+  // a forbidden device and a busy one alike); 0 when the backend knows none.
+  virtual int GetLastSystemError() { return 0; }
 };
 
 // The backend in force for the whole process: the POSIX one unless a test

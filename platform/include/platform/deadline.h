@@ -17,11 +17,13 @@ class Deadline {
   // A deadline that never expires.
   static constexpr Deadline Never() { return Deadline(Clock::time_point::max()); }
   static constexpr Deadline At(Clock::time_point when) { return Deadline(when); }
-  // `ms` milliseconds after `from`.
+  // `ms` milliseconds after `from`, a reading of the clock.
   static Deadline AfterMs(std::uint64_t ms, Clock::time_point from = Clock::now()) {
-    // Beyond ~292 years the sum would overflow; such a wait is "never".
-    constexpr std::uint64_t kMaxMs = 1ull << 52;
-    if (ms >= kMaxMs) return Never();
+    // The clock counts nanoseconds in 64 bits: it ends about 292 years after
+    // its epoch, and a later end would overflow. Such a wait is "never".
+    const auto room =
+        std::chrono::floor<std::chrono::milliseconds>(Clock::time_point::max() - from);
+    if (ms >= static_cast<std::uint64_t>(room.count())) return Never();
     return Deadline(from + std::chrono::milliseconds(ms));
   }
 

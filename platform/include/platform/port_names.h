@@ -22,6 +22,10 @@ inline constexpr std::string_view kPortOverrideEnvPrefix = "VLK240_";
 // The Win32 device namespace prefix that precedes a port name.
 inline constexpr std::string_view kDeviceNamespacePrefix = "\\\\.\\";
 
+// The port number of "COMn": 1..255, "COM" in any case, no leading zero;
+// 0 for any other name.
+int ComPortNumber(std::string_view name);
+
 // The device path for `port_name` (with or without the "\\.\" prefix), or an
 // empty string when the name follows none of the rules above.
 std::string ResolvePortName(std::string_view port_name);

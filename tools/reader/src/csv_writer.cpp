@@ -17,10 +17,7 @@ std::string Cell(std::optional<float> value) { return value ? FloatText(*value) 
 
 class CsvWriter : public RecordWriter {
  public:
-  explicit CsvWriter(std::ostream& out) : out_(out) {
-    out_ << kHeader << '\n';
-    out_.flush();
-  }
+  explicit CsvWriter(std::ostream& out) : out_(out) { out_ << kHeader << '\n'; }
 
   void Write(const PollRecord& record) override {
     const std::optional<ReplyReadings>& r = record.readings;
@@ -39,7 +36,6 @@ class CsvWriter : public RecordWriter {
       for (const bool on : *r->relays) row += on ? '1' : '0';
     }
     out_ << row << '\n';
-    out_.flush();
   }
 
  private:

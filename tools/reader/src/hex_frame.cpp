@@ -1,5 +1,6 @@
 #include "reader/hex_frame.h"
 
+#include "argument_text.h"
 #include "exchange/EMUL_Functions.h"
 
 namespace reader {
@@ -42,7 +43,7 @@ HexFrame ParseHexFrame(std::string_view text) {
     }
     const std::string_view group = text.substr(start, at - start);
     if (group.size() % 2 != 0) {
-      return Failure("odd number of hexadecimal digits in \"" + std::string(group) + "\"");
+      return Failure("odd number of hexadecimal digits in " + QuotedArgument(group));
     }
     for (std::size_t i = 0; i < group.size(); i += 2) {
       frame.bytes.push_back(

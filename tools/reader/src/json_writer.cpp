@@ -83,7 +83,6 @@ class JsonWriter : public RecordWriter {
     }
     json += "],\"raw\":" + (record.reply.empty() ? "null" : JsonString(ByteList(record.reply)));
     out_ << json << "}\n";
-    out_.flush();
   }
 
  private:

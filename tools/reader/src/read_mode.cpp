@@ -4,8 +4,12 @@
 #include <exception>
 #include <memory>
 
+#include "comport/com_errors.h"
 #include "comport/int_text.h"
+#include "platform/comm_api.h"
 #include "platform/port_names.h"
+#include "reader/open_failure.h"
+#include "reader/output_check.h"
 #include "reader/poll_session.h"
 #include "reader/reader_port.h"
 #include "reader/record_writer.h"
@@ -28,6 +32,15 @@ std::string OneLine(std::string text) {
     if (c == '\r' || c == '\n') c = ' ';
   }
   return text;
+}
+
+// The errno behind a port that could not be opened; 0 for any other error.
+// The component raises right after the failed call, so the calling thread's
+// last system error is still that call's.
+int OpenSystemError(const std::exception& error) {
+  const auto* port_error = dynamic_cast<const comport::EComPort*>(&error);
+  if (port_error == nullptr || port_error->PortErrorCode() != comport::kErrOpenFailed) return 0;
+  return platform::Comm().GetLastSystemError();
 }
 
 void ReportFailure(const PollRecord& record, bool count_shown, std::ostream& err) {
@@ -61,13 +74,14 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
     const std::string device = platform::ResolvePortName(port_name);
     err << "vlk240-read: cannot open port " << port_name
         << (device.empty() || device == port_name ? "" : " (" + device + ")") << ": "
-        << OneLine(error.what()) << '\n';
+        << OneLine(error.what()) << OpenFailureHint(OpenSystemError(error)) << '\n';
     return kExitPortError;
   }
 
   PollSession session(worker, readings::DecimalSeparator());
   const std::unique_ptr<RecordWriter> writer =
       MakeRecordWriter(options.format, options.verbose, out);
+  if (!OutputWritten(out, err)) return kExitOutputLost;  // the CSV header
   const std::optional<StopSignals> signals =
       options.cycle ? std::optional<StopSignals>(std::in_place) : std::nullopt;
   const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
@@ -78,8 +92,13 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
   for (long polls = 1;; ++polls) {
     const PollRecord record = session.Poll(address);
     writer->Write(record);
+    // Checked before the poll's own failure goes to standard error, so that a
+    // terminal shows the two in the order they happened.
+    const bool written = OutputWritten(out, err);
     const bool count_shown = options.verbose && options.format == OutputFormat::kText;
     ReportFailure(record, count_shown, err);
+    // Polling on when every record is lost would only hide the loss.
+    if (!written) return kExitOutputLost;
     if (record.outcome == PollOutcome::kPortError) return kExitPortError;
     if (record.outcome != PollOutcome::kAccepted) status = kExitNoReadings;
 
@@ -110,7 +129,7 @@ AddressText ParseAddress(std::string_view text) {
 int RunRead(const ReaderOptions& options, std::ostream& out, std::ostream& err) {
   const AddressText address = ParseAddress(options.address.value_or("1"));
   if (!address.address) {
-    err << "vlk240-read: --address: " << address.error << '\n';
+    err << UsageErrorText("--address: " + address.error);
     return kExitUsage;
   }
   if (options.separator) readings::SetDecimalSeparator(*options.separator);

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <set>
 
+#include "argument_text.h"
+#include "option_values.h"
+
 namespace reader {
 namespace {
 
@@ -16,22 +19,6 @@ struct OptionRow {
   // Stores the value; returns an error text, empty when the value is usable.
   std::string (*apply)(ReaderOptions&, std::string_view value);
 };
-
-// A separator is one character, which may take several bytes in UTF-8.
-bool IsOneCharacter(std::string_view text) {
-  if (text.empty()) return false;
-  const auto lead = static_cast<unsigned char>(text[0]);
-  const std::size_t length = lead < 0x80    ? 1
-                             : lead >= 0xF0 ? 4
-                             : lead >= 0xE0 ? 3
-                             : lead >= 0xC0 ? 2
-                                            : 0;
-  if (length != text.size()) return false;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return false;
-  }
-  return true;
-}
 
 template <typename Number>
 std::optional<Number> WholeNumber(std::string_view text) {
@@ -53,9 +40,9 @@ constexpr double kMaxIntervalSeconds = 86400.0;
 const std::array<OptionRow, 13> kOptions = {{
     {"--port", "NAME", "read the instrument on this port: COM1..COM255 or a device path",
      [](ReaderOptions& o, std::string_view value) {
-       if (value.empty()) return std::string("--port needs a port name");
-       o.port = std::string(value);
-       return std::string();
+       std::string error = PortNameError(value);
+       if (error.empty()) o.port = std::string(value);
+       return error;
      }},
     {"--address", "N", "network address of the instrument, 1..247 (default 1)",
      [](ReaderOptions& o, std::string_view value) {
@@ -69,9 +56,8 @@ const std::array<OptionRow, 13> kOptions = {{
        const auto seconds = WholeNumber<double>(value);
        if (!seconds || !std::isfinite(*seconds) || *seconds <= 0.0 ||
            *seconds > kMaxIntervalSeconds) {
-         return "--interval takes a number of seconds above 0 and at most "
-                "86400, not \"" +
-                std::string(value) + "\"";
+         return "--interval takes a number of seconds above 0 and at most 86400, not " +
+                QuotedArgument(value);
        }
        o.interval = *seconds;
        return std::string();
@@ -80,7 +66,7 @@ const std::array<OptionRow, 13> kOptions = {{
      [](ReaderOptions& o, std::string_view value) {
        const auto count = WholeNumber<long>(value);
        if (!count || *count < 1) {
-         return "--count takes a whole number of polls from 1, not \"" + std::string(value) + "\"";
+         return "--count takes a whole number of polls from 1, not " + QuotedArgument(value);
        }
        o.count = *count;
        return std::string();
@@ -106,12 +92,12 @@ const std::array<OptionRow, 13> kOptions = {{
        o.decode_hex = std::string(value);
        return std::string();
      }},
-    {"--separator", "C", "decimal separator of the readings (default: the regional setting)",
+    {"--separator", "C",
+     "decimal separator: one character, not a digit (default: the regional setting)",
      [](ReaderOptions& o, std::string_view value) {
-       if (!IsOneCharacter(value))
-         return "--separator takes one character, not \"" + std::string(value) + "\"";
-       o.separator = std::string(value);
-       return std::string();
+       std::string error = SeparatorError(value);
+       if (error.empty()) o.separator = std::string(value);
+       return error;
      }},
     {"--list-ports", "", "list the serial devices present and the COM names mapped to them",
      [](ReaderOptions& o, std::string_view) { return Switch(o.list_ports); }},
@@ -171,6 +157,8 @@ constexpr std::string_view kUsageTail =
     "  3  port error: the port cannot be opened, or failed during an exchange "
     "(a cyclic\n"
     "     read ends there)\n"
+    "  4  the output could not be written: standard output closed or full, or a pipe whose\n"
+    "     reader has gone (a cyclic read ends there)\n"
     "\n"
     "Port names: a name starting with \"/\" is a device path used as it "
     "stands; COMn takes\n"
@@ -211,7 +199,7 @@ ParsedOptions ParseReaderOptions(std::span<const std::string_view> args) {
     const std::string_view name = arg.substr(0, equals);
     const OptionRow* row = FindOption(name);
     if (row == nullptr) {
-      parsed.error = "unknown argument \"" + std::string(arg) + "\"";
+      parsed.error = "unknown argument " + QuotedArgument(arg);
       return parsed;
     }
     if (!seen.insert(row->name).second) {
@@ -241,6 +229,10 @@ ParsedOptions ParseReaderOptions(std::span<const std::string_view> args) {
   }
   parsed.error = CheckCombination(parsed.options);
   return parsed;
+}
+
+std::string UsageErrorText(std::string_view message) {
+  return "vlk240-read: " + std::string(message) + "\nTry 'vlk240-read --help'.\n";
 }
 
 std::string ReaderUsage() {

@@ -2,6 +2,7 @@
 
 #include "reader/decode_mode.h"
 #include "reader/hex_frame.h"
+#include "reader/output_check.h"
 #include "reader/port_list.h"
 #include "reader/read_mode.h"
 #include "reader/reader_options.h"
@@ -11,16 +12,21 @@ namespace reader {
 namespace {
 
 int UsageError(const std::string& message, std::ostream& err) {
-  err << "vlk240-read: " << message << "\n" << ReaderUsage();
+  err << UsageErrorText(message);
   return kExitUsage;
+}
+
+// `status`, once what went to `out` is out; kExitOutputLost otherwise.
+int AfterOutput(int status, std::ostream& out, std::ostream& err) {
+  return OutputWritten(out, err) ? status : kExitOutputLost;
 }
 
 int RunDecodeMode(const ReaderOptions& options, std::ostream& out, std::ostream& err) {
   const HexFrame frame = ParseHexFrame(*options.decode_hex);
   if (!frame.error.empty()) return UsageError("--decode: " + frame.error, err);
   if (options.separator) readings::SetDecimalSeparator(*options.separator);
-  return RunDecode(frame.bytes, readings::DecimalSeparator(), out, err) == 0 ? kExitOk
-                                                                             : kExitRejected;
+  const int decoded = RunDecode(frame.bytes, readings::DecimalSeparator(), out, err);
+  return AfterOutput(decoded == 0 ? kExitOk : kExitRejected, out, err);
 }
 
 }  // namespace
@@ -31,10 +37,10 @@ int RunReader(std::span<const std::string_view> args, std::ostream& out, std::os
   const ReaderOptions& options = parsed.options;
   if (options.help) {
     out << ReaderUsage();
-    return kExitOk;
+    return AfterOutput(kExitOk, out, err);
   }
   if (options.decode_hex) return RunDecodeMode(options, out, err);
-  if (options.list_ports) return RunListPorts("/", out);
+  if (options.list_ports) return AfterOutput(RunListPorts("/", out), out, err);
   return RunRead(options, out, err);
 }
 

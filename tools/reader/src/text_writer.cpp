@@ -14,7 +14,6 @@ class TextWriter : public RecordWriter {
       if (!record.status_text.empty()) out_ << record.status_text << '\n';
     }
     for (const std::string& line : record.lines) out_ << line << '\n';
-    out_.flush();
   }
 
  private:

@@ -3,14 +3,16 @@
 // Format as read and written here:
 // - Section and value names are matched ignoring the case of ASCII letters;
 //   blanks around them in the file do not count; of duplicates the first counts.
-// - A value is everything after the first "=" of its line, kept verbatim,
-//   blanks included, so every value written reads back exactly.
+// - A value is what follows the first "=" of its line, without the blanks
+//   around it, so a hand-edited "Parity = Even" reads "Even". A value with
+//   blanks at either end could not read back, so writing one is refused.
 // - Lines starting with ";" or "#", blank lines and any other line are kept as
 //   they are when the file is rewritten; so are CR LF line ends.
 // - A new name goes after the last value of its section, a new section at the
 //   end of the file.
-// - Names and values that the format cannot hold (line breaks; "=" or leading
-//   ";", "#", "[" in a name; "]" in a section) are refused with EStorageError.
+// - Names and values that the format cannot hold (line breaks; surrounding
+//   blanks; "=" or leading ";", "#", "[" in a name; "]" in a section) are
+//   refused with EStorageError.
 //
 // The file is read once, by the constructor; a missing file is an empty INI.
 // Every write goes to disk at once through a temporary file in the same

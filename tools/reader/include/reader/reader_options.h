@@ -35,6 +35,10 @@ struct ParsedOptions {
 // --count without --cycle, ...), so that no option is silently ignored.
 ParsedOptions ParseReaderOptions(std::span<const std::string_view> args);
 
+// A usage error as standard error shows it: the message on one line, then
+// where the usage is.
+std::string UsageErrorText(std::string_view message);
+
 // Usage, one line per option generated from the same table the parser uses,
 // then the exit statuses, the port name mapping and an example per mode.
 std::string ReaderUsage();

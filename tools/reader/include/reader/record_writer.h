@@ -8,8 +8,9 @@
 
 namespace reader {
 
-// Prints poll records to standard output in one of the output formats. Failures
-// are not its business: the caller reports them on standard error.
+// Prints poll records to standard output in one of the output formats. Neither
+// poll failures nor output failures are its business: the caller flushes and
+// checks the stream after each record and reports on standard error.
 class RecordWriter {
  public:
   virtual ~RecordWriter() = default;

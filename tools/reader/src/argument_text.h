@@ -1,0 +1,14 @@
+// How the reader's messages show an argument the user gave.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace reader {
+
+// `text` in double quotes, cut after 40 characters with "…", and with control
+// characters and bytes that are no UTF-8 written as \xNN: a message stays one
+// readable line whatever was passed (a 100 KB frame, terminal controls).
+std::string QuotedArgument(std::string_view text);
+
+}  // namespace reader
