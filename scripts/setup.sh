@@ -23,6 +23,7 @@ pkg-config              program         pkg-config
 libgtest-dev            library         gtest
 libgmock-dev            library         gmock
 qt6-base-dev            library         Qt6Widgets
+qt6-base-dev            library         Qt6Test
 qt6-svg-dev             library         Qt6Svg
 gzip                    program         gzip
 fonts-dejavu-core       file            /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
