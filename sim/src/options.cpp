@@ -146,6 +146,8 @@ std::string Usage(std::string_view program) {
          " [options]\n"
          "Serves the level-gauge instrument as a Modbus RTU slave on a pseudo-terminal.\n"
          "Prints the device to open on the first line, serves until SIGINT or SIGTERM.\n"
+         "Linux only, as it needs a pseudo-terminal; on Windows vlk240-read --demo has the\n"
+         "instrument built in.\n"
          "  --address N        slave address, 1..247 (1)\n"
          "  --variant V        instrument variant, 0..3 (1)\n"
          "  --relays MASK      relay bits 0..3, e.g. 5 or 0x5 (5)\n"
