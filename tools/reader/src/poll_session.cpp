@@ -71,7 +71,9 @@ PollRecord PollSession::Poll(std::uint8_t address) {
     const bool port_failed = result.outcome == exchange::ExchangeOutcome::kPortError ||
                              result.outcome == exchange::ExchangeOutcome::kPortClosed;
     record.outcome = port_failed ? PollOutcome::kPortError : PollOutcome::kUnanswered;
-    record.error = view_->error_text;
+    // The port's own message, not the window's box that wraps it.
+    record.error =
+        result.outcome == exchange::ExchangeOutcome::kPortError ? result.error : view_->error_text;
     // Nothing disarmed the time-out, so it fires as in the window: a port
     // failure counts too.
     if (view_->armed) exchange::Time_is_outTimer(*view_);
