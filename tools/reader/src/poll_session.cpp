@@ -84,4 +84,17 @@ PollRecord PollSession::Poll(std::uint8_t address) {
   return record;
 }
 
+PollRecord PollSession::PortUnavailable(std::uint8_t address, std::string error) {
+  view_->ClearPollTexts();
+  view_->SetStatusPanel1(std::string(exchange::PORT_UNAVAILABLE_TEXT));
+  PollRecord record;
+  record.time = std::chrono::system_clock::now();
+  record.address = address;
+  record.outcome = PollOutcome::kPortError;
+  record.status_text = view_->status_text;
+  record.unanswered_count = view_->tag;
+  record.error = std::move(error);
+  return record;
+}
+
 }  // namespace reader
