@@ -70,6 +70,27 @@ TEST(Options, ReadingsAndLineSettings) {
   EXPECT_TRUE(Parse({"--help"}).help);
 }
 
+TEST(Options, DeviceAndNeighbours) {
+  const Options options = Parse({"--neighbour", "2:exception:4", "--device", "/dev/pts/9",
+                                 "--neighbour", "7", "--address", "5"});
+  EXPECT_EQ(options.device, "/dev/pts/9");
+  const std::vector<Neighbour> expected{
+      {2, {.kind = BehaviourKind::kException, .exception_code = 4}}, {7, {}}};
+  EXPECT_EQ(options.config.neighbours, expected);
+  EXPECT_TRUE(Parse({}).device.empty());
+  // An address is on the line once: the main instrument's counts, whatever the order.
+  for (const auto& args :
+       std::vector<std::vector<std::string_view>>{{"--neighbour", "1"},
+                                                  {"--neighbour", "3:silent", "--neighbour", "3"},
+                                                  {"--neighbour", "4", "--address", "4"},
+                                                  {"--neighbour", "0:silent"},
+                                                  {"--neighbour", "2:loud"},
+                                                  {"--neighbour", ":silent"},
+                                                  {"--device", ""}}) {
+    EXPECT_THROW(Parse(args), OptionError) << args[1];
+  }
+}
+
 TEST(Options, RejectsUnusableArguments) {
   const std::vector<std::vector<std::string_view>> bad{
       {"--address", "0"},  {"--address", "248"},

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <vector>
 
 namespace sim {
 
@@ -50,8 +51,20 @@ struct Behaviour {
   friend bool operator==(const Behaviour&, const Behaviour&) = default;
 };
 
+// Another instrument on the same RS485 line: it answers requests to its own
+// address under its own behaviour, with the same readings. One-shot and
+// rotating faults stay with the main instrument.
+struct Neighbour {
+  std::uint8_t address = 2;
+  Behaviour behaviour;
+
+  friend bool operator==(const Neighbour&, const Neighbour&) = default;
+};
+
 struct Config {
   std::uint8_t address = 1;  // 1..247
+  // Addresses 1..247, each other than `address` and each other's.
+  std::vector<Neighbour> neighbours;
   Readings readings;
   Behaviour behaviour;
   // Deliver reply bytes at the pace of a 9600 bit/s 8E1 line (11 bits a byte)
