@@ -131,6 +131,10 @@ Options ParseOptions(std::span<const std::string_view> args) {
          options.device = std::string(v);
        }},
       {"--reply-delay", [&](auto v) { c.reply_delay = ParseMilliseconds(v, "reply delay"); }},
+      {"--frame-gap",
+       [&](auto v) {
+         c.frame_gap = std::chrono::milliseconds(ParseInteger(v, 1, 60'000, "frame gap"));
+       }},
       {"--fault-every",
        [&](auto v) {
          c.fault_every = static_cast<unsigned>(ParseInteger(v, 0, 1'000'000, "fault-every"));
@@ -182,6 +186,7 @@ std::string Usage(std::string_view program) {
          "  --neighbour N[:B]  another instrument on the line at address N, answering under\n"
          "                     behaviour B (normal); may be repeated\n"
          "  --reply-delay MS   the instrument's turnaround (0)\n"
+         "  --frame-gap MS     silence that ends a partial request, 1..60000 (4)\n"
          "  --fault-every N    every Nth reply takes the next of a rotating set of faults\n"
          "  --seed N           seed for noise bytes (1)\n"
          "  --paced            deliver bytes at 9600 bit/s 8E1 speed\n"

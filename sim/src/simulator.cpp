@@ -132,7 +132,7 @@ bool Simulator::Respond(const std::uint8_t* request, Clock::time_point request_e
 }
 
 void Simulator::Serve() {
-  RequestFramer framer;
+  RequestFramer framer(GetConfig().frame_gap);
   std::array<std::uint8_t, 512> buffer{};
   for (;;) {
     std::array<pollfd, 2> fds{{{line_->fd(), POLLIN, 0}, {wake_fd_, POLLIN, 0}}};

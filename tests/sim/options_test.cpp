@@ -50,7 +50,8 @@ TEST(Options, ReadingsAndLineSettings) {
                                  "--level2",    "inf",           "--volume2", "0.05",
                                  "--delay",     "255",           "--selfcal", "12.5",
                                  "--behaviour", "cut:3",         "--paced",   "--reply-delay",
-                                 "7",           "--fault-every", "10"});
+                                 "7",           "--fault-every", "10",        "--frame-gap",
+                                 "50"});
   const Config& c = options.config;
   EXPECT_EQ(c.address, 247);
   EXPECT_EQ(c.readings.variant, 3);
@@ -66,6 +67,7 @@ TEST(Options, ReadingsAndLineSettings) {
   EXPECT_TRUE(c.paced);
   EXPECT_EQ(c.reply_delay, milliseconds(7));
   EXPECT_EQ(c.fault_every, 10U);
+  EXPECT_EQ(c.frame_gap, milliseconds(50));
   EXPECT_FALSE(options.help);
   EXPECT_TRUE(Parse({"--help"}).help);
 }
@@ -93,12 +95,13 @@ TEST(Options, DeviceAndNeighbours) {
 
 TEST(Options, RejectsUnusableArguments) {
   const std::vector<std::vector<std::string_view>> bad{
-      {"--address", "0"},  {"--address", "248"},
-      {"--address"},       {"--variant", "4"},
-      {"--relays", "16"},  {"--fault", "256"},
-      {"--level1", "4,5"}, {"--delay", "-1"},
-      {"--frobnicate"},    {"1"},
-      {"--address", "1x"}, {"--selfcal", ""},
+      {"--address", "0"},   {"--address", "248"},
+      {"--address"},        {"--variant", "4"},
+      {"--relays", "16"},   {"--fault", "256"},
+      {"--level1", "4,5"},  {"--delay", "-1"},
+      {"--frobnicate"},     {"1"},
+      {"--address", "1x"},  {"--selfcal", ""},
+      {"--frame-gap", "0"},
   };
   for (const auto& args : bad) EXPECT_THROW(Parse(args), OptionError) << args[0];
 }

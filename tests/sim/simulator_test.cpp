@@ -227,6 +227,22 @@ TEST(Simulator, ConfigurationMayChangeWhilePolling) {
   changer.join();
 }
 
+TEST(Simulator, FrameGapDecidesWhetherARequestInTwoPiecesIsOne) {
+  for (const bool long_gap : {false, true}) {
+    Config config;
+    if (long_gap) config.frame_gap = milliseconds(500);
+    Simulator simulator(config);
+    PtyClient client(simulator.SlavePath());
+    ASSERT_TRUE(client.Send(Bytes(kRequest.begin(), kRequest.begin() + 2)));
+    std::this_thread::sleep_for(milliseconds(30));
+    if (long_gap) {
+      EXPECT_EQ(Poll(client, Bytes(kRequest.begin() + 2, kRequest.end())), kWorkedExample);
+    } else {
+      EXPECT_TRUE(Unanswered(client, Bytes(kRequest.begin() + 2, kRequest.end())));
+    }
+  }
+}
+
 TEST(Simulator, NeighboursAnswerUnderTheirOwnBehaviour) {
   Config config;
   config.neighbours = {{2, {.kind = BehaviourKind::kException, .exception_code = 4}},

@@ -72,6 +72,10 @@ struct Config {
   bool paced = false;
   // The instrument's turnaround between the end of a request and its reply.
   std::chrono::microseconds reply_delay{0};
+  // Silence that ends a partial request (RequestFramer); read when serving
+  // starts. A line whose bytes come with pauses, such as an emulated UART on a
+  // busy machine, needs more than the 3.5 characters of a real one.
+  std::chrono::microseconds frame_gap{4000};
   // When N > 0, every Nth reply takes the next entry of kRotatingFaults
   // instead of `behaviour` (for long soak runs).
   unsigned fault_every = 0;
