@@ -136,11 +136,13 @@ check_replug() {
   wait_for [ -s /tmp/cycle.out ]
   ask_host unplug
   unplug=$answer
+  # The adapter gets its old name back only once the reader has let go of the dead port.
+  wait_for grep -q '"outcome":"port_error"' /tmp/cycle.out
   ask_host plug
   polls_before=$(wc -l </tmp/cycle.out)
   wait_for sh -c "tail -n +$((polls_before + 1)) /tmp/cycle.out | grep -q '\"outcome\":\"accepted\"'"
   resumed=$?
-  kill "$pid"
+  kill "$pid" 2>/dev/null
   wait "$pid"
   fact replug "host=$unplug,$answer" "node=$node" "resumed=$((resumed == 0))" \
     "node_after=$(adapter_node)"
