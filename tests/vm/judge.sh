@@ -104,13 +104,13 @@ judge_silent() {  # LINE
     *'"outcome":"unanswered"'*)
       if [ "$(value "$facts" status)" = 1 ] && [ "$(value "$facts" received)" = 0 ] &&
         within "$took" 180 1000; then
-        check "silent_$1" ok "outcome unanswered; the read gave up after $took ms (186 ms design)"
+        check "silent_$1" ok "outcome unanswered; the read gave up after $took ms (its time-out: 6 ms x 31 = 186 ms)"
         return
       fi
       ;;
   esac
   check "silent_$1" FAIL "status $(value "$facts" status), read ${took:-?} ms for \
-$(value "$facts" received) bytes (186 ms design): ${record:-no record}"
+$(value "$facts" received) bytes (time-out 186 ms): ${record:-no record}"
 }
 
 judge_exclusive() {  # LINE
