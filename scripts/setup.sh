@@ -10,6 +10,7 @@ libgtest-dev libgmock-dev
 qt6-base-dev qt6-svg-dev fonts-dejavu-core
 libmodbus-dev mbpoll python3-pymodbus python3-serial socat
 xvfb x11-apps imagemagick
+qemu-system-x86 busybox-static
 "
 
 missing=""

@@ -30,3 +30,10 @@ if [ "${1:-}" != "quick" ]; then
   run tsan -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" -DVLK_SANITIZE=thread \
     -DVLK_WITH_GUI=OFF
 fi
+
+# The test tier on real drivers: our programs in a QEMU machine on the kernel's 16550 and
+# USB serial drivers (scripts/vm-test.sh). Not in the quick run.
+if [ "${1:-}" != "quick" ]; then
+  echo "=== vm-test"
+  scripts/vm-test.sh
+fi
