@@ -58,7 +58,7 @@ bool TextToBool(std::string_view text) { return EqualIgnoringAsciiCase(text, "YE
 std::string CharToText(char value) {
   const auto code = static_cast<unsigned char>(value);
   if (code >= 33 && code <= 127) return std::string(1, value);
-  return "#" + std::to_string(code);
+  return std::string("#").append(std::to_string(code));
 }
 
 char TextToChar(std::string_view text) {

@@ -29,8 +29,10 @@ inline protocol::FrameBuffer Buffer(const Bytes& bytes) {
 
 // The normal 31-byte reply of `address` to the read request, registers filled with `fill`.
 inline Bytes NormalReply(std::uint8_t address, std::uint8_t fill = 0x11) {
-  Bytes frame{address, 4, 26};
-  frame.insert(frame.end(), 26, fill);
+  Bytes frame(3 + 26, fill);
+  frame[0] = address;
+  frame[1] = 4;
+  frame[2] = 26;
   return WithCrc(frame);
 }
 

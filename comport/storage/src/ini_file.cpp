@@ -151,7 +151,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view name,
       lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*insert_at), entry);
     } else {
       if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-      lines.push_back("[" + std::string(section) + "]");
+      lines.push_back(std::string("[").append(section).append("]"));
       lines.push_back(entry);
     }
   }

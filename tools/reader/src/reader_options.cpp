@@ -254,10 +254,10 @@ std::string ReaderUsage() {
       "of the 13 input\n"
       "registers, or cyclic polls.\n\nOptions:\n";
   for (const OptionRow& row : kOptions) {
-    std::string left = "  " + std::string(row.name);
-    if (!row.value_name.empty()) left += " " + std::string(row.value_name);
+    std::string left = std::string("  ").append(row.name);
+    if (!row.value_name.empty()) left.append(" ").append(row.value_name);
     left.resize(std::max<std::size_t>(left.size() + 2, 22), ' ');
-    usage += left + std::string(row.help) + "\n";
+    usage.append(left).append(row.help).append("\n");
   }
   usage += kUsageTail;
   return usage;
