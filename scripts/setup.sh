@@ -51,6 +51,11 @@ xvfb                    program         Xvfb
 x11-utils               program         xdpyinfo
 x11-utils               program         xwininfo
 imagemagick             program         import
+# scripts/vm-test.sh: the virtual machine with real serial drivers (its kernel comes from
+# apt-get download, into the build tree)
+qemu-system-x86         program         qemu-system-x86_64
+busybox-static          file            /bin/busybox
+apt                     program         apt-get
 # scripts/fuzz.sh
 clang                   program         clang++
 libclang-rt-14-dev      file            /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-*.a

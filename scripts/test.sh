@@ -1,9 +1,11 @@
 #!/bin/sh
 # Sets up, then builds and runs the whole test suite three times: an optimised
 # build, an AddressSanitizer+UndefinedBehaviorSanitizer build, and a
-# ThreadSanitizer build of the parts that do not load Qt. Every build runs even
+# ThreadSanitizer build of the parts that do not load Qt; then the Windows build,
+# cross-compiled, its tests under Wine. Every build runs even
 # when an earlier one fails; the end prints one line per build and the exit
 # status is 1 if any failed.
+# Then the test tier on real drivers in a virtual machine (scripts/vm-test.sh).
 # Usage: scripts/test.sh [quick]   ("quick": the optimised build only)
 set -eu
 cd "$(dirname "$0")/.."
@@ -66,6 +68,25 @@ if [ "${1:-}" != "quick" ]; then
   run asan -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" -DVLK_SANITIZE=address
   run tsan -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" -DVLK_SANITIZE=thread \
     -DVLK_WITH_GUI=OFF
+fi
+
+# The test tier on real drivers: our programs in a QEMU machine on the kernel's 16550 and
+# USB serial drivers (scripts/vm-test.sh). Not in the quick run.
+if [ "${1:-}" != "quick" ]; then
+  echo "=== vm-test"
+  started=$(date +%s)
+  if scripts/vm-test.sh; then result="every check passed"; else result="failed"; failed=1; fi
+  echo "=== vm-test took $(($(date +%s) - started)) s"
+  summary="${summary}vm-test: $result
+"
+fi
+
+# The Windows build: cross-compiled with mingw-w64 as scripts/build-windows.sh builds it, its
+# tests run under Wine in one prefix (tests/windows/), with the release build's simulator
+# behind the COM ports. Not in the quick run.
+if [ "${1:-}" != "quick" ]; then
+  run windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+    "-DVLK_HOST_SIMULATOR=$PWD/build-ci-release/sim/vlk240-sim"
 fi
 
 echo "=== summary"

@@ -71,6 +71,7 @@ void TForm1::Button3Click() {
   Memo1->Clear();
   const std::int32_t address = comport::StrToInt(Edit1->text().toStdString());
   if (address >= kMinAddress && address <= kMaxAddress) {
+    if (reopen_before_poll_ && !ReopenLostPort()) return;
     const protocol::ReadRequest request =
         protocol::FillReadRequest(EMUL_Functions::TX_BUF, static_cast<std::uint8_t>(address));
     EMUL_Functions::TX_LEN = request.tx_len;

@@ -21,7 +21,8 @@ ExchangeResult POTOK_START(PollView& view, UART_THREAT& worker) {
   if (result.outcome == ExchangeOutcome::kPortClosed) {
     view.ShowErrorBox(std::string(PORT_NOT_ACTIVE_TEXT));
   } else if (result.outcome == ExchangeOutcome::kPortError) {
-    view.ShowErrorBox(result.error);
+    view.ReleaseFailedPort();
+    view.ShowErrorBox(std::string(PORT_LOST_TEXT) + '\r' + result.error);
   }
   return result;
 }

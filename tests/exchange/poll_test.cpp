@@ -152,6 +152,7 @@ TEST_F(PollTest, PortErrorEndsThePollUnansweredAndTheNextPollWorks) {
        {"Connected", "SetParityEven", "SendBytes", "ReceiveBytes", "PurgeBuffers"}) {
     SCOPED_TRACE(failing);
     window_.boxes.clear();
+    window_.events.clear();
     const std::int32_t tag_before = window_.tag;
     port_.instrument = Answering(NormalReply(1));
     port_.fail_once = failing;
@@ -159,7 +160,11 @@ TEST_F(PollTest, PortErrorEndsThePollUnansweredAndTheNextPollWorks) {
     EXPECT_EQ(failed.outcome, ExchangeOutcome::kPortError);
     EXPECT_EQ(RX_STATE.load(), RX_REJECTED);
     EXPECT_TRUE(RX_TEXT.empty());
-    EXPECT_EQ(window_.boxes, std::vector<std::string>{"line failure in " + std::string(failing)});
+    // Released before the operator is told, so the box does not hold the dead device.
+    EXPECT_EQ(std::vector<std::string>(window_.events.end() - 2, window_.events.end()),
+              (std::vector<std::string>{"release", "box"}));
+    EXPECT_EQ(window_.boxes, std::vector<std::string>{std::string(exchange::PORT_LOST_TEXT) +
+                                                      "\rline failure in " + failing});
     EXPECT_EQ(window_.tag, tag_before + 1);  // counted like a missing reply
 
     port_.Arrive({});  // the line is back; leftovers of the failed exchange may remain
@@ -192,6 +197,12 @@ TEST(PortNotActiveText, CyrillicComThenCarriageReturn) {
   EXPECT_EQ(exchange::PORT_NOT_ACTIVE_TEXT,
             "\xD0\xA1\xD0\x9E\xD0\x9C \xD0\x9F\xD0\xBE\xD1\x80\xD1\x82 \xD0\xBD\xD0\xB5 "
             "\xD0\xB0\xD0\xBA\xD1\x82\xD0\xB8\xD0\xB2\xD0\xB5\xD0\xBD !!!\r Written by Vastrel");
+}
+
+TEST(PortTexts, LostAndUnavailableSpellComInCyrillic) {
+  const std::string com = "\xD0\xA1\xD0\x9E\xD0\x9C";  // С, О, М
+  EXPECT_EQ(exchange::PORT_LOST_TEXT, "Связь с " + com + " портом потеряна");
+  EXPECT_EQ(exchange::PORT_UNAVAILABLE_TEXT, com + " порт недоступен");
 }
 
 TEST(UartExchange, LengthsOutsideTheBuffersAreCutForThePort) {

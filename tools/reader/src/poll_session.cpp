@@ -71,7 +71,9 @@ PollRecord PollSession::Poll(std::uint8_t address) {
     const bool port_failed = result.outcome == exchange::ExchangeOutcome::kPortError ||
                              result.outcome == exchange::ExchangeOutcome::kPortClosed;
     record.outcome = port_failed ? PollOutcome::kPortError : PollOutcome::kUnanswered;
-    record.error = view_->error_text;
+    // The port's own message, not the window's box that wraps it.
+    record.error =
+        result.outcome == exchange::ExchangeOutcome::kPortError ? result.error : view_->error_text;
     // Nothing disarmed the time-out, so it fires as in the window: a port
     // failure counts too.
     if (view_->armed) exchange::Time_is_outTimer(*view_);
@@ -79,6 +81,19 @@ PollRecord PollSession::Poll(std::uint8_t address) {
   record.sent_text = view_->sent_text;
   record.status_text = view_->status_text;
   record.unanswered_count = view_->tag;
+  return record;
+}
+
+PollRecord PollSession::PortUnavailable(std::uint8_t address, std::string error) {
+  view_->ClearPollTexts();
+  view_->SetStatusPanel1(std::string(exchange::PORT_UNAVAILABLE_TEXT));
+  PollRecord record;
+  record.time = std::chrono::system_clock::now();
+  record.address = address;
+  record.outcome = PollOutcome::kPortError;
+  record.status_text = view_->status_text;
+  record.unanswered_count = view_->tag;
+  record.error = std::move(error);
   return record;
 }
 
