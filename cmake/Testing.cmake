@@ -17,6 +17,11 @@ function(vlk_add_test name)
     if(VLK_TEST_FIXTURE)
       set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${VLK_TEST_FIXTURE})
     endif()
+    # Its cases, counted where CTest sees one entry: GoogleTest's report, <name>.xml.
+    if(VLK_TEST_RESULTS_DIR)
+      set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "GTEST_OUTPUT=xml:${VLK_TEST_RESULTS_DIR}/")
+    endif()
   else()
     gtest_discover_tests(${name} PROPERTIES LABELS ${T_LABEL} DISCOVERY_TIMEOUT 60)
   endif()

@@ -83,10 +83,15 @@ fi
 
 # The Windows build: cross-compiled with mingw-w64 as scripts/build-windows.sh builds it, its
 # tests run under Wine in one prefix (tests/windows/), with the release build's simulator
-# behind the COM ports. Not in the quick run.
+# behind the COM ports. CTest sees each test program as one entry; the line "wine-cases" counts
+# their cases, skipped ones included. Not in the quick run.
 if [ "${1:-}" != "quick" ]; then
+  rm -rf build-ci-windows/wine-results
   run windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
     "-DVLK_HOST_SIMULATOR=$PWD/build-ci-release/sim/vlk240-sim"
+  cases=$(sh tests/windows/count_cases.sh build-ci-windows/wine-results) || cases="no reports"
+  summary="${summary}wine-cases: $cases
+"
 fi
 
 echo "=== summary"

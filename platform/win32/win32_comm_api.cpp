@@ -1,9 +1,9 @@
 // CommApi on Windows: every call goes to its kernel32 namesake with the same arguments. The
 // seam's types only change shape on the way (a HANDLE travels as its value in an intptr_t; the
 // DCB, COMMTIMEOUTS and COMSTAT records are copied field for field; an OVERLAPPED is the system's
-// own, which the kernel keeps writing after the call returns). Two results are put the way the
-// seam's semantics table states them, see GetOverlappedResult and GetCommModemStatus; and a
-// failure's code is kept from the failure on, see t_last_failure.
+// own, which the kernel keeps writing after the call returns). One result is put the way Windows
+// gives it where Wine does not, see GetOverlappedResult; and a failure's code is kept from the
+// failure on, see t_last_failure.
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -49,6 +49,11 @@ constexpr ULONG_PTR kStatusTimeout = 0x00000102;
 // failure. The seam's GetLastError answers with it rather than with the system's own, which a
 // call in between (freeing memory, under Wine) may have reset before the component asks.
 thread_local DWORD t_last_failure = 0;
+
+// A driver's answer that it does not implement a request.
+bool IsNotSupported(::DWORD code) {
+  return code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION;
+}
 
 ::HANDLE Native(HANDLE handle) { return reinterpret_cast<::HANDLE>(handle); }
 HANDLE Seam(::HANDLE handle) { return reinterpret_cast<HANDLE>(handle); }
@@ -154,13 +159,17 @@ class Win32CommApi final : public CommApi {
     if (ok && stat != nullptr) std::memcpy(stat, &native, sizeof native);
     return ok;
   }
+  // The seam's row "a device without modem lines reports all off", as the POSIX backend gives it
+  // for a pseudo-terminal: a driver that has no modem lines to report answers "not supported"
+  // (50, or 1), which is no failure of the port; the component reads the lines as it opens a
+  // port, so without this such a port would not open at all. Windows' USB serial drivers report
+  // the lines, so there the call is forwarded as it is; under Wine a pseudo-terminal answers 50.
+  // Every other failure (a port that is gone, a bad handle) is reported unchanged, never as
+  // lines that are off.
   BOOL GetCommModemStatus(HANDLE dev, DWORD* status) override {
     ::DWORD lines = 0;
     ::BOOL ok = ::GetCommModemStatus(Native(dev), &lines);
-    // A port whose driver has no modem lines to report (a virtual port, a pseudo-terminal under
-    // Wine) reports them all off, as the seam promises; the port still opens and transfers.
-    if (!ok &&
-        (::GetLastError() == ERROR_NOT_SUPPORTED || ::GetLastError() == ERROR_INVALID_FUNCTION)) {
+    if (!ok && IsNotSupported(::GetLastError())) {
       ::SetLastError(ERROR_SUCCESS);
       lines = 0;
       ok = TRUE;

@@ -12,4 +12,8 @@ if [ -f "$prefix/line.env" ]; then
   . "$prefix/line.env"
   set +a
 fi
+# A Unix path is no absolute path to a Windows program; the prefix's drive Z: is the root.
+case ${GTEST_OUTPUT:-} in
+  xml:/*) GTEST_OUTPUT="xml:Z:${GTEST_OUTPUT#xml:}" ;;
+esac
 exec /usr/lib/wine/wine64 "$@"
