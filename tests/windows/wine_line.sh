@@ -1,22 +1,30 @@
 #!/bin/sh
 # The Wine prefix of one test run, and the serial lines its COM ports lead to.
-#   wine_line.sh start PREFIX [HOST_SIMULATOR]
+#   wine_line.sh start PREFIX RESULTS [HOST_SIMULATOR]
 #   wine_line.sh stop PREFIX
-# start makes a new prefix, starts a pseudo-terminal pair (socat) and, given the Linux
-# simulator, two simulated instruments, and maps them through the registry key
+# start empties RESULTS, the folder where the test programs leave their reports, makes a new
+# prefix, starts a pseudo-terminal pair (socat) and, given the Linux simulator, four simulated
+# instruments, and maps them through the registry key
 # HKLM\Software\Wine\Ports, never through hand-made dosdevices links: Wine's mount manager
 # rewrites com1.. to the machine's own /dev/ttyS*, which may be the kernel's console. Then it
 # checks where each COM port leads before any test writes to one:
 #   COM5  the simulated instrument, address 1 (the worked example)
 #   COM6, COM7  the two ends of a line (VLK240_TEST_PORT_A and _B)
 #   COM8  a simulated instrument that answers with exception replies
+#   COM9  a simulated instrument that stays silent
+#   COM10 the simulated instrument again, address 1
 #   COM20 nothing: a missing port
+# Each run of vlk240-read gets an instrument of its own: under Wine a pseudo-terminal refuses
+# even parity set again with nothing else changed (tests/windows/wine_skips.cpp), and its
+# settings outlive the program that set them, so a second program on the same one would fail
+# where a real port would not.
 # The names, the devices and the process ids go to PREFIX/line.env and PREFIX/pids; stop ends
 # those processes by their ids and removes the prefix.
 set -eu
 action=$1
 prefix=$2
-host_sim=${3:-}
+results=${3:-}
+host_sim=${4:-}
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -61,7 +69,9 @@ case $action in
 esac
 
 "$0" stop "$prefix"
-mkdir -p "$prefix"
+[ -n "$results" ] || fail "no folder for the reports"
+rm -rf "$results"
+mkdir -p "$prefix" "$results"
 : >"$prefix/pids"
 "$wine" wineboot -i >"$prefix/wineboot.log" 2>&1 </dev/null || fail "wineboot failed"
 
@@ -78,11 +88,17 @@ line_b=$(readlink -f "$prefix/line-b")
 
 sim=""
 exception_sim=""
+silent_sim=""
+second_sim=""
 if [ -n "$host_sim" ]; then
   start_sim "$prefix/sim.out" --address 1
   start_sim "$prefix/exception-sim.out" --address 1 --behaviour exception:2
+  start_sim "$prefix/silent-sim.out" --address 1 --behaviour silent
+  start_sim "$prefix/second-sim.out" --address 1
   sim=$(first_line "$prefix/sim.out")
   exception_sim=$(first_line "$prefix/exception-sim.out")
+  silent_sim=$(first_line "$prefix/silent-sim.out")
+  second_sim=$(first_line "$prefix/second-sim.out")
 fi
 
 map() {  # map COMn DEVICE
@@ -94,6 +110,8 @@ map COM7 "$line_b"
 if [ -n "$sim" ]; then
   map COM5 "$sim"
   map COM8 "$exception_sim"
+  map COM9 "$silent_sim"
+  map COM10 "$second_sim"
 fi
 # The mount manager reads the key when the prefix's services start.
 "$wineserver" -k
@@ -110,6 +128,8 @@ leads_to com7 "$line_b"
 if [ -n "$sim" ]; then
   leads_to com5 "$sim"
   leads_to com8 "$exception_sim"
+  leads_to com9 "$silent_sim"
+  leads_to com10 "$second_sim"
 fi
 [ ! -e "$prefix/dosdevices/com20" ] || fail "COM20 should be missing"
 
@@ -118,5 +138,7 @@ VLK240_TEST_PORT_A=COM6
 VLK240_TEST_PORT_B=COM7
 VLK_SIM_DEVICE=$sim
 VLK_EXCEPTION_SIM_DEVICE=$exception_sim
+VLK_SILENT_SIM_DEVICE=$silent_sim
+VLK_SECOND_SIM_DEVICE=$second_sim
 ENV
-echo "wine_line: prefix $prefix, COM6=$line_a COM7=$line_b${sim:+ COM5=$sim COM8=$exception_sim}"
+echo "wine_line: prefix $prefix, COM6=$line_a COM7=$line_b${sim:+ COM5=$sim COM8=$exception_sim COM9=$silent_sim COM10=$second_sim}"

@@ -2,6 +2,8 @@
 
 namespace reader {
 
+struct Utf8Console::Parts {};
+
 Utf8Console::Utf8Console() = default;
 Utf8Console::~Utf8Console() = default;
 

@@ -1,18 +1,26 @@
-#include "reader/console.h"
+#include <unistd.h>
 
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include <iostream>
+#include <streambuf>
+
+#include "reader/console.h"
+#include "reader/descriptor_output.h"
 
 namespace reader {
 
-// Without a console (output to a file or a pipe) both calls fail and change nothing: the bytes
-// go out as they are, UTF-8.
-Utf8Console::Utf8Console() : previous_code_page_(::GetConsoleOutputCP()) {
-  ::SetConsoleOutputCP(CP_UTF8);
+struct Utf8Console::Parts {
+  DescriptorOutput standard_error{STDERR_FILENO};
+  std::streambuf* previous = nullptr;
+};
+
+// std::cerr stays unit-buffered: each message goes out as it is written.
+Utf8Console::Utf8Console() : parts_(std::make_unique<Parts>()) {
+  parts_->previous = std::cerr.rdbuf(&parts_->standard_error);
 }
 
 Utf8Console::~Utf8Console() {
-  if (previous_code_page_ != 0) ::SetConsoleOutputCP(previous_code_page_);
+  std::cerr.flush();
+  std::cerr.rdbuf(parts_->previous);
 }
 
 }  // namespace reader

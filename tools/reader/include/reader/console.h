@@ -1,11 +1,14 @@
-// Standard output as a console shows it: the reader writes UTF-8 (the memo is Russian).
+// The reader's text as a console shows it: the reader writes UTF-8 (the memo is Russian).
 #pragma once
+
+#include <memory>
 
 namespace reader {
 
-// On Windows, while it lives, the console shows what the program writes as UTF-8 (output code
-// page 65001); the code page the console had comes back after. Elsewhere terminals take UTF-8 as
-// it is and this does nothing. One, in main.
+// On Windows, while it lives, standard error (std::cerr) goes through a DescriptorOutput as
+// standard output does, which writes what reaches a console as UTF-16, so that the console
+// shows it whatever its code page (descriptor_output.h). Elsewhere terminals take UTF-8 as it is
+// and this does nothing. One, in main, made before standard output's DescriptorOutput.
 class Utf8Console {
  public:
   Utf8Console();
@@ -14,7 +17,8 @@ class Utf8Console {
   Utf8Console& operator=(const Utf8Console&) = delete;
 
  private:
-  unsigned previous_code_page_ = 0;
+  struct Parts;
+  std::unique_ptr<Parts> parts_;
 };
 
 }  // namespace reader
