@@ -33,9 +33,9 @@ TEST_F(LogicTest, CheckBoxSwitchesCyclicPollingAndItsTimerOnlyOnAChange) {
   Form1Logic& logic = Create();
   ForgetLog();
   view_.ClickCyclic(logic, true);
-  EXPECT_EQ(view_.log, (Log{"button disabled", "address disabled", "start ClickerBtn",
-                            "indicator shown", "menu disabled", "button '" + kPolling + "'",
-                            "process messages"}));
+  EXPECT_EQ(view_.log,
+            (Log{"button disabled", "address disabled", "start ClickerBtn", "indicator shown",
+                 "menu disabled", "button '" + kPolling + "'", "process messages"}));
   EXPECT_EQ(view_.Interval(FormTimer::kClickerBtn), 2000);
 
   ForgetLog();
@@ -44,9 +44,9 @@ TEST_F(LogicTest, CheckBoxSwitchesCyclicPollingAndItsTimerOnlyOnAChange) {
 
   ForgetLog();
   view_.ClickCyclic(logic, false);
-  EXPECT_EQ(view_.log, (Log{"button enabled", "address enabled", "stop ClickerBtn",
-                            "indicator hidden", "menu enabled", "button '" + kRead + "'",
-                            "memo cleared", "process messages"}));
+  EXPECT_EQ(view_.log,
+            (Log{"button enabled", "address enabled", "stop ClickerBtn", "indicator hidden",
+                 "menu enabled", "button '" + kRead + "'", "memo cleared", "process messages"}));
   EXPECT_TRUE(view_.boxes.empty());
 }
 
@@ -146,8 +146,7 @@ TEST_F(LogicTest, UnansweredPollsAreCountedByTheReplyTimeOut) {
     ForgetLog();
     logic.Button3Click();
     EXPECT_EQ(view_.log, (Log{"memo cleared", "static text ''", "panel 1 ''", "process messages",
-                              "static text 'Послано:   1 4 0 0 0 13 49 207 '",
-                              "start Time_is_out",
+                              "static text 'Послано:   1 4 0 0 0 13 49 207 '", "start Time_is_out",
                               "box Error: " + std::string(exchange::PORT_NOT_ACTIVE_TEXT)}));
     EXPECT_EQ(view_.boxes[0].button, TMsgDlgBtn::mbCancel);
     EXPECT_EQ(view_.Interval(FormTimer::kTimeIsOut), 270);

@@ -30,8 +30,8 @@ TEST_F(LogicTest, SavedPortIsCheckedAndOpenedThroughTheItemsHandler) {
   MapPort(3, instrument.SlavePath());
   WriteBytes(directory() / "user.ini", "COM3\r\n");
   Create();
-  EXPECT_EQ(view_.log, Then(kStartBeforeReading, {"item 2", "process messages",
-                                                  "panel 0 'COM3'", "address '1'"}));
+  EXPECT_EQ(view_.log, Then(kStartBeforeReading,
+                            {"item 2", "process messages", "panel 0 'COM3'", "address '1'"}));
   EXPECT_EQ(delays_, (std::vector<int>{150, 150, 110}));
   EXPECT_EQ(sleeps_, (std::vector<int>{300, 300}));
   EXPECT_TRUE(logic_->ComPort1.Connected());
@@ -155,7 +155,8 @@ TEST_F(ReadingTest, CyclicPollingReleasesALostPortQuietlyRetriesAndResumes) {
   ASSERT_EQ(view_.boxes.size(), 1u);
   EXPECT_EQ(view_.boxes[0].text.rfind(std::string(exchange::PORT_LOST_TEXT) + "\r", 0), 0u);
   // Released before the box, so the box does not hold the device.
-  const auto box = std::find(view_.log.begin(), view_.log.end(), "box Error: " + view_.boxes[0].text);
+  const auto box =
+      std::find(view_.log.begin(), view_.log.end(), "box Error: " + view_.boxes[0].text);
   const auto released = std::find(view_.log.begin(), view_.log.end(), "no item checked");
   EXPECT_LT(released, box);
   EXPECT_EQ(view_.panels[0], "");

@@ -44,10 +44,10 @@ class RecordingView : public Form1View {
   std::array<std::optional<int>, kFormTimerCount> timers;  // the interval of a running timer
   std::string title;
 
-  std::vector<std::string> log;   // every call, in order
-  std::vector<DialogBox> boxes;   // every box shown, the exception boxes too
-  std::deque<int> answers;        // how the next boxes are closed (OK when none is left)
-  std::function<void()> in_box;   // runs while a box is open, as its modal loop would
+  std::vector<std::string> log;  // every call, in order
+  std::vector<DialogBox> boxes;  // every box shown, the exception boxes too
+  std::deque<int> answers;       // how the next boxes are closed (OK when none is left)
+  std::function<void()> in_box;  // runs while a box is open, as its modal loop would
 
   bool Running(FormTimer timer) const { return timers[Index(timer)].has_value(); }
   int Interval(FormTimer timer) const { return timers[Index(timer)].value_or(0); }

@@ -23,8 +23,7 @@ std::string ExceptionBoxText(std::string_view what) {
 }
 
 DialogBox ExceptionBoxOf(std::string_view title, std::string_view what) {
-  return DialogBox{std::string(title), ExceptionBoxText(what), DialogIcon::kStop,
-                   TMsgDlgBtn::mbOK};
+  return DialogBox{std::string(title), ExceptionBoxText(what), DialogIcon::kStop, TMsgDlgBtn::mbOK};
 }
 
 }  // namespace form

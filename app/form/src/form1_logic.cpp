@@ -197,9 +197,7 @@ void Form1Logic::Time_is_outTimer() {
   Guard([this] { exchange::Time_is_outTimer(*this); });
 }
 
-void Form1Logic::POTOK_START() {
-  exchange::POTOK_START(*this, exchange::UART_THREAT::Instance());
-}
+void Form1Logic::POTOK_START() { exchange::POTOK_START(*this, exchange::UART_THREAT::Instance()); }
 
 void Form1Logic::ANALIZATOR() {
   if (EMUL_Functions::RX_STATE.load(std::memory_order_acquire) != EMUL_Functions::RX_ACCEPTED) {
