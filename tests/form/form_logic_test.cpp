@@ -90,16 +90,6 @@ TEST_F(LogicTest, CyclicTickWithABadAddressStopsPollingInOrderThenWarns) {
   EXPECT_FALSE(view_.Running(FormTimer::kClickerBtn));
 }
 
-TEST_F(LogicTest, WarningClosedOtherThanByOkLeavesTheAddressAsItWas) {
-  Form1Logic& logic = Create();
-  view_.address = "248";
-  view_.answers = {mrCancel};
-  ForgetLog();
-  logic.Button3Click();
-  EXPECT_EQ(view_.log.back(), "box Warning: Неправильное значение сетевого адреса");
-  EXPECT_EQ(view_.address, "248");
-}
-
 TEST_F(LogicTest, AddressThatIsNoNumberGoesToTheExceptionBoxAndSkipsTheBlink) {
   Form1Logic& logic = Create();
   for (const char* text : {"12 ", "", "1.5", "abc"}) {

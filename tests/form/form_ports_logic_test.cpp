@@ -87,14 +87,6 @@ TEST_F(LogicTest, PortItemsAreOneRadioGroupAndAFailedChoiceUnchecksThemAll) {
   EXPECT_EQ(view_.boxes[0].icon, DialogIcon::kQuestion);
 }
 
-TEST_F(LogicTest, FailedSaveShowsTheWriteError) {
-  Form1Logic& logic = Create();
-  std::filesystem::create_directory(directory() / "user.ini");
-  ForgetLog();
-  logic.C1Click();
-  EXPECT_EQ(view_.log, (Log{"box Error: Ошибка записи в файл"}));
-}
-
 class ReadingTest : public LogicTest {
  protected:
   ReadingTest() { readings::SetDecimalSeparator(","); }
