@@ -51,7 +51,7 @@ TEST_F(LogicTest, CheckBoxSwitchesCyclicPollingAndItsTimerOnlyOnAChange) {
 }
 
 // The first tick with an address out of range stops everything cyclic polling started, in the
-// spec's order, unchecks the box (which runs its handler) and only then warns; the rest of the
+// documented order, unchecks the box (which runs its handler) and only then warns; the rest of the
 // tick still blinks the hidden indicator.
 TEST_F(LogicTest, CyclicTickWithABadAddressStopsPollingInOrderThenWarns) {
   Form1Logic& logic = Create();
