@@ -17,6 +17,10 @@ set(cases
   "app/readings/src/planted.cpp|  #  include <QString>|readings may not include qt's"
   "exchange/src/planted.cpp|#include \"../../comport/src/platform_error.h\"|exchange may not climb out"
   "exchange/src/planted.cpp|#include \"comport/com_port.h\"|"
+  "app/form/src/planted.cpp|#include <QString>|form may not include qt's"
+  "app/form/include/form/planted.h|#include \"window/form1.h\"|form may not include window's"
+  "app/form/src/planted.cpp|#include \"exchange/poll.h\"|"
+  "app/window/planted.cpp|#include \"form/form_view.h\"|"
   "app/window/planted.cpp|#include <QWidget>|"
   "protocol/src/planted.cpp|#include <vector>|"
 )
@@ -49,13 +53,13 @@ if(NOT rc EQUAL 0)
 endif()
 
 foreach(case IN LISTS cases)
-  string(REPLACE "|" ";" parts "${case}")
-  list(GET parts 0 planted)
-  list(GET parts 1 include)
-  list(LENGTH parts part_count)
+  string(REPLACE "|" ";" fields "${case}")
+  list(GET fields 0 planted)
+  list(GET fields 1 include)
+  list(LENGTH fields field_count)
   set(verdict "")
-  if(part_count GREATER 2)
-    list(GET parts 2 verdict)
+  if(field_count GREATER 2)
+    list(GET fields 2 verdict)
   endif()
   file(WRITE "${SCRATCH_DIR}/${planted}" "${include}\n")
   run_check("${table}")

@@ -1,4 +1,5 @@
-#include "window/settings_file.h"
+// The settings file on Linux, through file descriptors.
+#include "form/settings_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +10,7 @@
 #include "storage/file_replace.h"
 #include "storage/storage_errors.h"
 
-namespace window {
+namespace form {
 namespace {
 
 // Only a port name is looked for; a longer first line cannot be one, so the rest is not read.
@@ -66,12 +67,6 @@ bool DirectoryRefusesReplacement(int code) {
 
 }  // namespace
 
-std::filesystem::path SettingsFilePath() {
-  std::error_code error;
-  std::filesystem::path directory = std::filesystem::current_path(error);
-  return directory / kSettingsFileName;
-}
-
 bool SettingsFileExists(const std::filesystem::path& path) {
   struct stat status {};
   return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
@@ -113,4 +108,4 @@ bool WriteSettingsFile(const std::filesystem::path& path, std::string_view port_
   return RewriteInPlace(old_file, content);
 }
 
-}  // namespace window
+}  // namespace form
