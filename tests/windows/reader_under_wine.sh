@@ -1,8 +1,8 @@
 #!/bin/sh
 # vlk240-read.exe under Wine against the Linux simulator, through COM ports that the prefix maps
 # to its pseudo-terminals (wine_line.sh): the worked example, an instrument that stays silent,
-# an exception reply, a missing port, the regional separator, the memo in a console, and Ctrl+C
-# during a cyclic read.
+# an exception reply, a missing port, the port list, the regional separator, the memo in a
+# console, and Ctrl+C during a cyclic read.
 #   reader_under_wine.sh PREFIX VLK240-READ.EXE [RESULTS]
 # With RESULTS, the counts of its checks go to RESULTS/vlk240_read_under_wine.xml, in the form
 # of GoogleTest's reports.
@@ -94,6 +94,20 @@ fi
 if run missing 3 --port COM20; then
   one_line "COM20: missing" "$work/missing.err" \
     '^vlk240-read: cannot open port COM20 \(\\\\\.\\COM20\): Unable to open com port \(win error code: 2\): [^.]+\. No such port; vlk240-read --list-ports shows the COM ports present, Device Manager \("Ports \(COM & LPT\)"\) the adapter.s number\.$'
+fi
+
+# The ports Wine lists in HARDWARE\DEVICEMAP\SERIALCOMM, in the order of their numbers: those
+# the prefix maps (and COM1, which Wine gives the machine's /dev/ttyS0 on its own).
+if run ports 0 --list-ports; then
+  listed=$(tr -d '\r' <"$work/ports.out" | awk '$2 ~ /^\\Device\\/ { print $1 }' |
+    grep -xE 'COM(5|6|7|8|9|10)' | paste -sd ' ' -)
+  if [ "$listed" = "COM5 COM6 COM7 COM8 COM9 COM10" ]; then
+    pass "--list-ports: the mapped COM ports"
+  else
+    echo "FAIL --list-ports: $listed"
+    cat "$work/ports.out"
+    failures=$((failures + 1))
+  fi
 fi
 
 # The regional separator when none is given: Wine takes the user's locale from LANG.
