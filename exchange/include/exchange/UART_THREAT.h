@@ -1,8 +1,9 @@
 // The exchange worker: one thread per process that runs exactly one UART_EXCHANGE per wake-up.
 //
-// Created parked on first use of Instance(), at the highest priority the process may set, and
-// never stopped: the thread is detached and the object deliberately never destroyed, so the
-// process neither waits for it nor pulls its mutex away at exit while it is parked.
+// Created parked on first use of Instance(), at the highest priority of the normal class that
+// the process may set (a lowered nice value), and never stopped: the thread is detached and the
+// object deliberately never destroyed, so the process neither waits for it nor pulls its mutex
+// away at exit while it is parked.
 // Thread rule: SetPort, WaitParked, Wake and WaitForExchange are for the window thread; the
 // exchange variables are the worker's from Wake until WaitForExchange returns.
 #pragma once
