@@ -67,8 +67,7 @@ void CommDevice::PollLineState() {
 }
 
 Deadline CommDevice::NextDeadline() const {
-  Deadline next = next_tick_;
-  if (!reads_.empty()) next = Earlier(next, Earlier(reads_.front().total, reads_.front().gap));
+  Deadline next = Earlier(next_tick_, NextReadDeadline());
   if (!writes_.empty()) {
     next = Earlier(next, Earlier(writes_.front().total, writes_.front().drain_check));
   }
@@ -91,11 +90,14 @@ void CommDevice::RunIoLoop() {
 
     pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {-1, 0, 0}};
     // The descriptor is watched only while something waits on it: a hung-up
-    // device reports POLLHUP for ever and would make this loop spin.
+    // device reports POLLHUP for ever and would make this loop spin. Input for
+    // reads is left to a thread that serves them (it hands them back when it
+    // leaves); their deadlines stay here.
     if (!hung_up_ && (!reads_.empty() || !writes_.empty() || wait_)) {
+      const std::size_t input_wanted = serving_ ? InputWantedByWait() : InputWanted();
       fds[1].fd = fd_;
       fds[1].events =
-          static_cast<short>((InputWanted() > 0 ? POLLIN : 0) | (write_blocked_ ? POLLOUT : 0));
+          static_cast<short>((input_wanted > 0 ? POLLIN : 0) | (write_blocked_ ? POLLOUT : 0));
     }
     const Deadline deadline = NextDeadline();
     lock.unlock();
@@ -107,14 +109,7 @@ void CommDevice::RunIoLoop() {
       [[maybe_unused]] const ssize_t n = ::read(wake_fd_, &count, sizeof count);
     }
     lock.lock();
-    if (ready > 0 && fds[1].revents != 0) {
-      // What came before a hang-up is taken first. Readiness is only a hint:
-      // while the lock was free a caller may have read the input (a read, an
-      // event wait, an RX clear), so finding nothing here means nothing. Only
-      // the kernel's own word, or EIO on the way, says the line is gone.
-      if ((fds[1].revents & POLLIN) != 0) FillInput();
-      if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) HangUp();
-    }
+    if (ready > 0) TakeReadiness(fds[1].revents);
   }
 }
 

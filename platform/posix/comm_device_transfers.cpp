@@ -1,5 +1,6 @@
 // Starting, advancing and ending transfers; under CommDevice::mutex_, or in
 // Close() once nothing else touches the device.
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -25,6 +26,8 @@ constexpr DWORD kInputEvents = EV_RXCHAR | EV_RXFLAG | EV_RX80FULL;
 
 DWORD CommDevice::StartRead(void* buffer, DWORD count, OVERLAPPED* ov,
                             std::shared_ptr<WinEvent> event, DWORD* done) {
+  // A thread that waits for this event alone may serve the read itself.
+  if (event) event->SetServer(weak_from_this());
   Transfer read;
   read.ov = ov;
   read.event = std::move(event);
@@ -109,19 +112,32 @@ void CommDevice::Pump(Clock::time_point now) {
   ServeWait();
 }
 
-std::size_t CommDevice::InputWanted() const {
-  std::size_t wanted = 0;
-  if (!reads_.empty()) {
-    const Transfer& head = reads_.front();
-    const std::size_t missing = head.count - head.done;
-    if (missing > input_.size()) wanted = missing - input_.size();
-  }
+bool CommDevice::ReadPendingWith(const WinEvent& event) const {
+  return std::any_of(reads_.begin(), reads_.end(),
+                     [&event](const Transfer& t) { return t.event.get() == &event; });
+}
+
+std::size_t CommDevice::InputWantedByReads() const {
+  if (reads_.empty()) return 0;
+  const Transfer& head = reads_.front();
+  const std::size_t missing = head.count - head.done;
+  return missing > input_.size() ? missing - input_.size() : 0;
+}
+
+std::size_t CommDevice::InputWantedByWait() const {
   // A pending wait for input events drains the kernel into the layer's queue
   // (up to the SetupComm input size) so that it sees each byte arrive.
-  if (wait_ && (mask_ & kInputEvents) != 0 && input_.size() < in_queue_) {
-    wanted = std::max<std::size_t>(wanted, in_queue_ - input_.size());
-  }
-  return wanted;
+  if (!wait_ || (mask_ & kInputEvents) == 0 || input_.size() >= in_queue_) return 0;
+  return in_queue_ - input_.size();
+}
+
+std::size_t CommDevice::InputWanted() const {
+  return std::max(InputWantedByReads(), InputWantedByWait());
+}
+
+Deadline CommDevice::NextReadDeadline() const {
+  if (reads_.empty()) return Deadline::Never();
+  return Earlier(reads_.front().total, reads_.front().gap);
 }
 
 void CommDevice::FillInput() {
@@ -276,5 +292,15 @@ void CommDevice::FailAll(DWORD status) {
 }
 
 void CommDevice::HangUp() { hung_up_ = true; }
+
+void CommDevice::TakeReadiness(short revents) {
+  // What came before a hang-up is taken first. Readiness is only a hint:
+  // while the lock was free another thread may have read the input (a read,
+  // an event wait, an RX clear, or the I/O thread and a serving waiter woken
+  // by the same bytes), so finding nothing here means nothing. Only the
+  // kernel's own word, or EIO on the way, says the line is gone.
+  if ((revents & POLLIN) != 0) FillInput();
+  if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) HangUp();
+}
 
 }  // namespace platform::posix
