@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <thread>
 
 namespace platform::posix {
 namespace {
@@ -21,12 +22,16 @@ std::mutex& EventMutex() {
 struct WinEvent::Waiter {
   std::condition_variable woken;
   int wake_fd = -1;
+  std::thread::id polling_thread;
 
   void Wake() {
     if (wake_fd < 0) {
       woken.notify_one();
       return;
     }
+    // The polling thread setting the event itself is awake, and looks at the
+    // signal before it polls again.
+    if (polling_thread == std::this_thread::get_id()) return;
     const std::uint64_t one = 1;
     // A full counter already means "wake up"; nothing else can fail here.
     [[maybe_unused]] const ssize_t n = ::write(wake_fd, &one, sizeof one);
@@ -61,6 +66,7 @@ struct WinEvent::Watch::Listed {
 
 WinEvent::Watch::Watch(WinEvent& event, int wake_fd) : listed_(new Listed{&event, {}, {}}) {
   listed_->waiter.wake_fd = wake_fd;
+  listed_->waiter.polling_thread = std::this_thread::get_id();
   std::lock_guard lock(EventMutex());
   listed_->listing.emplace(&listed_->event, 1, &listed_->waiter);
 }

@@ -58,8 +58,9 @@ class WinEvent {
   static int Wait(WinEvent* const* events, std::size_t count, bool wait_all, Deadline deadline);
 
   // For a thread that waits for the event in poll(), beside other
-  // descriptors: while a Watch lives, each Set adds 1 to the eventfd
-  // `wake_fd`, which must stay open as long.
+  // descriptors: while a Watch made on that thread lives, each Set by another
+  // thread adds 1 to the eventfd `wake_fd`, which must stay open as long. The
+  // watching thread must look at the signal after each Set of its own.
   class Watch {
    public:
     Watch(WinEvent& event, int wake_fd);
