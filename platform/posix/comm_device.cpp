@@ -85,8 +85,9 @@ bool CommDevice::Close() {
     closing_ = true;
     FailAll(ERROR_OPERATION_ABORTED);
     Wake();
-    // A thread serving a read polls the descriptors without the lock; they
-    // stay open until it has left (FailAll has set its event, which wakes it).
+    // A thread serving a transfer polls the descriptors without the lock;
+    // they stay open until it has left (FailAll has set its event, which
+    // wakes it).
     server_left_.wait(lock, [this] { return !serving_; });
   }
   if (io_thread_.joinable()) io_thread_.join();

@@ -12,11 +12,12 @@
 // device closing. So once Purge() or Close() returned, no aborted transfer
 // touches its buffer or OVERLAPPED again.
 //
-// A thread that waits for the event of a pending read serves the device
+// A thread that waits for the event of a pending transfer serves the device
 // itself (ServeUntilSet) rather than sleeping until the I/O thread has taken
-// the input and woken it: the same steps under the same lock, one wake-up
-// fewer on the way of a reply. The I/O thread still keeps every deadline, so a
-// read that nobody waits for ends on time.
+// the input, or seen the output drain, and woken it: the same steps under the
+// same lock, one wake-up fewer on the way of a reply. The I/O thread is still
+// woken for each transfer and keeps its time-out, so a transfer that nobody
+// waits for ends on time.
 //
 // Every method returns ERROR_SUCCESS or a Win32 code.
 #pragma once
@@ -70,8 +71,8 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   // waiting for the end with `wait`) the transfer's own status and count.
   DWORD Result(OVERLAPPED* ov, DWORD* transferred, bool wait);
 
-  // Waits for the event of a read pending here by polling the descriptor on
-  // the calling thread (see EventServer); one such thread at a time.
+  // Waits for the event of a transfer pending here by polling the descriptor
+  // on the calling thread (see EventServer); one such thread at a time.
   std::optional<bool> ServeUntilSet(WinEvent& event, Deadline deadline) override;
 
   DWORD Purge(DWORD flags);
@@ -122,13 +123,14 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   // Takes what poll() reported on the descriptor: input, then a hang-up.
   void TakeReadiness(short revents);
   bool IsPending(const OVERLAPPED* ov) const;
-  bool ReadPendingWith(const WinEvent& event) const;
+  bool TransferPendingWith(const WinEvent& event) const;
   // Bytes to take from the kernel for the pending reads, and for a pending
   // wait for input events.
   std::size_t InputWantedByReads() const;
   std::size_t InputWantedByWait() const;
   std::size_t InputWanted() const;
-  Deadline NextReadDeadline() const;
+  // When the head read or write must next be looked at.
+  Deadline NextTransferDeadline() const;
 
   // I/O thread (comm_device_loop.cpp).
   void RunIoLoop();
@@ -140,7 +142,7 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   const OpenedDevice opened_;
   const int fd_;
   const int wake_fd_;
-  const int serve_wake_fd_;  // wakes the thread serving a read (an eventfd)
+  const int serve_wake_fd_;  // wakes the thread serving a transfer (an eventfd)
   const bool has_modem_lines_;
   const bool has_counters_;
   std::thread io_thread_;
@@ -149,7 +151,7 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   std::condition_variable ended_;  // some transfer ended
   std::condition_variable server_left_;
   bool closing_ = false;
-  bool serving_ = false;  // a waiting thread serves the reads
+  bool serving_ = false;  // a waiting thread serves the transfers
   bool hung_up_ = false;
   bool write_blocked_ = false;
   DCB dcb_{};

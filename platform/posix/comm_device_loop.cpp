@@ -67,9 +67,12 @@ void CommDevice::PollLineState() {
 }
 
 Deadline CommDevice::NextDeadline() const {
-  Deadline next = Earlier(next_tick_, NextReadDeadline());
+  Deadline next = next_tick_;
+  if (!reads_.empty()) next = Earlier(next, Earlier(reads_.front().total, reads_.front().gap));
   if (!writes_.empty()) {
-    next = Earlier(next, Earlier(writes_.front().total, writes_.front().drain_check));
+    // The looks at the output queue are a serving thread's while there is one.
+    next = Earlier(next, serving_ ? writes_.front().total
+                                  : Earlier(writes_.front().total, writes_.front().drain_check));
   }
   return next;
 }
@@ -91,13 +94,13 @@ void CommDevice::RunIoLoop() {
     pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {-1, 0, 0}};
     // The descriptor is watched only while something waits on it: a hung-up
     // device reports POLLHUP for ever and would make this loop spin. Input for
-    // reads is left to a thread that serves them (it hands them back when it
-    // leaves); their deadlines stay here.
+    // reads and room for writes are left to a thread that serves them (it
+    // hands them back when it leaves); the transfers' time-outs stay here.
     if (!hung_up_ && (!reads_.empty() || !writes_.empty() || wait_)) {
       const std::size_t input_wanted = serving_ ? InputWantedByWait() : InputWanted();
       fds[1].fd = fd_;
-      fds[1].events =
-          static_cast<short>((input_wanted > 0 ? POLLIN : 0) | (write_blocked_ ? POLLOUT : 0));
+      fds[1].events = static_cast<short>((input_wanted > 0 ? POLLIN : 0) |
+                                         (write_blocked_ && !serving_ ? POLLOUT : 0));
     }
     const Deadline deadline = NextDeadline();
     lock.unlock();

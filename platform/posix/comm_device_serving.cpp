@@ -1,4 +1,4 @@
-// A read served on the thread that waits for its event (see comm_device.h).
+// A transfer served on the thread that waits for its event (see comm_device.h).
 #include <poll.h>
 #include <unistd.h>
 
@@ -10,11 +10,11 @@ namespace platform::posix {
 
 std::optional<bool> CommDevice::ServeUntilSet(WinEvent& event, Deadline deadline) {
   std::unique_lock lock(mutex_);
-  if (closing_ || serving_ || !ReadPendingWith(event)) return std::nullopt;
+  if (closing_ || serving_ || !TransferPendingWith(event)) return std::nullopt;
   serving_ = true;
   std::optional<bool> outcome;
   {
-    // Every Set of the event wakes this thread from its poll: the read's end,
+    // Every Set of the event wakes this thread from its poll: the transfer's end,
     // whichever thread ends it (its time-out on the I/O thread, an abort, a
     // hang-up, the close), and a SetEvent from elsewhere.
     const WinEvent::Watch watch(event, serve_wake_fd_);
@@ -31,10 +31,12 @@ std::optional<bool> CommDevice::ServeUntilSet(WinEvent& event, Deadline deadline
         outcome = false;
         break;
       }
-      // Its read ended, but the event was reset since: nothing left to serve.
-      if (!ReadPendingWith(event)) break;
-      pollfd fds[2] = {{serve_wake_fd_, POLLIN, 0}, {fd_, POLLIN, 0}};
-      const Deadline until = Earlier(deadline, NextReadDeadline());
+      // Its transfer ended, but the event was reset since: nothing left to serve.
+      if (!TransferPendingWith(event)) break;
+      const short wanted =
+          static_cast<short>((InputWanted() > 0 ? POLLIN : 0) | (write_blocked_ ? POLLOUT : 0));
+      pollfd fds[2] = {{serve_wake_fd_, POLLIN, 0}, {fd_, wanted, 0}};
+      const Deadline until = Earlier(deadline, NextTransferDeadline());
       // Both descriptors stay open while this thread is out of the lock:
       // Close() waits for `serving_` to clear.
       lock.unlock();
@@ -49,8 +51,8 @@ std::optional<bool> CommDevice::ServeUntilSet(WinEvent& event, Deadline deadline
     }
   }
   serving_ = false;
-  // Reads still pending are the I/O thread's to watch again.
-  if (!reads_.empty() && !closing_) Wake();
+  // Transfers still pending are the I/O thread's to watch again.
+  if ((!reads_.empty() || !writes_.empty()) && !closing_) Wake();
   server_left_.notify_all();
   return outcome;
 }

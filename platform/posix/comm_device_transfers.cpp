@@ -38,6 +38,9 @@ DWORD CommDevice::StartRead(void* buffer, DWORD count, OVERLAPPED* ov,
 
 DWORD CommDevice::StartWrite(const void* buffer, DWORD count, OVERLAPPED* ov,
                              std::shared_ptr<WinEvent> event, DWORD* done) {
+  // A thread that waits for this event alone may serve the write itself,
+  // down to the drain of the output queue.
+  if (event) event->SetServer(weak_from_this());
   Transfer write;
   write.ov = ov;
   write.event = std::move(event);
@@ -112,9 +115,10 @@ void CommDevice::Pump(Clock::time_point now) {
   ServeWait();
 }
 
-bool CommDevice::ReadPendingWith(const WinEvent& event) const {
-  return std::any_of(reads_.begin(), reads_.end(),
-                     [&event](const Transfer& t) { return t.event.get() == &event; });
+bool CommDevice::TransferPendingWith(const WinEvent& event) const {
+  const auto sets = [&event](const Transfer& t) { return t.event.get() == &event; };
+  return std::any_of(reads_.begin(), reads_.end(), sets) ||
+         std::any_of(writes_.begin(), writes_.end(), sets);
 }
 
 std::size_t CommDevice::InputWantedByReads() const {
@@ -135,9 +139,13 @@ std::size_t CommDevice::InputWanted() const {
   return std::max(InputWantedByReads(), InputWantedByWait());
 }
 
-Deadline CommDevice::NextReadDeadline() const {
-  if (reads_.empty()) return Deadline::Never();
-  return Earlier(reads_.front().total, reads_.front().gap);
+Deadline CommDevice::NextTransferDeadline() const {
+  Deadline next = Deadline::Never();
+  if (!reads_.empty()) next = Earlier(reads_.front().total, reads_.front().gap);
+  if (!writes_.empty()) {
+    next = Earlier(next, Earlier(writes_.front().total, writes_.front().drain_check));
+  }
+  return next;
 }
 
 void CommDevice::FillInput() {

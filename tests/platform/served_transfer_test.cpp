@@ -1,7 +1,7 @@
-// A read served by the thread that waits for its event: that thread is woken
-// by whatever ends its wait, shares the input with the I/O thread without a
-// false hang-up, hands a read it stops waiting for back to the I/O thread, and
-// is out of the device before a close returns.
+// A transfer served by the thread that waits for its event: that thread is
+// woken by whatever ends its wait, shares the input with the I/O thread
+// without a false hang-up, hands a transfer it stops waiting for back to the
+// I/O thread, and is out of the device before a close returns.
 #include <atomic>
 
 #include "pty_fixture.h"
@@ -13,7 +13,7 @@ namespace {
 // than the waits' own limit.
 constexpr double kPromptlyMs = 1000;
 
-// Waits for `o`'s event on a thread of its own, which serves the read; far
+// Waits for `o`'s event on a thread of its own, which serves the transfer; far
 // longer than any wait here should take, and a lost wake-up shows as a time-out.
 class ServedWait {
  public:
@@ -111,6 +111,21 @@ TEST_F(PtyTest, CloseEndsAServedWaitAndReturnsOnceTheDeviceIsFree) {
     EXPECT_EQ(Comm().GetLastError(), ERROR_OPERATION_ABORTED);
     SetTimeouts(0, 0, 0);
   }
+}
+
+TEST_F(PtyTest, AServedWriteGoesOnOnceTheLineTakesBytesAgain) {
+  SetTimeouts(MAXDWORD, 0, 0);             // and writes: 150 ms a byte plus 1 s, far away
+  const std::string big(256 * 1024, 'w');  // more than the pseudo-terminal holds
+  Overlapped o;
+  DWORD written = 0;
+  if (!Comm().WriteFile(port_, big.data(), static_cast<DWORD>(big.size()), &written, &o.ov)) {
+    ASSERT_EQ(Comm().GetLastError(), ERROR_IO_PENDING);
+  }
+  ServedWait waiter(&o);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // stalled: nobody reads yet
+  EXPECT_EQ(Received(big.size(), std::chrono::seconds(4)).size(), big.size());
+  EXPECT_EQ(waiter.Join(), WAIT_OBJECT_0);
+  EXPECT_EQ(Await(&o), big.size());
 }
 
 // A pending wait for EV_RXCHAR makes the I/O thread watch the input too, so
