@@ -6,7 +6,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 SECONDS_PER_TARGET=${1:-60}
-command -v clang++ >/dev/null || { echo "fuzz: clang++ is needed (apt-get install clang)" >&2; exit 2; }
+command -v clang++ >/dev/null || { echo "fuzz: clang++ is needed (scripts/setup.sh installs it)" >&2; exit 2; }
 
 CXX=clang++ CC=clang cmake -S . -B build-fuzz -DVLK_FUZZ=ON -DVLK_WITH_GUI=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -1,7 +1,10 @@
 #!/bin/sh
 # Sets up, then builds and runs the whole test suite three times: an optimised
 # build, an AddressSanitizer+UndefinedBehaviorSanitizer build, and a
-# ThreadSanitizer build of the parts that do not load Qt.
+# ThreadSanitizer build of the parts that do not load Qt. Every build runs even
+# when an earlier one fails; the end prints one line per build and the exit
+# status is 1 if any failed.
+# Then the test tier on real drivers in a virtual machine (scripts/vm-test.sh).
 # Usage: scripts/test.sh [quick]   ("quick": the optimised build only)
 set -eu
 cd "$(dirname "$0")/.."
@@ -14,12 +17,47 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
+summary=""
+failed=0
+
+# Prints "N passed, N failed, N skipped" from the head of a CTest JUnit report, which
+# holds one attribute a line.
+counts() {
+  awk -F'"' '
+    /^[[:space:]]*tests=/ { tests = $2 }
+    /^[[:space:]]*failures=/ { failures = $2 }
+    /^[[:space:]]*skipped=/ { skipped = $2 }
+    /^[[:space:]]*>/ { exit }
+    END { printf "%d passed, %d failed, %d skipped\n", tests - failures - skipped, failures, skipped }
+  ' "$1"
+}
+
 run() {  # run NAME CMAKE_ARGS...
-  dir="build-ci-$1"; shift
+  name=$1
+  dir="build-ci-$1"
+  shift
   echo "=== $dir"
-  cmake -S . -B "$dir" "$@" >/dev/null
-  cmake --build "$dir" -j"$JOBS"
-  ctest --test-dir "$dir" --output-on-failure -j"$JOBS" --timeout 300
+  started=$(date +%s)
+  report="$PWD/$dir/junit.xml"
+  rm -f "$report"
+  passed=no
+  if ! cmake -S . -B "$dir" -DVLK_WERROR=ON "$@" >/dev/null; then
+    result="configure failed"
+  elif ! cmake --build "$dir" -j"$JOBS"; then
+    result="build failed"
+  elif ctest --test-dir "$dir" --output-on-failure -j"$JOBS" --timeout 300 --no-tests=error \
+      --output-junit "$report"; then
+    result=$(counts "$report")
+    passed=yes
+  elif [ -s "$report" ]; then
+    result=$(counts "$report")
+  else
+    result="tests did not run"
+  fi
+  [ $passed = yes ] || failed=1
+  echo "=== $dir took $(($(date +%s) - started)) s"
+  summary="$summary$name: $result
+"
 }
 
 # The sanitizer builds compile at -O1 with line tables only: fast to build,
@@ -30,3 +68,18 @@ if [ "${1:-}" != "quick" ]; then
   run tsan -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" -DVLK_SANITIZE=thread \
     -DVLK_WITH_GUI=OFF
 fi
+
+# The test tier on real drivers: our programs in a QEMU machine on the kernel's 16550 and
+# USB serial drivers (scripts/vm-test.sh). Not in the quick run.
+if [ "${1:-}" != "quick" ]; then
+  echo "=== vm-test"
+  started=$(date +%s)
+  if scripts/vm-test.sh; then result="every check passed"; else result="failed"; failed=1; fi
+  echo "=== vm-test took $(($(date +%s) - started)) s"
+  summary="${summary}vm-test: $result
+"
+fi
+
+echo "=== summary"
+printf '%s' "$summary"
+exit $failed

@@ -1,10 +1,12 @@
-// vlk240-sim: the level-gauge instrument on a pseudo-terminal, for running
-// the program and its tests without hardware.
+// vlk240-sim: the level-gauge instrument on a pseudo-terminal (or on a given
+// serial device), for running the program and its tests without hardware.
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sim/options.h"
@@ -27,21 +29,27 @@ int main(int argc, char** argv) {
   // Block the stop signals before the serving thread exists so that it
   // inherits the mask and only sigwait() below sees them.
   // A shell starts background jobs with SIGINT ignored, and an ignored signal
-  // never reaches sigwait(): restore the default first.
+  // never reaches sigwait(): restore the default first. SIGHUP also comes from
+  // the serving thread when the served device hangs up.
   sigset_t stop_signals;
   sigemptyset(&stop_signals);
-  for (const int number : {SIGINT, SIGTERM}) {
+  for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
     signal(number, SIG_DFL);
     sigaddset(&stop_signals, number);
   }
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
   try {
-    sim::Simulator simulator(options.config);
+    sim::Attachment attachment{options.device, [] { kill(getpid(), SIGHUP); }};
+    sim::Simulator simulator(options.config, std::move(attachment));
     std::cout << simulator.SlavePath() << std::endl;
     int signal_number = 0;
     sigwait(&stop_signals, &signal_number);
     simulator.Stop();
+    if (signal_number == SIGHUP) {
+      std::cerr << argv[0] << ": " << simulator.SlavePath() << " hung up\n";
+      return 1;
+    }
   } catch (const std::exception& error) {
     std::cerr << argv[0] << ": " << error.what() << "\n";
     return 1;

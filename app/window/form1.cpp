@@ -9,10 +9,10 @@
 #include <chrono>
 #include <thread>
 
-#include "comport/int_text.h"
 #include "exchange/EMUL_Functions.h"
-#include "exchange/frames.h"
+#include "protocol/frames.h"
 #include "readings/decimal_separator.h"
+#include "runtime/int_text.h"
 #include "window/form_texts.h"
 
 namespace window {
@@ -71,8 +71,9 @@ void TForm1::Button3Click() {
   Memo1->Clear();
   const std::int32_t address = comport::StrToInt(Edit1->text().toStdString());
   if (address >= kMinAddress && address <= kMaxAddress) {
-    const exchange::ReadRequest request =
-        exchange::FillReadRequest(EMUL_Functions::TX_BUF, static_cast<std::uint8_t>(address));
+    if (reopen_before_poll_ && !ReopenLostPort()) return;
+    const protocol::ReadRequest request =
+        protocol::FillReadRequest(EMUL_Functions::TX_BUF, static_cast<std::uint8_t>(address));
     EMUL_Functions::TX_LEN = request.tx_len;
     EMUL_Functions::RX_LEN = request.rx_len;
     POTOK_START();

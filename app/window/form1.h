@@ -110,6 +110,11 @@ class TForm1 : public QMainWindow, private exchange::PollView, private exchange:
   // The handler shared by the four port items.
   void PortItemClick(std::size_t index);
   void UncheckPortItems();
+  // Closes the port; a failing close is not worth a box of its own.
+  void ClosePortQuietly();
+  // Opens the port released after a failure again, without a box; false when it still cannot
+  // be opened, which panel 1 then says.
+  bool ReopenLostPort();
   // Runs `handler` as an event handler: exceptions go to the default exception box.
   std::function<void()> Handler(void (TForm1::*handler)());
 
@@ -119,6 +124,7 @@ class TForm1 : public QMainWindow, private exchange::PollView, private exchange:
   void ShowSentFrame(const std::string& text) override;
   void ArmReplyTimeout() override;
   void ShowErrorBox(const std::string& text) override;
+  void ReleaseFailedPort() override;
   // exchange::ReplyTimeoutView
   void DisableReplyTimeout() override;
   std::int32_t ReplyTimeoutTag() const override;
@@ -129,6 +135,8 @@ class TForm1 : public QMainWindow, private exchange::PollView, private exchange:
   FormPauses pauses_;
   std::array<QAction*, 4> port_actions_{};
   QActionGroup* port_group_ = nullptr;
+  // The port failed during a poll and was released: the next poll opens it again first.
+  bool reopen_before_poll_ = false;
   exchange::ComPortLine exchange_port_{ComPort1};
   readings::DecodedFields fields_;  // kept between replies, as the decoder expects
   bool centred_ = false;

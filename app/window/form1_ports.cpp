@@ -11,6 +11,8 @@ namespace window {
 void TForm1::PortItemClick(std::size_t index) {
   const PortMenuItem& item = kPortItems.at(index);
   if (ComPort1.Connected() && ComPort1.Port() == item.port_name) return;
+  // The operator's choice takes the place of reopening a port lost during a poll.
+  reopen_before_poll_ = false;
   try {
     ComPort1.SetConnected(false);
     app_.ProcessMessages();
@@ -20,12 +22,8 @@ void TForm1::PortItemClick(std::size_t index) {
     ComPort1.SetConnected(true);
     StatusBar1->SetPanelText(0, ComPort1.Port());
   } catch (const std::exception&) {
-    // The item's own message replaces the port error. A failing close still releases the
-    // device, so its error is not worth a second box.
-    try {
-      ComPort1.SetConnected(false);
-    } catch (const std::exception&) {
-    }
+    // The item's own message replaces the port error.
+    ClosePortQuietly();
     UncheckPortItems();
     StatusBar1->SetPanelText(0, "");
     MessageDlg(app_, item.open_failure, TMsgDlgType::mtError, TMsgDlgBtn::mbCancel);
@@ -34,6 +32,13 @@ void TForm1::PortItemClick(std::size_t index) {
 
 void TForm1::UncheckPortItems() {
   for (QAction* item : port_actions_) item->setChecked(false);
+}
+
+void TForm1::ClosePortQuietly() {
+  try {
+    ComPort1.SetConnected(false);
+  } catch (const std::exception&) {
+  }
 }
 
 void TForm1::READ_Params() {

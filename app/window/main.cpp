@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "comport/toolkit.h"
 #include "exchange/EMUL_Functions.h"
+#include "runtime/toolkit.h"
 #include "window/command_line.h"
 #include "window/demo_instrument.h"
 #include "window/form1.h"

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "comport/file_replace.h"
-#include "comport/storage_errors.h"
+#include "storage/file_replace.h"
+#include "storage/storage_errors.h"
 
 namespace window {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "comport/com_port.h"
-#include "comport/main_thread.h"
+#include "runtime/main_thread.h"
 #include "support/pseudo_terminal.h"
 
 namespace {

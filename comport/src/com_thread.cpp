@@ -3,10 +3,10 @@
 #include <thread>
 
 #include "comport/event_mask.h"
-#include "comport/main_thread.h"
 #include "event_table.h"
-#include "main_thread_queue.h"
 #include "platform/win_errors.h"
+#include "runtime/main_thread.h"
+#include "runtime/toolkit.h"
 
 namespace comport {
 
@@ -65,7 +65,7 @@ void TComThread::Execute() {
   } catch (...) {
     // An exception of a handler or processing method ends the thread; it is
     // still reported rather than lost.
-    detail::ReportCurrentException();
+    ReportCurrentException();
   }
   comm.SetCommMask(device, 0);
   comm.PurgeComm(device, platform::PURGE_TXCLEAR | platform::PURGE_RXCLEAR);

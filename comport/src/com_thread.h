@@ -9,8 +9,8 @@
 #pragma once
 
 #include "comport/com_port.h"
-#include "comport/event_receiver.h"
-#include "comport/thread.h"
+#include "runtime/event_receiver.h"
+#include "runtime/thread.h"
 
 namespace comport {
 

@@ -4,9 +4,9 @@
 
 #include "com_thread.h"
 #include "comport/com_port.h"
-#include "comport/event_receiver.h"
 #include "listener_walk.h"
 #include "platform_error.h"
+#include "runtime/event_receiver.h"
 
 namespace comport {
 

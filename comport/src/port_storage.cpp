@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "comport/int_text.h"
+#include "runtime/int_text.h"
 #include "stored_settings.h"
 
 namespace comport {

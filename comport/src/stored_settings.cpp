@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "comport/int_text.h"
 #include "comport/text_conversions.h"
+#include "runtime/int_text.h"
 
 namespace comport::storage {
 namespace {

@@ -1,7 +1,7 @@
 #include "comport/text_conversions.h"
 
-#include "comport/int_text.h"
 #include "enum_tables.h"
+#include "runtime/int_text.h"
 
 namespace comport {
 namespace {
@@ -58,7 +58,7 @@ bool TextToBool(std::string_view text) { return EqualIgnoringAsciiCase(text, "YE
 std::string CharToText(char value) {
   const auto code = static_cast<unsigned char>(value);
   if (code >= 33 && code <= 127) return std::string(1, value);
-  return "#" + std::to_string(code);
+  return std::string("#").append(std::to_string(code));
 }
 
 char TextToChar(std::string_view text) {

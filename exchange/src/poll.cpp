@@ -1,7 +1,7 @@
 #include "exchange/poll.h"
 
 #include "exchange/EMUL_Functions.h"
-#include "exchange/frames.h"
+#include "protocol/frames.h"
 
 namespace exchange {
 
@@ -10,7 +10,7 @@ ExchangeResult POTOK_START(PollView& view, UART_THREAT& worker) {
   RX_STATE.store(RX_NONE, std::memory_order_relaxed);
   view.ClearPollTexts();
   view.ProcessMessages();
-  view.ShowSentFrame(SentFrameText(TX_BUF, TX_LEN));
+  view.ShowSentFrame(protocol::SentFrameText(TX_BUF, TX_LEN));
   RX_BUF.fill(0);
   view.ArmReplyTimeout();
 
@@ -21,7 +21,8 @@ ExchangeResult POTOK_START(PollView& view, UART_THREAT& worker) {
   if (result.outcome == ExchangeOutcome::kPortClosed) {
     view.ShowErrorBox(std::string(PORT_NOT_ACTIVE_TEXT));
   } else if (result.outcome == ExchangeOutcome::kPortError) {
-    view.ShowErrorBox(result.error);
+    view.ReleaseFailedPort();
+    view.ShowErrorBox(std::string(PORT_LOST_TEXT) + '\r' + result.error);
   }
   return result;
 }

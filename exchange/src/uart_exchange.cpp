@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "exchange/EMUL_Functions.h"
-#include "exchange/frames.h"
+#include "protocol/frames.h"
 
 namespace exchange {
 
@@ -27,21 +27,21 @@ ExchangeOutcome UART_EXCHANGE(ExchangePort* port, std::int32_t tx_len, std::int3
   DEV_ADDR = TX_BUF[0];
   DEV_FUNC = TX_BUF[1];
   RX_TEXT.clear();
-  AppendCrc(TX_BUF, tx_len);
+  protocol::AppendCrc(TX_BUF, tx_len);
   port->SendBytes(TX_BUF.data(), FitBuffer(std::int64_t{tx_len} + 2));
 
   // The receive scratch area belongs to this one run: zero before the read, so positions that
   // received nothing hold 0, and gone afterwards, so no reply bytes outlive the exchange.
   FrameBuffer scratch{};
   port->ReceiveBytes(scratch.data(), FitBuffer(rx_len));
-  const std::int32_t n = MatchReply(scratch, RX_BUF, DEV_ADDR, DEV_FUNC, rx_len);
+  const std::int32_t n = protocol::MatchReply(scratch, RX_BUF, DEV_ADDR, DEV_FUNC, rx_len);
   port->PurgeBuffers(true, true);
 
-  if (!ReplyCrcOk(RX_BUF, n)) {
+  if (!protocol::ReplyCrcOk(RX_BUF, n)) {
     RX_STATE.store(RX_REJECTED, std::memory_order_release);
     return ExchangeOutcome::kRejected;
   }
-  RX_TEXT = FrameText(RX_BUF.data(), static_cast<std::size_t>(n));
+  RX_TEXT = protocol::FrameText(RX_BUF.data(), static_cast<std::size_t>(n));
   RX_STATE.store(RX_ACCEPTED, std::memory_order_release);
   return ExchangeOutcome::kAccepted;
 }

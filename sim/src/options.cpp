@@ -1,5 +1,6 @@
 #include "sim/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
@@ -98,6 +99,14 @@ Behaviour ParseBehaviour(std::string_view text) {
   return behaviour;
 }
 
+Neighbour ParseNeighbour(std::string_view text) {
+  const auto colon = text.find(':');
+  Neighbour neighbour;
+  neighbour.address = ParseByte(text.substr(0, colon), 1, 247, "neighbour address");
+  if (colon != std::string_view::npos) neighbour.behaviour = ParseBehaviour(text.substr(colon + 1));
+  return neighbour;
+}
+
 Options ParseOptions(std::span<const std::string_view> args) {
   Options options;
   Config& c = options.config;
@@ -115,7 +124,17 @@ Options ParseOptions(std::span<const std::string_view> args) {
       {"--delay", [&](auto v) { r.alarm_delay = ParseByte(v, 0, 255, "alarm delay"); }},
       {"--selfcal", [&](auto v) { r.selfcal = ParseFloat(v, "self-calibration level"); }},
       {"--behaviour", [&](auto v) { c.behaviour = ParseBehaviour(v); }},
+      {"--neighbour", [&](auto v) { c.neighbours.push_back(ParseNeighbour(v)); }},
+      {"--device",
+       [&](auto v) {
+         if (v.empty()) Reject("empty device", v);
+         options.device = std::string(v);
+       }},
       {"--reply-delay", [&](auto v) { c.reply_delay = ParseMilliseconds(v, "reply delay"); }},
+      {"--frame-gap",
+       [&](auto v) {
+         c.frame_gap = std::chrono::milliseconds(ParseInteger(v, 1, 60'000, "frame gap"));
+       }},
       {"--fault-every",
        [&](auto v) {
          c.fault_every = static_cast<unsigned>(ParseInteger(v, 0, 1'000'000, "fault-every"));
@@ -138,6 +157,13 @@ Options ParseOptions(std::span<const std::string_view> args) {
       Reject("unknown option", arg);
     }
   }
+  for (auto n = c.neighbours.begin(); n != c.neighbours.end(); ++n) {
+    const bool taken = n->address == c.address ||
+                       std::any_of(c.neighbours.begin(), n, [&](const Neighbour& other) {
+                         return other.address == n->address;
+                       });
+    if (taken) Reject("address already on the line", std::to_string(n->address));
+  }
   return options;
 }
 
@@ -146,6 +172,8 @@ std::string Usage(std::string_view program) {
          " [options]\n"
          "Serves the level-gauge instrument as a Modbus RTU slave on a pseudo-terminal.\n"
          "Prints the device to open on the first line, serves until SIGINT or SIGTERM.\n"
+         "  --device PATH      serve this existing serial device instead (e.g. a virtual\n"
+         "                     machine's pty); prints it once open, ends when it hangs up\n"
          "  --address N        slave address, 1..247 (1)\n"
          "  --variant V        instrument variant, 0..3 (1)\n"
          "  --relays MASK      relay bits 0..3, e.g. 5 or 0x5 (5)\n"
@@ -155,7 +183,10 @@ std::string Usage(std::string_view program) {
          "  --delay S          alarm delay in seconds, 0..255 (10)\n"
          "  --behaviour B      normal|silent|exception[:code]|bad-crc|stray:N|other-address|\n"
          "                     cut:N|noise|late[:ms]|split[:ms] (normal)\n"
+         "  --neighbour N[:B]  another instrument on the line at address N, answering under\n"
+         "                     behaviour B (normal); may be repeated\n"
          "  --reply-delay MS   the instrument's turnaround (0)\n"
+         "  --frame-gap MS     silence that ends a partial request, 1..60000 (4)\n"
          "  --fault-every N    every Nth reply takes the next of a rotating set of faults\n"
          "  --seed N           seed for noise bytes (1)\n"
          "  --paced            deliver bytes at 9600 bit/s 8E1 speed\n"

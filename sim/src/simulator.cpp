@@ -4,13 +4,16 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <stdexcept>
 #include <system_error>
 
 #include "line_writer.h"
+#include "sim/device_line.h"
 #include "sim/instrument.h"
+#include "sim/pty_pair.h"
 #include "sim/reply_shaper.h"
 #include "sim/request_framer.h"
 
@@ -20,9 +23,18 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+bool ValidAddress(std::uint8_t address) { return address >= 1 && address <= 247; }
+
 const Config& Checked(const Config& config) {
-  if (config.address < 1 || config.address > 247) {
+  if (!ValidAddress(config.address)) {
     throw std::invalid_argument("simulator address must be 1..247");
+  }
+  for (auto n = config.neighbours.begin(); n != config.neighbours.end(); ++n) {
+    const auto same_address = [&](const Neighbour& other) { return other.address == n->address; };
+    if (!ValidAddress(n->address) || n->address == config.address ||
+        std::any_of(config.neighbours.begin(), n, same_address)) {
+      throw std::invalid_argument("neighbour addresses must be 1..247, each on its own");
+    }
   }
   if (config.readings.variant > 3 || config.readings.relays > 0x0F) {
     throw std::invalid_argument("simulator variant must be 0..3 and relays a 4-bit mask");
@@ -30,9 +42,24 @@ const Config& Checked(const Config& config) {
   return config;
 }
 
+std::unique_ptr<LineEnd> OpenLine(const std::string& device) {
+  if (device.empty()) return std::make_unique<PtyPair>();
+  return std::make_unique<DeviceLine>(device);
+}
+
+const Neighbour* FindNeighbour(const Config& config, std::uint8_t address) {
+  const auto found = std::find_if(config.neighbours.begin(), config.neighbours.end(),
+                                  [&](const Neighbour& n) { return n.address == address; });
+  return found == config.neighbours.end() ? nullptr : &*found;
+}
+
 }  // namespace
 
-Simulator::Simulator(const Config& config) : config_(Checked(config)), random_(config.noise_seed) {
+Simulator::Simulator(const Config& config, Attachment attachment)
+    : line_(OpenLine(attachment.device)),
+      on_hang_up_(std::move(attachment.on_hang_up)),
+      config_(Checked(config)),
+      random_(config.noise_seed) {
   wake_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (wake_fd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
   try {
@@ -92,29 +119,39 @@ Behaviour Simulator::NextBehaviour(const Config& config) {
 
 bool Simulator::Respond(const std::uint8_t* request, Clock::time_point request_end) {
   const Config config = GetConfig();
-  const auto answer = Answer({request, kRequestSize}, config.address, config.readings);
+  const Neighbour* neighbour = FindNeighbour(config, request[0]);
+  const std::uint8_t address = neighbour != nullptr ? neighbour->address : config.address;
+  const auto answer = Answer({request, kRequestSize}, address, config.readings);
   if (!answer) return true;
-  const Transmission transmission =
-      Shape(*answer, NextBehaviour(config), config.reply_delay, random_);
+  const Behaviour behaviour = neighbour != nullptr ? neighbour->behaviour : NextBehaviour(config);
+  const Transmission transmission = Shape(*answer, behaviour, config.reply_delay, random_);
   if (transmission.empty()) return true;
-  LineWriter writer(pty_.master(), wake_fd_);
+  LineWriter writer(line_->fd(), wake_fd_);
   const Clock::time_point start = config.paced ? std::max(request_end, Clock::now()) : Clock::now();
   return writer.Send(transmission, start, config.paced, [this] { replies_sent_.fetch_add(1); });
 }
 
 void Simulator::Serve() {
-  RequestFramer framer;
+  RequestFramer framer(GetConfig().frame_gap);
   std::array<std::uint8_t, 512> buffer{};
   for (;;) {
-    std::array<pollfd, 2> fds{{{pty_.master(), POLLIN, 0}, {wake_fd_, POLLIN, 0}}};
+    std::array<pollfd, 2> fds{{{line_->fd(), POLLIN, 0}, {wake_fd_, POLLIN, 0}}};
     if (poll(fds.data(), fds.size(), -1) < 0) {
       if (errno == EINTR) continue;
       return;
     }
     if (fds[1].revents != 0) return;
     if (fds[0].revents == 0) continue;
-    const ssize_t n = read(pty_.master(), buffer.data(), buffer.size());
-    if (n <= 0) continue;  // EAGAIN/EINTR; the held slave rules out a hang-up
+    const ssize_t n = read(line_->fd(), buffer.data(), buffer.size());
+    if (n <= 0) {
+      // A hung-up device stays readable: leave rather than spin on it. An own
+      // pty never hangs up, as the pair holds its slave.
+      const bool retry = n < 0 && (errno == EAGAIN || errno == EINTR) &&
+                         (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
+      if (retry) continue;
+      if (on_hang_up_) on_hang_up_();
+      return;
+    }
     framer.Feed({buffer.data(), static_cast<std::size_t>(n)}, Clock::now());
     while (const auto request = framer.Next()) {
       requests_seen_.fetch_add(1);

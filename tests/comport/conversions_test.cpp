@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "comport/com_errors.h"
-#include "comport/int_text.h"
 #include "comport/text_conversions.h"
-#include "comport/toolkit.h"
+#include "runtime/int_text.h"
+#include "runtime/toolkit.h"
 
 namespace comport {
 namespace {

@@ -11,10 +11,10 @@
 #include <thread>
 
 #include "comport/event_mask.h"
-#include "comport/event_receiver.h"
 #include "fake_port.h"
 #include "main_loop.h"
 #include "platform/win_errors.h"
+#include "runtime/event_receiver.h"
 
 namespace comport {
 namespace {

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "comport/main_thread.h"
-#include "comport/toolkit.h"
+#include "runtime/main_thread.h"
+#include "runtime/toolkit.h"
 
 namespace comport {
 

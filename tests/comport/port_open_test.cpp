@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "comport/com_port.h"
-#include "comport/toolkit.h"
 #include "fake_port.h"
 #include "platform/win_errors.h"
+#include "runtime/toolkit.h"
 
 namespace comport {
 namespace {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "comport/com_port.h"
-#include "comport/exception.h"
 #include "fake_port.h"
+#include "runtime/exception.h"
 
 namespace comport {
 namespace {

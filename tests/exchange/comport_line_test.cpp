@@ -8,10 +8,10 @@
 
 #include "comport/com_port.h"
 #include "exchange/EMUL_Functions.h"
-#include "exchange/frames.h"
 #include "exchange/poll.h"
 #include "fake_window.h"
 #include "frame_bytes.h"
+#include "protocol/frames.h"
 #include "support/pseudo_terminal.h"
 
 namespace {
@@ -28,7 +28,7 @@ class ComPortLineTest : public ::testing::Test {
     port_.Timeouts().SetReadTotalMultiplier(6);
     port_.Timeouts().SetWriteTotalMultiplier(150);
     UART_THREAT::Instance().SetPort(&line_);
-    const auto request = exchange::FillReadRequest(TX_BUF, 1);
+    const auto request = protocol::FillReadRequest(TX_BUF, 1);
     TX_LEN = request.tx_len;
     RX_LEN = request.rx_len;
   }
@@ -42,7 +42,7 @@ class ComPortLineTest : public ::testing::Test {
 
 TEST_F(ComPortLineTest, ReplyFromTheLineIsAccepted) {
   port_.SetConnected(true);
-  const exchange_test::Bytes reply = exchange_test::NormalReply(1);
+  const protocol_test::Bytes reply = protocol_test::NormalReply(1);
   std::thread instrument([this, &reply] {
     if (pty_.ReadSome(5000).size() >= 8) pty_.Write(reply);
   });
@@ -51,7 +51,7 @@ TEST_F(ComPortLineTest, ReplyFromTheLineIsAccepted) {
   EXPECT_EQ(result.outcome, ExchangeOutcome::kAccepted);
   EXPECT_EQ(port_.Parity().Bits(), comport::prEven);
   EXPECT_EQ(RX_STATE.load(), RX_ACCEPTED);
-  EXPECT_EQ(RX_BUF, exchange_test::Buffer(reply));
+  EXPECT_EQ(RX_BUF, protocol_test::Buffer(reply));
 }
 
 TEST_F(ComPortLineTest, ClosedPortIsReportedNotUsed) {

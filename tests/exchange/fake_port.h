@@ -14,6 +14,8 @@
 
 namespace exchange_test {
 
+using protocol_test::Bytes;
+
 class FakePort : public exchange::ExchangePort {
  public:
   // Called for each request sent; it queues the answer with Arrive or ArriveAfterPurge.

@@ -1,4 +1,5 @@
-// The window as a poll sees it: texts, the reply time-out timer and its error boxes.
+// The window as a poll sees it: texts, the reply time-out timer, its error boxes and the
+// release of a port that failed.
 #pragma once
 
 #include <string>
@@ -36,6 +37,7 @@ class FakeWindow : public exchange::PollView, public exchange::ReplyTimeoutView 
     events.push_back("box");
     boxes.push_back(text);
   }
+  void ReleaseFailedPort() override { events.push_back("release"); }
 
   void DisableReplyTimeout() override { timeout_enabled = false; }
   std::int32_t ReplyTimeoutTag() const override { return tag; }

@@ -7,10 +7,10 @@
 #include <thread>
 
 #include "exchange/EMUL_Functions.h"
-#include "exchange/frames.h"
 #include "exchange/reply_timeout.h"
 #include "fake_port.h"
 #include "fake_window.h"
+#include "protocol/frames.h"
 
 namespace {
 
@@ -19,11 +19,11 @@ using exchange::ExchangeOutcome;
 using exchange::ExchangeResult;
 using exchange::UART_THREAT;
 using exchange_test::Answering;
-using exchange_test::Bytes;
 using exchange_test::FakePort;
 using exchange_test::FakeWindow;
-using exchange_test::NormalReply;
-using exchange_test::WithCrc;
+using protocol_test::Bytes;
+using protocol_test::NormalReply;
+using protocol_test::WithCrc;
 
 const Bytes kRequest1 = {1, 4, 0, 0, 0, 13, 0x31, 0xCF};
 const Bytes kException1 = {0x01, 0x84, 0x02, 0xC2, 0xC1};
@@ -37,13 +37,13 @@ class PollTest : public ::testing::Test {
   // decode (here: show the reply), then let the window process events, which runs the reply
   // time-out's handler if it is still armed.
   ExchangeResult Poll(std::uint8_t address = 1) {
-    const auto request = exchange::FillReadRequest(TX_BUF, address);
+    const auto request = protocol::FillReadRequest(TX_BUF, address);
     TX_LEN = request.tx_len;
     RX_LEN = request.rx_len;
     ExchangeResult result = exchange::POTOK_START(window_, UART_THREAT::Instance());
     if (RX_STATE.load(std::memory_order_acquire) == RX_ACCEPTED) {
       window_.DisableReplyTimeout();
-      window_.SetStatusPanel1(std::string(exchange::RECEIVED_PREFIX) + RX_TEXT);
+      window_.SetStatusPanel1(std::string(protocol::RECEIVED_PREFIX) + RX_TEXT);
     }
     if (window_.timeout_enabled) exchange::Time_is_outTimer(window_);
     return result;
@@ -79,7 +79,7 @@ TEST_F(PollTest, OutcomesOfOneExchange) {
   const OutcomeCase cases[] = {
       {"normal reply", normal, RX_ACCEPTED, normal},
       {"exception reply", kException1, RX_ACCEPTED, kException1},  // text "1 132 2 194 193 "
-      {"exception after stray bytes", exchange_test::Concat({0, 0xFF}, kException1), RX_ACCEPTED,
+      {"exception after stray bytes", protocol_test::Concat({0, 0xFF}, kException1), RX_ACCEPTED,
        kException1},
       {"wrong CRC", bad_crc, RX_REJECTED, bad_crc},
       {"other address", NormalReply(2), RX_REJECTED, {}},
@@ -92,10 +92,10 @@ TEST_F(PollTest, OutcomesOfOneExchange) {
     port_.instrument = Answering(c.answer);
     Poll();
     EXPECT_EQ(RX_STATE.load(), c.rx_state);
-    EXPECT_EQ(RX_BUF, exchange_test::Buffer(c.rx_buf));
+    EXPECT_EQ(RX_BUF, protocol_test::Buffer(c.rx_buf));
     EXPECT_EQ(RX_LEN, 31);
     const std::size_t accepted = c.rx_state == RX_ACCEPTED ? c.rx_buf.size() : 0;
-    EXPECT_EQ(RX_TEXT, exchange::FrameText(c.rx_buf.data(), accepted));
+    EXPECT_EQ(RX_TEXT, protocol::FrameText(c.rx_buf.data(), accepted));
   }
   EXPECT_TRUE(window_.boxes.empty());
 }
@@ -107,7 +107,7 @@ TEST_F(PollTest, LateReplyIsReadAndAcceptedByTheNextExchange) {
   port_.instrument = nullptr;  // silent now: only the queued late reply is on the line
   Poll();
   EXPECT_EQ(RX_STATE.load(), RX_ACCEPTED);
-  EXPECT_EQ(RX_BUF, exchange_test::Buffer(NormalReply(1)));
+  EXPECT_EQ(RX_BUF, protocol_test::Buffer(NormalReply(1)));
 }
 
 TEST_F(PollTest, UnansweredPollsCountedAcrossTheRun) {
@@ -119,7 +119,7 @@ TEST_F(PollTest, UnansweredPollsCountedAcrossTheRun) {
       {false, "Не отвечает (1)"},
       {false, "Не отвечает (2)"},
       {false, "Не отвечает (3)"},
-      {true, "Принято:   " + exchange::FrameText(reply.data(), reply.size())},
+      {true, "Принято:   " + protocol::FrameText(reply.data(), reply.size())},
       {false, "Не отвечает (4)"},
   };
   for (const auto& poll : polls) {
@@ -154,6 +154,7 @@ TEST_F(PollTest, PortErrorEndsThePollUnansweredAndTheNextPollWorks) {
        {"Connected", "SetParityEven", "SendBytes", "ReceiveBytes", "PurgeBuffers"}) {
     SCOPED_TRACE(failing);
     window_.boxes.clear();
+    window_.events.clear();
     const std::int32_t tag_before = window_.tag;
     port_.instrument = Answering(NormalReply(1));
     port_.fail_once = failing;
@@ -161,7 +162,11 @@ TEST_F(PollTest, PortErrorEndsThePollUnansweredAndTheNextPollWorks) {
     EXPECT_EQ(failed.outcome, ExchangeOutcome::kPortError);
     EXPECT_EQ(RX_STATE.load(), RX_REJECTED);
     EXPECT_TRUE(RX_TEXT.empty());
-    EXPECT_EQ(window_.boxes, std::vector<std::string>{"line failure in " + std::string(failing)});
+    // Released before the operator is told, so the box does not hold the dead device.
+    EXPECT_EQ(std::vector<std::string>(window_.events.end() - 2, window_.events.end()),
+              (std::vector<std::string>{"release", "box"}));
+    EXPECT_EQ(window_.boxes, std::vector<std::string>{std::string(exchange::PORT_LOST_TEXT) +
+                                                      "\rline failure in " + failing});
     EXPECT_EQ(window_.tag, tag_before + 1);  // counted like a missing reply
 
     port_.Arrive({});  // the line is back; leftovers of the failed exchange may remain
@@ -209,6 +214,12 @@ TEST(PortNotActiveText, CyrillicComThenCarriageReturn) {
   EXPECT_EQ(exchange::PORT_NOT_ACTIVE_TEXT,
             "\xD0\xA1\xD0\x9E\xD0\x9C \xD0\x9F\xD0\xBE\xD1\x80\xD1\x82 \xD0\xBD\xD0\xB5 "
             "\xD0\xB0\xD0\xBA\xD1\x82\xD0\xB8\xD0\xB2\xD0\xB5\xD0\xBD !!!\r Written by Vastrel");
+}
+
+TEST(PortTexts, LostAndUnavailableSpellComInCyrillic) {
+  const std::string com = "\xD0\xA1\xD0\x9E\xD0\x9C";  // С, О, М
+  EXPECT_EQ(exchange::PORT_LOST_TEXT, "Связь с " + com + " портом потеряна");
+  EXPECT_EQ(exchange::PORT_UNAVAILABLE_TEXT, com + " порт недоступен");
 }
 
 TEST(UartExchange, LengthsOutsideTheBuffersAreCutForThePort) {

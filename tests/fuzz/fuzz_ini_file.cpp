@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "comport/ini_file.h"
-#include "comport/storage_errors.h"
 #include "fuzz_file.h"
+#include "storage/ini_file.h"
+#include "storage/storage_errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto path = fuzzing::WriteInput(data, size, "settings.ini");

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "comport/key_store.h"
-#include "comport/storage_errors.h"
 #include "fuzz_file.h"
+#include "storage/key_store.h"
+#include "storage/storage_errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto path = fuzzing::WriteInput(data, size, "registry");

@@ -25,7 +25,7 @@ void ExactDigits(double magnitude, std::string& digits, int& e) {
 std::string ValueText(float value, std::string_view separator) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  const std::string zero = "0" + std::string(separator) + "0";
+  const std::string zero = std::string("0").append(separator).append("0");
   if (value == 0.0f) return zero;
 
   std::string digits;
@@ -43,7 +43,7 @@ std::string ValueText(float value, std::string_view separator) {
     if (i >= 0) {
       ++kept[i];
     } else {
-      kept = "1";
+      kept.assign(1, '1');
       ++e;
     }
   }

@@ -7,9 +7,9 @@
 #include <random>
 #include <string>
 
-#include "comport/exception.h"
-#include "comport/int_text.h"
 #include "comport/text_conversions.h"
+#include "runtime/exception.h"
+#include "runtime/int_text.h"
 #include "text_properties.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "comport/exception.h"
-#include "comport/int_text.h"
 #include "comport/text_conversions.h"
+#include "runtime/exception.h"
+#include "runtime/int_text.h"
 
 namespace properties {
 namespace {

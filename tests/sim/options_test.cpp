@@ -50,7 +50,8 @@ TEST(Options, ReadingsAndLineSettings) {
                                  "--level2",    "inf",           "--volume2", "0.05",
                                  "--delay",     "255",           "--selfcal", "12.5",
                                  "--behaviour", "cut:3",         "--paced",   "--reply-delay",
-                                 "7",           "--fault-every", "10"});
+                                 "7",           "--fault-every", "10",        "--frame-gap",
+                                 "50"});
   const Config& c = options.config;
   EXPECT_EQ(c.address, 247);
   EXPECT_EQ(c.readings.variant, 3);
@@ -66,18 +67,41 @@ TEST(Options, ReadingsAndLineSettings) {
   EXPECT_TRUE(c.paced);
   EXPECT_EQ(c.reply_delay, milliseconds(7));
   EXPECT_EQ(c.fault_every, 10U);
+  EXPECT_EQ(c.frame_gap, milliseconds(50));
   EXPECT_FALSE(options.help);
   EXPECT_TRUE(Parse({"--help"}).help);
 }
 
+TEST(Options, DeviceAndNeighbours) {
+  const Options options = Parse({"--neighbour", "2:exception:4", "--device", "/dev/pts/9",
+                                 "--neighbour", "7", "--address", "5"});
+  EXPECT_EQ(options.device, "/dev/pts/9");
+  const std::vector<Neighbour> expected{
+      {2, {.kind = BehaviourKind::kException, .exception_code = 4}}, {7, {}}};
+  EXPECT_EQ(options.config.neighbours, expected);
+  EXPECT_TRUE(Parse({}).device.empty());
+  // An address is on the line once: the main instrument's counts, whatever the order.
+  for (const auto& args :
+       std::vector<std::vector<std::string_view>>{{"--neighbour", "1"},
+                                                  {"--neighbour", "3:silent", "--neighbour", "3"},
+                                                  {"--neighbour", "4", "--address", "4"},
+                                                  {"--neighbour", "0:silent"},
+                                                  {"--neighbour", "2:loud"},
+                                                  {"--neighbour", ":silent"},
+                                                  {"--device", ""}}) {
+    EXPECT_THROW(Parse(args), OptionError) << args[1];
+  }
+}
+
 TEST(Options, RejectsUnusableArguments) {
   const std::vector<std::vector<std::string_view>> bad{
-      {"--address", "0"},  {"--address", "248"},
-      {"--address"},       {"--variant", "4"},
-      {"--relays", "16"},  {"--fault", "256"},
-      {"--level1", "4,5"}, {"--delay", "-1"},
-      {"--frobnicate"},    {"1"},
-      {"--address", "1x"}, {"--selfcal", ""},
+      {"--address", "0"},   {"--address", "248"},
+      {"--address"},        {"--variant", "4"},
+      {"--relays", "16"},   {"--fault", "256"},
+      {"--level1", "4,5"},  {"--delay", "-1"},
+      {"--frobnicate"},     {"1"},
+      {"--address", "1x"},  {"--selfcal", ""},
+      {"--frame-gap", "0"},
   };
   for (const auto& args : bad) EXPECT_THROW(Parse(args), OptionError) << args[0];
 }

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <stdexcept>
 #include <thread>
 
 #include "pty_client.h"
 #include "sim/crc16.h"
+#include "support/pseudo_terminal.h"
 
 namespace sim {
 namespace {
@@ -223,6 +225,65 @@ TEST(Simulator, ConfigurationMayChangeWhilePolling) {
   }
   done = true;
   changer.join();
+}
+
+TEST(Simulator, FrameGapDecidesWhetherARequestInTwoPiecesIsOne) {
+  for (const bool long_gap : {false, true}) {
+    Config config;
+    if (long_gap) config.frame_gap = milliseconds(500);
+    Simulator simulator(config);
+    PtyClient client(simulator.SlavePath());
+    ASSERT_TRUE(client.Send(Bytes(kRequest.begin(), kRequest.begin() + 2)));
+    std::this_thread::sleep_for(milliseconds(30));
+    if (long_gap) {
+      EXPECT_EQ(Poll(client, Bytes(kRequest.begin() + 2, kRequest.end())), kWorkedExample);
+    } else {
+      EXPECT_TRUE(Unanswered(client, Bytes(kRequest.begin() + 2, kRequest.end())));
+    }
+  }
+}
+
+TEST(Simulator, NeighboursAnswerUnderTheirOwnBehaviour) {
+  Config config;
+  config.neighbours = {{2, {.kind = BehaviourKind::kException, .exception_code = 4}},
+                       {3, {BehaviourKind::kSilent}}};
+  Simulator simulator(config);
+  PtyClient client(simulator.SlavePath());
+  EXPECT_EQ(Poll(client, Framed({2, 4, 0, 0, 0, 13}), 5), Framed({2, 0x84, 4}));
+  EXPECT_TRUE(Unanswered(client, Framed({3, 4, 0, 0, 0, 13})));
+  EXPECT_TRUE(Unanswered(client, Framed({4, 4, 0, 0, 0, 13}))) << "no instrument there";
+  EXPECT_EQ(Poll(client), kWorkedExample);
+
+  config.neighbours.push_back({1, {}});
+  EXPECT_THROW(simulator.SetConfig(config), std::invalid_argument);
+  config.neighbours.back().address = 2;
+  EXPECT_THROW(simulator.SetConfig(config), std::invalid_argument);
+}
+
+// The far end of an attached device plays the reader: here the master of a pty
+// whose slave the simulator serves, as a virtual machine's serial port is.
+TEST(Simulator, ServesAnAttachedDeviceUntilItHangsUp) {
+  vlk_test::PseudoTerminal far_end;
+  std::promise<void> hung_up;
+  Simulator simulator({}, {far_end.SlavePath(), [&] { hung_up.set_value(); }});
+  EXPECT_EQ(simulator.SlavePath(), far_end.SlavePath());
+
+  far_end.Write(kRequest);
+  Bytes reply;
+  const auto deadline = Clock::now() + kPatience;
+  while (reply.size() < kWorkedExample.size() && Clock::now() < deadline) {
+    const Bytes some = far_end.ReadSome(100);
+    reply.insert(reply.end(), some.begin(), some.end());
+  }
+  EXPECT_EQ(reply, kWorkedExample);
+
+  far_end.CloseMaster();
+  EXPECT_EQ(hung_up.get_future().wait_for(kPatience), std::future_status::ready);
+}
+
+TEST(Simulator, RefusesADeviceThatIsNoTerminal) {
+  EXPECT_THROW(Simulator({}, {.device = "/dev/null"}), std::system_error);
+  EXPECT_THROW(Simulator({}, {.device = "/nonexistent/tty"}), std::system_error);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The INI file: format kept on rewrite, lookup rules, and writes that never
 // lose the old file.
-#include "comport/ini_file.h"
+#include "storage/ini_file.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "comport/storage_errors.h"
+#include "storage/storage_errors.h"
 #include "temp_dir.h"
 
 namespace comport {

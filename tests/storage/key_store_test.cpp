@@ -1,12 +1,12 @@
 // The key store: persistence, types kept, escaping, malformed files.
-#include "comport/key_store.h"
+#include "storage/key_store.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <string>
 
-#include "comport/storage_errors.h"
+#include "storage/storage_errors.h"
 #include "temp_dir.h"
 
 namespace comport {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "comport/ini_file.h"
-#include "comport/key_store.h"
-#include "comport/storage_errors.h"
 #include "platform/comm_api.h"
+#include "storage/ini_file.h"
+#include "storage/key_store.h"
+#include "storage/storage_errors.h"
 #include "support/recording_comm.h"
 #include "temp_dir.h"
 

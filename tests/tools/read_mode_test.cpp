@@ -1,13 +1,16 @@
 // RunReader polling our simulator on a pseudo-terminal: output formats and exit
 // statuses.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <regex>
 #include <thread>
 
 #include "reader/run_reader.h"
+#include "reader/stop_signal.h"
 #include "reply_frames.h"
 #include "run_with.h"
 #include "sim/simulator.h"
@@ -147,6 +150,49 @@ TEST(ReadMode, LinePulledDuringCycle) {
 
   const auto again = RunWith({"--demo"});
   EXPECT_EQ(again.status, kExitOk);
+}
+
+// The adapter behind a by-id style link is pulled and plugged in again during a
+// cyclic read with --reopen: one line on standard error, a port_error record for
+// every poll without a port, then readings again; the read still ends with 3.
+TEST(ReadMode, ReopenReadsAgainOnceTheLostPortIsBack) {
+  using namespace std::chrono_literals;
+  char pattern[] = "/tmp/vlk-reopen-XXXXXX";
+  const std::filesystem::path directory = ::mkdtemp(pattern);
+  const std::filesystem::path link = directory / "adapter";
+  std::unique_ptr<sim::Simulator> simulator;
+  const auto plug = [&] {
+    simulator = std::make_unique<sim::Simulator>();
+    std::filesystem::create_symlink(simulator->SlavePath(), link);
+  };
+  const auto await_two_replies = [&] {
+    for (int i = 0; i < 2000 && simulator->RepliesSent() < 2; ++i) std::this_thread::sleep_for(5ms);
+  };
+  plug();
+  testing_run::Outcome result{};
+  std::thread reading([&] {
+    result =
+        RunWith({"--port", link.string(), "--cycle", "--reopen", "--interval", "0.05", "--json"});
+  });
+  await_two_replies();
+  simulator.reset();
+  std::filesystem::remove(link);
+  std::this_thread::sleep_for(500ms);  // about ten polls without a port
+  plug();
+  await_two_replies();
+  RequestStop();
+  reading.join();
+  std::filesystem::remove_all(directory);
+
+  EXPECT_EQ(result.status, kExitPortError);
+  std::string outcomes;  // the first letter of each record's outcome
+  const std::regex outcome_field("\"outcome\":\"([a-z])");
+  for (const std::string& line : Lines(result.out)) {
+    std::smatch outcome;
+    if (std::regex_search(line, outcome, outcome_field)) outcomes += outcome[1].str();
+  }
+  EXPECT_TRUE(std::regex_match(outcomes, std::regex("a+p{2,}a+"))) << outcomes;
+  EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
 }
 
 }  // namespace

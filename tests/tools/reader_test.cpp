@@ -103,6 +103,8 @@ TEST(RunReader, UnusableArgumentsGiveOneLineAndWhereTheUsageIs) {
       {"--list-ports", "--address", "1"},
       {"--list-ports", "--separator", ","},
       {"--demo", "--count", "3"},
+      {"--demo", "--reopen"},
+      {"--decode", "01", "--reopen"},
       {"--demo", "--cycle", "--interval", "0"},
       {"--demo", "--cycle", "--interval", "-1"},
       {"--demo", "--cycle", "--interval", "nan"},

@@ -1,8 +1,12 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QCheckBox>
+#include <QPushButton>
 
+#include "exchange/poll.h"
 #include "form_fixture.h"
+#include "readings/decimal_separator.h"
 #include "sim/simulator.h"
 
 namespace window {
@@ -130,6 +134,76 @@ TEST_F(FormTest, FailedSaveShowsTheWriteErrorAndKeepsWhatWasThere) {
   EXPECT_EQ(dialogs_.shown[0].text, "Ошибка записи в файл");
   EXPECT_EQ(dialogs_.shown[0].caption, "Error");
   EXPECT_EQ(ReadBytes(directory() / "user.ini" / "keep"), "x");
+}
+
+// COM1 names a link to the instrument's line, as /dev/serial/by-id/ names an adapter: pulling
+// the adapter takes the link away, plugging it in again brings it back to a new device.
+class PortLossTest : public FormTest {
+ protected:
+  PortLossTest() {
+    readings::SetDecimalSeparator(",");
+    MapPort(1, link_.string());
+    Plug();
+  }
+  void Plug() {
+    instrument_ = std::make_unique<sim::Simulator>();
+    std::filesystem::create_symlink(instrument_->SlavePath(), link_);
+  }
+  void Unplug() {
+    instrument_.reset();
+    std::filesystem::remove(link_);
+  }
+  // Released: closed, no item checked, panel 0 empty; and the one box that says so.
+  void ExpectReleasedAfterOneBox(const TForm1& form) {
+    EXPECT_FALSE(form.ComPort1.Connected());
+    EXPECT_EQ(Checks(form), kNoneChecked);
+    EXPECT_EQ(form.StatusBar1->PanelText(0), "");
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].caption, "Error");
+    EXPECT_EQ(dialogs_.shown[0].text.rfind(std::string(exchange::PORT_LOST_TEXT) + "\r", 0), 0u);
+  }
+  static void ExpectReadingOnCom1(const TForm1& form) {
+    EXPECT_EQ(form.Memo1->Lines().size(), 8u);
+    EXPECT_EQ(Checks(form), (std::vector<bool>{true, false, false, false}));
+    EXPECT_EQ(form.StatusBar1->PanelText(0), "COM1");
+  }
+
+  std::filesystem::path link_ = directory() / "adapter";
+  std::unique_ptr<sim::Simulator> instrument_;
+};
+
+TEST_F(PortLossTest, CyclicPollingReleasesALostPortAndResumesWhenItComesBack) {
+  TForm1& form = CreateForm();
+  form.COM11->trigger();
+  form.CheckBox1->setChecked(true);
+  Unplug();
+  for (int tick = 0; tick < 3; ++tick) form.ClickerBtn.Fire();  // then two quiet ticks
+  ExpectReleasedAfterOneBox(form);
+  EXPECT_EQ(form.StatusBar1->PanelText(1), exchange::PORT_UNAVAILABLE_TEXT);
+
+  Plug();
+  form.ClickerBtn.Fire();
+  ExpectReadingOnCom1(form);
+  EXPECT_TRUE(form.ClickerBtn.Enabled());
+  EXPECT_EQ(dialogs_.shown.size(), 1u);
+}
+
+TEST_F(PortLossTest, MenuItemOpensALostPortAgainAndAFailedChoiceEndsTheReopening) {
+  TForm1& form = CreateForm();
+  form.COM11->trigger();
+  Unplug();
+  form.Button3->click();
+  ExpectReleasedAfterOneBox(form);
+  Plug();
+  form.COM11->trigger();
+  form.Button3->click();
+  ExpectReadingOnCom1(form);
+
+  Unplug();
+  form.Button3->click();
+  form.COM21->trigger();  // no device there: a port that failed to open is not active
+  form.Button3->click();
+  EXPECT_EQ(dialogs_.shown.back().text, exchange::PORT_NOT_ACTIVE_TEXT);
 }
 
 }  // namespace

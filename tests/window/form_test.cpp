@@ -131,7 +131,8 @@ TEST_F(FormTest, AddressTextDecidesBetweenPollWarningAndConversionError) {
       case kConversionError:
         EXPECT_EQ(Text(form.StaticText1), "");
         EXPECT_EQ(box.caption, "ВЛК240ТИ");
-        EXPECT_EQ(box.text, "'" + std::string(c.text) + "' is not a valid integer value.");
+        EXPECT_EQ(box.text,
+                  std::string("'").append(c.text).append("' is not a valid integer value."));
         EXPECT_EQ(box.icon, DialogIcon::kStop);
         EXPECT_EQ(form.Edit1->text().toStdString(), c.text);
         break;

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "comport/main_thread.h"
 #include "recording_dialogs.h"
+#include "runtime/main_thread.h"
 #include "window/toolkit/application.h"
 #include "window/toolkit/dialogs.h"
 #include "window/toolkit/qt_comport_toolkit.h"

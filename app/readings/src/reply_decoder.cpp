@@ -1,6 +1,6 @@
 #include "readings/reply_decoder.h"
 
-#include "exchange/frames.h"
+#include "protocol/frames.h"
 #include "readings/skley_float.h"
 #include "readings/value_text.h"
 #include "variant_layouts.h"
@@ -24,7 +24,7 @@ constexpr std::uint8_t kVariantBits = 0x30;
 constexpr int kVariantShift = 4;
 constexpr int kRelayCount = 4;
 
-float FloatAt(const EMUL_Functions::FrameBuffer& rx, std::size_t offset) {
+float FloatAt(const protocol::FrameBuffer& rx, std::size_t offset) {
   // The value came from a single, so narrowing it back is exact.
   return static_cast<float>(
       SKLEY_FLOAT(rx[offset], rx[offset + 1], rx[offset + 2], rx[offset + 3]));
@@ -71,7 +71,7 @@ std::string LineText(LineKind kind, const DecodedFields& fields, std::uint8_t st
 
 }  // namespace
 
-std::optional<std::vector<std::string>> DecodeReply(const EMUL_Functions::FrameBuffer& rx,
+std::optional<std::vector<std::string>> DecodeReply(const protocol::FrameBuffer& rx,
                                                     DecodedFields& fields,
                                                     std::string_view separator) {
   if (rx[kFunctionCode] != kReadInputRegisters) return std::nullopt;
@@ -110,7 +110,7 @@ std::optional<std::vector<std::string>> DecodeReply(const EMUL_Functions::FrameB
 }
 
 std::string ReceivedStatusText(std::string_view rx_text) {
-  return std::string(exchange::RECEIVED_PREFIX).append(rx_text);
+  return std::string(protocol::RECEIVED_PREFIX).append(rx_text);
 }
 
 }  // namespace readings

@@ -49,7 +49,7 @@ Decimal RoundForDisplay(const Decimal& exact) {
     auto digit = kept.digits.rbegin();
     while (digit != kept.digits.rend() && *digit == '9') *digit++ = '0';
     if (digit == kept.digits.rend()) {
-      kept.digits = "1";
+      kept.digits.assign(1, '1');
       ++kept.before_point;
     } else {
       ++*digit;
@@ -87,7 +87,7 @@ std::string ValueText(float value, std::string_view separator) {
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   const Decimal rounded =
       value == 0.0f ? Decimal{} : RoundForDisplay(ExactDecimal(std::fabs(value)));
-  if (rounded.digits.empty()) return "0" + std::string(separator) + "0";
+  if (rounded.digits.empty()) return std::string("0").append(separator).append("0");
   const std::string sign = std::signbit(value) ? "-" : "";
   if (rounded.before_point > kMaxSignificantDigits) return sign + Scientific(rounded, separator);
   return sign + Fixed(rounded, separator);

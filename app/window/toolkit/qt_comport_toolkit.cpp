@@ -4,7 +4,7 @@
 #include <QThread>
 #include <string>
 
-#include "comport/main_thread.h"
+#include "runtime/main_thread.h"
 
 namespace window {
 

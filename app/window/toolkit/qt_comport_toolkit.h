@@ -4,7 +4,7 @@
 // Any thread may call (the box is queued to the window thread when called from another).
 #pragma once
 
-#include "comport/toolkit.h"
+#include "runtime/toolkit.h"
 #include "window/toolkit/application.h"
 
 namespace window {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "comport/exception.h"
+#include "runtime/exception.h"
 
 namespace comport {
 

@@ -19,10 +19,10 @@
 #include "comport/com_errors.h"
 #include "comport/com_settings.h"
 #include "comport/com_types.h"
-#include "comport/component.h"
 #include "comport/port_listener.h"
-#include "comport/toolkit.h"
 #include "platform/comm_api.h"
+#include "runtime/component.h"
+#include "runtime/toolkit.h"
 
 namespace comport {
 
@@ -86,7 +86,7 @@ class TCustomComPort : public TComponent {
   // Where the event thread's events reach the handlers: smThreadSync on the
   // main thread, smNone on the event thread, smWindowSync on the thread that
   // opened the port. That thread receives them only while it serves its call
-  // queue (main_thread.h), and must do so for as long as the port is open: the
+  // queue (runtime/main_thread.h), and must do so for as long as the port is open: the
   // main thread through its toolkit's loop, any other thread by calling
   // ProcessThreadCalls or CheckSynchronize; closing the port from it serves
   // the queue while the event thread ends.

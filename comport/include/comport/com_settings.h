@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "comport/com_types.h"
-#include "comport/persistent.h"
+#include "runtime/persistent.h"
 
 namespace comport {
 

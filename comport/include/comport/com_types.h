@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "comport/com_set.h"
+#include "runtime/enum_set.h"
 
 namespace comport {
 

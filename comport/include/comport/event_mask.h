@@ -4,8 +4,8 @@
 #pragma once
 
 #include "comport/com_types.h"
-#include "comport/event_receiver.h"
 #include "platform/comm_api.h"
+#include "runtime/event_receiver.h"
 
 namespace comport {
 

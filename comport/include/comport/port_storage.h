@@ -12,8 +12,8 @@
 #pragma once
 
 #include "comport/com_port.h"
-#include "comport/custom_ini_file.h"
-#include "comport/registry_key.h"
+#include "runtime/custom_ini_file.h"
+#include "runtime/registry_key.h"
 
 namespace comport {
 

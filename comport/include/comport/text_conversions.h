@@ -33,7 +33,7 @@ bool TextToBool(std::string_view text);
 
 // Codes 33 to 127 as the character itself, others as "#" and the decimal code.
 std::string CharToText(char value);
-// "" gives 0; "#" followed by an integer (int_text.h rules) gives its low 8
+// "" gives 0; "#" followed by an integer (runtime/int_text.h rules) gives its low 8
 // bits, or 0 when no integer follows; any other text gives its first character.
 char TextToChar(std::string_view text);
 

@@ -1,4 +1,4 @@
-#include "comport/file_replace.h"
+#include "storage/file_replace.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "comport/storage_errors.h"
+#include "storage/storage_errors.h"
 
 namespace comport::storage {
 namespace {

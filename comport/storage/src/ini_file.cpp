@@ -1,11 +1,11 @@
-#include "comport/ini_file.h"
+#include "storage/ini_file.h"
 
 #include <string_view>
 
 #include "ascii_case.h"
-#include "comport/file_replace.h"
-#include "comport/int_text.h"
-#include "comport/storage_errors.h"
+#include "runtime/int_text.h"
+#include "storage/file_replace.h"
+#include "storage/storage_errors.h"
 
 namespace comport {
 namespace {
@@ -151,7 +151,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view name,
       lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*insert_at), entry);
     } else {
       if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-      lines.push_back("[" + std::string(section) + "]");
+      lines.push_back(std::string("[").append(section).append("]"));
       lines.push_back(entry);
     }
   }

@@ -1,12 +1,12 @@
-#include "comport/key_store.h"
+#include "storage/key_store.h"
 
 #include <cstdlib>
 #include <system_error>
 
 #include "ascii_case.h"
-#include "comport/file_replace.h"
-#include "comport/storage_errors.h"
 #include "key_store_format.h"
+#include "storage/file_replace.h"
+#include "storage/storage_errors.h"
 
 namespace comport {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "comport/int_text.h"
-#include "comport/storage_errors.h"
+#include "runtime/int_text.h"
+#include "storage/storage_errors.h"
 
 namespace comport::storage {
 namespace {
@@ -61,7 +61,7 @@ std::string FormatKeyStore(const std::vector<StoredKey>& keys) {
   std::string out;
   for (const StoredKey& key : keys) {
     if (!out.empty()) out += '\n';
-    out += "[" + Escape(key.path) + "]\n";
+    out.append("[").append(Escape(key.path)).append("]\n");
     for (const StoredValue& value : key.values) {
       if (const auto* text = std::get_if<std::string>(&value.value)) {
         out += "s:" + Escape(value.name) + "=" + Escape(*text) + "\n";

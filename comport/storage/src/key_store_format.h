@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "comport/key_store.h"
+#include "storage/key_store.h"
 
 namespace comport::storage {
 

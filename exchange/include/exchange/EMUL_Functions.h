@@ -7,17 +7,20 @@
 // the window thread loads it with acquire ordering before it reads the reply.
 #pragma once
 
-#include <array>
 #include <atomic>
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include "protocol/crc16.h"
+#include "protocol/frame_buffer.h"
+
 namespace EMUL_Functions {
 
-inline constexpr std::size_t FRAME_BUFFER_SIZE = 270;
-using FrameBuffer = std::array<std::uint8_t, FRAME_BUFFER_SIZE>;
+// The frame buffer and CRC16 are the protocol core's; the unit names them as its own.
+using protocol::CRC16;
+using protocol::FRAME_BUFFER_SIZE;
+using protocol::FrameBuffer;
 
 // Outcome values of RX_STATE.
 inline constexpr std::int32_t RX_NONE = 0;
@@ -32,10 +35,6 @@ extern std::int32_t DEV_ADDR;               // copy of TX_BUF[0], the address a 
 extern std::int32_t DEV_FUNC;               // copy of TX_BUF[1], the function a reply must carry
 extern std::atomic<std::int32_t> RX_STATE;  // RX_NONE, RX_REJECTED or RX_ACCEPTED
 extern std::string RX_TEXT;                 // accepted reply as decimal text, empty otherwise
-
-// Modbus CRC-16 (start 0xFFFF, reflected polynomial 0xA001, no final XOR) of the first
-// `length` bytes of `buffer`; sent low byte first. Callers cut wider counts to 8 bits.
-std::uint16_t CRC16(std::uint8_t length, const FrameBuffer& buffer);
 
 // Waits until more than `ms` (at least 2) milliseconds have passed on the 32-bit wrapping tick
 // counter, letting the window toolkit process pending events on every turn, at least once.

@@ -12,6 +12,13 @@ namespace exchange {
 inline constexpr std::string_view PORT_NOT_ACTIVE_TEXT =
     "\u0421\u041E\u041C Порт не активен !!!\r Written by Vastrel";
 
+// First line of the error box shown when the port failed during a poll and was released; the
+// port's message follows after a carriage return.
+inline constexpr std::string_view PORT_LOST_TEXT = "Связь с \u0421\u041E\u041C портом потеряна";
+
+// Panel 1 of the status bar while a port released after a failure cannot be opened again.
+inline constexpr std::string_view PORT_UNAVAILABLE_TEXT = "\u0421\u041E\u041C порт недоступен";
+
 // What a poll needs of the window. Called on the window thread only.
 class PollView {
  public:
@@ -26,13 +33,18 @@ class PollView {
   virtual void ArmReplyTimeout() = 0;
   // Modal error box: caption "Error", stop icon, one button "Cancel".
   virtual void ShowErrorBox(const std::string& text) = 0;
+  // The port failed during the exchange: close it, so that the device is free at once (a
+  // replugged adapter gets its old name back). The worker no longer touches the port by then.
+  // A view that does not own the port (its owner releases it between polls) leaves it be.
+  virtual void ReleaseFailedPort() {}
 };
 
 // Runs one poll of the request in TX_BUF/TX_LEN/RX_LEN (written while the worker is parked):
 // clears and repaints the poll texts, shows the sent frame with its CRC, clears RX_BUF, arms
 // the reply time-out, wakes the worker and blocks, processing no window events, until the
-// exchange has ended. A closed port shows PORT_NOT_ACTIVE_TEXT and a port error its message,
-// both in an error box before returning. RX_STATE is 2 only for an accepted reply.
+// exchange has ended. A closed port shows PORT_NOT_ACTIVE_TEXT in an error box; a port that
+// failed is released first, then PORT_LOST_TEXT, a carriage return and the port's message are
+// shown in one. RX_STATE is 2 only for an accepted reply.
 ExchangeResult POTOK_START(PollView& view, UART_THREAT& worker);
 
 }  // namespace exchange

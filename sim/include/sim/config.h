@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <vector>
 
 namespace sim {
 
@@ -50,8 +51,20 @@ struct Behaviour {
   friend bool operator==(const Behaviour&, const Behaviour&) = default;
 };
 
+// Another instrument on the same RS485 line: it answers requests to its own
+// address under its own behaviour, with the same readings. One-shot and
+// rotating faults stay with the main instrument.
+struct Neighbour {
+  std::uint8_t address = 2;
+  Behaviour behaviour;
+
+  friend bool operator==(const Neighbour&, const Neighbour&) = default;
+};
+
 struct Config {
   std::uint8_t address = 1;  // 1..247
+  // Addresses 1..247, each other than `address` and each other's.
+  std::vector<Neighbour> neighbours;
   Readings readings;
   Behaviour behaviour;
   // Deliver reply bytes at the pace of a 9600 bit/s 8E1 line (11 bits a byte)
@@ -59,6 +72,10 @@ struct Config {
   bool paced = false;
   // The instrument's turnaround between the end of a request and its reply.
   std::chrono::microseconds reply_delay{0};
+  // Silence that ends a partial request (RequestFramer); read when serving
+  // starts. A line whose bytes come with pauses, such as an emulated UART on a
+  // busy machine, needs more than the 3.5 characters of a real one.
+  std::chrono::microseconds frame_gap{4000};
   // When N > 0, every Nth reply takes the next entry of kRotatingFaults
   // instead of `behaviour` (for long soak runs).
   unsigned fault_every = 0;

@@ -13,6 +13,7 @@ namespace sim {
 // the simulator that wants the same spelling).
 struct Options {
   Config config;
+  std::string device;  // an existing device to serve; empty: an own pty
   bool help = false;
 };
 
@@ -25,6 +26,9 @@ class OptionError : public std::invalid_argument {
 // normal | silent | exception[:code] | bad-crc | stray:N | other-address |
 // cut:N | noise | late[:ms] | split[:ms]
 Behaviour ParseBehaviour(std::string_view text);
+
+// ADDRESS[:BEHAVIOUR], e.g. "2:exception:4"; the behaviour defaults to normal.
+Neighbour ParseNeighbour(std::string_view text);
 
 // Parses the arguments after the program name. Throws OptionError.
 Options ParseOptions(std::span<const std::string_view> args);

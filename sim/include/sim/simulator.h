@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -9,26 +11,38 @@
 #include <thread>
 
 #include "sim/config.h"
-#include "sim/pty_pair.h"
+#include "sim/line_end.h"
 
 namespace sim {
+
+// Where the simulator serves.
+struct Attachment {
+  // An existing serial device to serve (see DeviceLine); empty: a
+  // pseudo-terminal of its own, which never hangs up.
+  std::string device;
+  // Called once, on the serving thread, when the device hangs up (its far end
+  // closed or it was unplugged); serving ends there.
+  std::function<void()> on_hang_up = nullptr;
+};
 
 // The level-gauge instrument as a Modbus RTU slave on a pseudo-terminal.
 // Construction opens the pty and starts serving on a thread of its own;
 // clients open SlavePath() like a serial port (any line settings: a pty
 // ignores them). All public members may be called from any thread.
-// Throws std::system_error when the pty or the wake-up descriptor cannot be
-// created, std::invalid_argument for a configuration outside the instrument's
-// ranges (address 1..247, variant 0..3, relays 0..15).
+// Throws std::system_error when the pty, the device or the wake-up descriptor
+// cannot be had, std::invalid_argument for a configuration outside the
+// instrument's ranges (addresses 1..247 and distinct, variant 0..3, relays
+// 0..15).
 class Simulator {
  public:
-  explicit Simulator(const Config& config = {});
+  explicit Simulator(const Config& config = {}, Attachment attachment = {});
   ~Simulator();  // stops
   Simulator(const Simulator&) = delete;
   Simulator& operator=(const Simulator&) = delete;
 
-  // The device a client opens, e.g. "/dev/pts/7".
-  const std::string& SlavePath() const { return pty_.slave_path(); }
+  // The device a client opens, e.g. "/dev/pts/7"; with an attached device,
+  // that device.
+  const std::string& SlavePath() const { return line_->path(); }
 
   // Ends serving and joins the thread; returns promptly even in the middle of
   // a paced or delayed reply. Idempotent. The pty stays open until destruction.
@@ -54,7 +68,8 @@ class Simulator {
   bool Respond(const std::uint8_t* request, std::chrono::steady_clock::time_point request_end);
   Behaviour NextBehaviour(const Config& config);
 
-  PtyPair pty_;
+  std::unique_ptr<LineEnd> line_;
+  std::function<void()> on_hang_up_;
   int wake_fd_ = -1;
 
   mutable std::mutex mutex_;

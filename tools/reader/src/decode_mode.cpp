@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "exchange/EMUL_Functions.h"
-#include "exchange/frames.h"
+#include "protocol/frames.h"
 #include "readings/reply_decoder.h"
 
 namespace reader {
@@ -20,10 +20,10 @@ int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator, s
   EMUL_Functions::FrameBuffer scratch{};
   std::copy_n(frame.begin(), std::min(frame.size(), scratch.size()), scratch.begin());
   const std::int32_t dev_addr = scratch[0];
-  const std::int32_t dev_func = scratch[1] & ~exchange::EXCEPTION_FLAG;
+  const std::int32_t dev_func = scratch[1] & ~protocol::EXCEPTION_FLAG;
 
   EMUL_Functions::FrameBuffer rx{};
-  const std::int32_t accepted = exchange::MatchReply(scratch, rx, dev_addr, dev_func, kReplyLength);
+  const std::int32_t accepted = protocol::MatchReply(scratch, rx, dev_addr, dev_func, kReplyLength);
   // A matched frame always carries a non-zero function code; zero means nothing
   // was copied.
   if (rx[1] == 0) {
@@ -31,7 +31,7 @@ int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator, s
         << dev_func << " starts within its first five bytes\n";
     return 1;
   }
-  if (!exchange::ReplyCrcOk(rx, accepted)) {
+  if (!protocol::ReplyCrcOk(rx, accepted)) {
     err << "vlk240-read: reply rejected: CRC check failed over the " << accepted
         << " bytes the exchange takes (bytes missing from the frame count as "
            "zero)\n";
@@ -39,7 +39,7 @@ int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator, s
   }
 
   out << readings::ReceivedStatusText(
-             exchange::FrameText(rx.data(), static_cast<std::size_t>(accepted)))
+             protocol::FrameText(rx.data(), static_cast<std::size_t>(accepted)))
       << '\n';
   readings::DecodedFields fields;
   if (const auto lines = readings::DecodeReply(rx, fields, separator)) {

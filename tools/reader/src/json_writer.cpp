@@ -78,7 +78,8 @@ class JsonWriter : public RecordWriter {
     }
     json += ",\"lines\":[";
     for (std::size_t i = 0; i < record.lines.size(); ++i) {
-      json += (i > 0 ? "," : "") + JsonString(record.lines[i]);
+      if (i > 0) json += ',';
+      json += JsonString(record.lines[i]);
     }
     json += "],\"raw\":" + (record.reply.empty() ? "null" : JsonString(ByteList(record.reply)));
     out_ << json << "}\n";

@@ -1,9 +1,9 @@
 #include "reader/poll_session.h"
 
 #include "exchange/EMUL_Functions.h"
-#include "exchange/frames.h"
 #include "exchange/poll.h"
 #include "exchange/reply_timeout.h"
+#include "protocol/frames.h"
 
 namespace reader {
 
@@ -47,7 +47,7 @@ PollRecord PollSession::Poll(std::uint8_t address) {
   record.address = address;
   view_->error_text.clear();
 
-  const exchange::ReadRequest request = exchange::FillReadRequest(TX_BUF, address);
+  const protocol::ReadRequest request = protocol::FillReadRequest(TX_BUF, address);
   TX_LEN = request.tx_len;
   RX_LEN = request.rx_len;
   const exchange::ExchangeResult result = exchange::POTOK_START(*view_, worker_);
@@ -56,9 +56,9 @@ PollRecord PollSession::Poll(std::uint8_t address) {
       result.outcome == exchange::ExchangeOutcome::kAccepted) {
     view_->DisableReplyTimeout();
     view_->SetStatusPanel1(readings::ReceivedStatusText(RX_TEXT));
-    const bool exception = (RX_BUF[1] & exchange::EXCEPTION_FLAG) != 0;
+    const bool exception = (RX_BUF[1] & protocol::EXCEPTION_FLAG) != 0;
     const std::size_t length =
-        exception ? exchange::EXCEPTION_REPLY_LENGTH : static_cast<std::size_t>(RX_LEN);
+        exception ? protocol::EXCEPTION_REPLY_LENGTH : static_cast<std::size_t>(RX_LEN);
     record.reply.assign(RX_BUF.begin(), RX_BUF.begin() + static_cast<std::ptrdiff_t>(length));
     if (auto lines = readings::DecodeReply(RX_BUF, fields_, separator_)) {
       record.outcome = PollOutcome::kAccepted;
@@ -71,7 +71,9 @@ PollRecord PollSession::Poll(std::uint8_t address) {
     const bool port_failed = result.outcome == exchange::ExchangeOutcome::kPortError ||
                              result.outcome == exchange::ExchangeOutcome::kPortClosed;
     record.outcome = port_failed ? PollOutcome::kPortError : PollOutcome::kUnanswered;
-    record.error = view_->error_text;
+    // The port's own message, not the window's box that wraps it.
+    record.error =
+        result.outcome == exchange::ExchangeOutcome::kPortError ? result.error : view_->error_text;
     // Nothing disarmed the time-out, so it fires as in the window: a port
     // failure counts too.
     if (view_->armed) exchange::Time_is_outTimer(*view_);
@@ -79,6 +81,19 @@ PollRecord PollSession::Poll(std::uint8_t address) {
   record.sent_text = view_->sent_text;
   record.status_text = view_->status_text;
   record.unanswered_count = view_->tag;
+  return record;
+}
+
+PollRecord PollSession::PortUnavailable(std::uint8_t address, std::string error) {
+  view_->ClearPollTexts();
+  view_->SetStatusPanel1(std::string(exchange::PORT_UNAVAILABLE_TEXT));
+  PollRecord record;
+  record.time = std::chrono::system_clock::now();
+  record.address = address;
+  record.outcome = PollOutcome::kPortError;
+  record.status_text = view_->status_text;
+  record.unanswered_count = view_->tag;
+  record.error = std::move(error);
   return record;
 }
 

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "comport/com_errors.h"
-#include "comport/int_text.h"
 #include "platform/comm_api.h"
 #include "platform/port_names.h"
 #include "reader/open_failure.h"
@@ -16,6 +15,7 @@
 #include "reader/run_reader.h"
 #include "reader/stop_signal.h"
 #include "readings/decimal_separator.h"
+#include "runtime/int_text.h"
 #include "sim/simulator.h"
 
 namespace reader {
@@ -64,6 +64,18 @@ void ReportFailure(const PollRecord& record, bool count_shown, std::ostream& err
   }
 }
 
+// Opens the port again after it failed; returns the port's error when it still
+// cannot be opened.
+std::string Reopen(std::optional<ReaderPort>& port, exchange::UART_THREAT& worker,
+                   const std::string& port_name) {
+  try {
+    port.emplace(worker, port_name);
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+  return {};
+}
+
 int PollPort(const ReaderOptions& options, std::uint8_t address, const std::string& port_name,
              std::ostream& out, std::ostream& err) {
   exchange::UART_THREAT& worker = exchange::UART_THREAT::Instance();
@@ -87,20 +99,31 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
   const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
       std::chrono::duration<double>(options.interval.value_or(kDefaultIntervalSeconds)));
 
-  int status = kExitOk;
+  bool port_failed = false;
+  bool readings_missed = false;
   auto next_start = std::chrono::steady_clock::now();
   for (long polls = 1;; ++polls) {
-    const PollRecord record = session.Poll(address);
+    const std::string reopen_error = port ? std::string() : Reopen(port, worker, port_name);
+    const bool polled = port.has_value();
+    const PollRecord record =
+        polled ? session.Poll(address) : session.PortUnavailable(address, reopen_error);
     writer->Write(record);
     // Checked before the poll's own failure goes to standard error, so that a
     // terminal shows the two in the order they happened.
     const bool written = OutputWritten(out, err);
     const bool count_shown = options.verbose && options.format == OutputFormat::kText;
-    ReportFailure(record, count_shown, err);
+    // A port still unavailable was reported when it failed; its records show the gap.
+    if (polled) ReportFailure(record, count_shown, err);
     // Polling on when every record is lost would only hide the loss.
     if (!written) return kExitOutputLost;
-    if (record.outcome == PollOutcome::kPortError) return kExitPortError;
-    if (record.outcome != PollOutcome::kAccepted) status = kExitNoReadings;
+    if (record.outcome == PollOutcome::kPortError) {
+      if (!options.reopen) return kExitPortError;
+      port_failed = true;
+      // Released at once, so that a replugged adapter gets its old name back.
+      port.reset();
+    } else if (record.outcome != PollOutcome::kAccepted) {
+      readings_missed = true;
+    }
 
     if (!options.cycle || (options.count && polls >= *options.count)) break;
     // Poll starts keep the interval's rhythm; a poll that overran it is
@@ -108,7 +131,8 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
     next_start = std::max(next_start + interval, std::chrono::steady_clock::now());
     if (!SleepUntilUnlessStopped(next_start)) break;
   }
-  return status;
+  if (port_failed) return kExitPortError;
+  return readings_missed ? kExitNoReadings : kExitOk;
 }
 
 }  // namespace

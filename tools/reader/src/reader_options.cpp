@@ -37,7 +37,7 @@ std::string Switch(bool& flag) {
 // typo.
 constexpr double kMaxIntervalSeconds = 86400.0;
 
-const std::array<OptionRow, 13> kOptions = {{
+const std::array<OptionRow, 14> kOptions = {{
     {"--port", "NAME", "read the instrument on this port: COM1..COM255 or a device path",
      [](ReaderOptions& o, std::string_view value) {
        std::string error = PortNameError(value);
@@ -71,6 +71,8 @@ const std::array<OptionRow, 13> kOptions = {{
        o.count = *count;
        return std::string();
      }},
+    {"--reopen", "", "with --cycle: after a port error, open the port again at each later poll",
+     [](ReaderOptions& o, std::string_view) { return Switch(o.reopen); }},
     {"--verbose", "", "also print the sent and received frames and the time-out count",
      [](ReaderOptions& o, std::string_view) { return Switch(o.verbose); }},
     {"--json", "", "print one JSON object per poll, one line each",
@@ -115,7 +117,7 @@ const OptionRow* FindOption(std::string_view name) {
 // Options that belong to reading a line, for the check that no other mode is
 // given them.
 bool HasReadOptions(const ReaderOptions& o) {
-  return o.address || o.cycle || o.interval || o.count || o.verbose ||
+  return o.address || o.cycle || o.interval || o.count || o.reopen || o.verbose ||
          o.format != OutputFormat::kText;
 }
 
@@ -126,12 +128,12 @@ std::string CheckCombination(const ReaderOptions& o) {
   if (modes == 0) return "nothing to do: give --port, --demo, --decode or --list-ports";
   if (modes > 1) return "--port, --demo, --decode and --list-ports exclude each other";
   if ((o.decode_hex || o.list_ports) && HasReadOptions(o)) {
-    return "--address, --cycle, --interval, --count, --verbose, --json and "
-           "--csv go with "
-           "--port or --demo only";
+    return "--address, --cycle, --interval, --count, --reopen, --verbose, --json and --csv go "
+           "with --port or --demo only";
   }
   if (o.list_ports && o.separator) return "--separator does not go with --list-ports";
   if (!o.cycle && (o.interval || o.count)) return "--interval and --count need --cycle";
+  if (!o.cycle && o.reopen) return "--reopen needs --cycle";
   if (o.verbose && o.format != OutputFormat::kText) {
     return "--verbose goes with the text output only, not with --json or --csv";
   }
@@ -154,9 +156,8 @@ constexpr std::string_view kUsageTail =
     "  2  the arguments cannot be used (an address that is not an integer or "
     "outside\n"
     "     1..247 included)\n"
-    "  3  port error: the port cannot be opened, or failed during an exchange "
-    "(a cyclic\n"
-    "     read ends there)\n"
+    "  3  port error: the port cannot be opened, or failed during an exchange (a cyclic\n"
+    "     read ends there; with --reopen it goes on, and ends with 3)\n"
     "  4  the output could not be written: standard output closed or full, or a pipe whose\n"
     "     reader has gone (a cyclic read ends there)\n"
     "\n"
@@ -178,11 +179,17 @@ constexpr std::string_view kUsageTail =
     "fault code carry (null or empty otherwise); NaN and infinities are null "
     "in JSON.\n"
     "\n"
+    "Lost port: with --reopen a cyclic read that loses its port (the adapter pulled out) says\n"
+    "so once on standard error, closes the port at once and opens it again at each later\n"
+    "poll. Every poll that still finds no port gives a port_error record, so a log shows the\n"
+    "gap (with --verbose: \"СОМ порт недоступен\"); --count counts these polls too. A port\n"
+    "that cannot be opened at the start still ends the read with 3.\n"
+    "\n"
     "Examples:\n"
     "  vlk240-read --port COM1 --address 1\n"
     "  vlk240-read --port /dev/ttyUSB0 --address 12 --cycle --interval 0.5 "
     "--count 10 --verbose\n"
-    "  vlk240-read --port COM2 --cycle --json >> readings.jsonl\n"
+    "  vlk240-read --port COM2 --cycle --reopen --json >> readings.jsonl\n"
     "  vlk240-read --port COM2 --cycle --csv > readings.csv\n"
     "  vlk240-read --demo\n"
     "  vlk240-read --decode \"01 84 02 C2 C1\" --separator ,\n"
@@ -237,8 +244,8 @@ std::string UsageErrorText(std::string_view message) {
 
 std::string ReaderUsage() {
   std::string usage =
-      "Usage: vlk240-read --port NAME [--address N] [--cycle [--interval "
-      "SECONDS] [--count N]]\n"
+      "Usage: vlk240-read --port NAME [--address N]\n"
+      "                   [--cycle [--interval SECONDS] [--count N] [--reopen]]\n"
       "                   [--verbose | --json | --csv] [--separator C]\n"
       "       vlk240-read --demo [same options as --port]\n"
       "       vlk240-read --decode HEX [--separator C]\n"
@@ -247,10 +254,10 @@ std::string ReaderUsage() {
       "of the 13 input\n"
       "registers, or cyclic polls.\n\nOptions:\n";
   for (const OptionRow& row : kOptions) {
-    std::string left = "  " + std::string(row.name);
-    if (!row.value_name.empty()) left += " " + std::string(row.value_name);
+    std::string left = std::string("  ").append(row.name);
+    if (!row.value_name.empty()) left.append(" ").append(row.value_name);
     left.resize(std::max<std::size_t>(left.size() + 2, 22), ' ');
-    usage += left + std::string(row.help) + "\n";
+    usage.append(left).append(row.help).append("\n");
   }
   usage += kUsageTail;
   return usage;

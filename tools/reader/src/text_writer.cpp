@@ -10,7 +10,7 @@ class TextWriter : public RecordWriter {
   void Write(const PollRecord& record) override {
     if (written_++ > 0) out_ << '\n';
     if (verbose_) {
-      out_ << record.sent_text << '\n';
+      if (!record.sent_text.empty()) out_ << record.sent_text << '\n';  // empty: nothing sent
       if (!record.status_text.empty()) out_ << record.status_text << '\n';
     }
     for (const std::string& line : record.lines) out_ << line << '\n';

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/EMUL_Functions.h"
+#include "protocol/frame_buffer.h"
 
 namespace readings {
 
@@ -28,7 +28,7 @@ struct DecodedFields {
 // the lines the memo holds afterwards: the memo is cleared and gets exactly these lines (none for
 // variant 0). An exception reply (function code other than 4) decodes nothing and returns nullopt:
 // the memo is left as it is.
-std::optional<std::vector<std::string>> DecodeReply(const EMUL_Functions::FrameBuffer& rx,
+std::optional<std::vector<std::string>> DecodeReply(const protocol::FrameBuffer& rx,
                                                     DecodedFields& fields,
                                                     std::string_view separator);
 

@@ -16,8 +16,9 @@ class ConsolePollView;
 // request, runs POTOK_START through a console view, decodes an accepted reply
 // like ANALIZATOR, and counts an unanswered poll as the window's reply time-out
 // would when it fires. Keeps the decoded fields and the time-out count across
-// polls. The port is the one set on the worker. Thread rule: one thread (the
-// reader's "window thread") calls Poll.
+// polls. The port is the one set on the worker; a port that failed is released
+// by the caller, between polls. Thread rule: one thread (the reader's "window
+// thread") calls Poll and PortUnavailable.
 class PollSession {
  public:
   PollSession(exchange::UART_THREAT& worker, std::string separator);
@@ -27,6 +28,9 @@ class PollSession {
 
   // `address` is 1..247.
   PollRecord Poll(std::uint8_t address);
+  // A poll that finds no port: the one released after a failure still cannot be opened
+  // (`error` says why). Nothing is sent; the texts are the window's at such a poll.
+  PollRecord PortUnavailable(std::uint8_t address, std::string error);
 
  private:
   exchange::UART_THREAT& worker_;

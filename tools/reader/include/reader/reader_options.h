@@ -18,6 +18,7 @@ struct ReaderOptions {
   bool cycle = false;                         // --cycle
   std::optional<double> interval;             // --interval: seconds between poll starts
   std::optional<long> count;                  // --count: polls before a cyclic read ends
+  bool reopen = false;                        // --reopen: a cyclic read outlives a lost port
   bool verbose = false;                       // --verbose
   OutputFormat format = OutputFormat::kText;  // --json, --csv
   bool demo = false;                          // --demo: the built-in simulator as the line

@@ -1,0 +1,13 @@
+#include "runtime/component.h"
+
+namespace comport {
+
+void TComponent::SetDesigning(bool designing) {
+  if (designing) {
+    state_.Include(csDesigning);
+  } else {
+    state_.Exclude(csDesigning);
+  }
+}
+
+}  // namespace comport

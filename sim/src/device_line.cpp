@@ -1,0 +1,34 @@
+#include "sim/device_line.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace sim {
+
+DeviceLine::DeviceLine(std::string path) : path_(std::move(path)) {
+  fd_ = open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd_ < 0) throw std::system_error(errno, std::generic_category(), "open " + path_);
+  termios line{};
+  if (tcgetattr(fd_, &line) != 0) {
+    const int error = errno;
+    close(fd_);
+    throw std::system_error(error, std::generic_category(), path_ + " is no serial device");
+  }
+  cfmakeraw(&line);
+  line.c_cflag |= CLOCAL | CREAD | PARENB;
+  line.c_cflag &= ~(PARODD | CSTOPB | CRTSCTS);
+  cfsetspeed(&line, B9600);
+  if (tcsetattr(fd_, TCSANOW, &line) != 0) {
+    const int error = errno;
+    close(fd_);
+    throw std::system_error(error, std::generic_category(), "set the line of " + path_);
+  }
+}
+
+DeviceLine::~DeviceLine() { close(fd_); }
+
+}  // namespace sim
