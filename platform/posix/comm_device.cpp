@@ -76,7 +76,13 @@ CommDevice::CommDevice(const OpenedDevice& opened, int wake_fd, int serve_wake_f
   timeouts_ = COMMTIMEOUTS{};
 }
 
-CommDevice::~CommDevice() { Close(); }
+CommDevice::~CommDevice() {
+  Close();
+  // The eventfds outlive Close(): a call that holds the device may still wake
+  // the I/O thread after it left its lock (see StartTransfer).
+  ::close(wake_fd_);
+  ::close(serve_wake_fd_);
+}
 
 bool CommDevice::Close() {
   {
@@ -98,8 +104,6 @@ bool CommDevice::Close() {
   // dropped first.
   DropUnsentOutput();
   CloseSerialDevice(opened_);
-  ::close(wake_fd_);
-  ::close(serve_wake_fd_);
   return true;
 }
 

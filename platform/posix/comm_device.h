@@ -134,7 +134,9 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
 
   // I/O thread (comm_device_loop.cpp).
   void RunIoLoop();
-  void Wake();  // with mutex_ held, so the eventfd is still open
+  void Wake();  // the eventfd is open while the device lives
+  // What the I/O thread polls the descriptor for; -1 when it leaves it alone.
+  int IoThreadWatch() const;
   bool LineStateWatched() const;
   void PollLineState();
   Deadline NextDeadline() const;
@@ -152,6 +154,7 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   std::condition_variable server_left_;
   bool closing_ = false;
   bool serving_ = false;  // a waiting thread serves the transfers
+  int io_watch_ = -1;     // IoThreadWatch() as the I/O thread last polled
   bool hung_up_ = false;
   bool write_blocked_ = false;
   DCB dcb_{};

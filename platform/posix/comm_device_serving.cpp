@@ -12,6 +12,11 @@ std::optional<bool> CommDevice::ServeUntilSet(WinEvent& event, Deadline deadline
   std::unique_lock lock(mutex_);
   if (closing_ || serving_ || !TransferPendingWith(event)) return std::nullopt;
   serving_ = true;
+  // The I/O thread may already poll the descriptor for what this thread now
+  // serves (it looked between the start of the transfer and this wait): it
+  // looks again now, while the line is quiet, rather than be woken beside this
+  // thread by the bytes of the reply.
+  if (io_watch_ >= 0 && io_watch_ != IoThreadWatch()) Wake();
   std::optional<bool> outcome;
   {
     // Every Set of the event wakes this thread from its poll: the transfer's end,

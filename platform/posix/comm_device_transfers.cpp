@@ -65,8 +65,12 @@ DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, 
       *done = static_cast<DWORD>(ov->InternalHigh);
       return static_cast<DWORD>(ov->Internal);
     }
-    Wake();
   }
+  // Woken after the lock is left: woken under it, the I/O thread could run at
+  // once only to sleep on the lock and be woken again. It learns of the
+  // transfer and its time-out, so a transfer nobody waits for still ends on
+  // time. The eventfd stays open while the caller holds the device.
+  Wake();
   return ERROR_IO_PENDING;
 }
 
