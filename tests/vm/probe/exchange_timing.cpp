@@ -2,9 +2,9 @@
 #include <iostream>
 
 #include "comport/com_port.h"
-#include "exchange/frames.h"
 #include "exchange/instrument_port.h"
 #include "probe.h"
+#include "protocol/frames.h"
 
 namespace vm_probe {
 
@@ -14,11 +14,11 @@ int RunExchange(const std::string& device, int address) {
   port.SetPort(device);
   port.SetConnected(true);
 
-  EMUL_Functions::FrameBuffer request{};
-  const exchange::ReadRequest lengths =
-      exchange::FillReadRequest(request, static_cast<std::uint8_t>(address));
-  exchange::AppendCrc(request, lengths.tx_len);
-  EMUL_Functions::FrameBuffer reply{};
+  protocol::FrameBuffer request{};
+  const protocol::ReadRequest lengths =
+      protocol::FillReadRequest(request, static_cast<std::uint8_t>(address));
+  protocol::AppendCrc(request, lengths.tx_len);
+  protocol::FrameBuffer reply{};
 
   const Clock::time_point start = Clock::now();
   const std::int32_t sent = port.SendBytes(request.data(), lengths.tx_len + 2);

@@ -7,10 +7,10 @@
 #include <thread>
 
 #include "comport/com_port.h"
-#include "exchange/frames.h"
 #include "exchange/instrument_port.h"
 #include "platform/comm_api.h"
 #include "probe.h"
+#include "protocol/frames.h"
 
 namespace vm_probe {
 namespace {
@@ -49,9 +49,9 @@ int RunStatus(const std::string& device) {
   const long kernel_modem = KernelModemStatus(device);
 
   // A request the instrument answers; its reply stays unread in the input queue.
-  EMUL_Functions::FrameBuffer request{};
-  const exchange::ReadRequest lengths = exchange::FillReadRequest(request, 1);
-  exchange::AppendCrc(request, lengths.tx_len);
+  protocol::FrameBuffer request{};
+  const protocol::ReadRequest lengths = protocol::FillReadRequest(request, 1);
+  protocol::AppendCrc(request, lengths.tx_len);
   port.SendBytes(request.data(), lengths.tx_len + 2);
   platform::DWORD errors = 0;
   platform::COMSTAT stat{};

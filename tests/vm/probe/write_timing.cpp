@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "comport/com_port.h"
-#include "exchange/frames.h"
 #include "exchange/instrument_port.h"
 #include "probe.h"
+#include "protocol/frames.h"
 
 namespace vm_probe {
 namespace {
@@ -50,9 +50,9 @@ int RunWrite(const std::string& device) {
     return 1;
   }
 
-  EMUL_Functions::FrameBuffer request{};
-  const exchange::ReadRequest lengths = exchange::FillReadRequest(request, kSilentAddress);
-  exchange::AppendCrc(request, lengths.tx_len);
+  protocol::FrameBuffer request{};
+  const protocol::ReadRequest lengths = protocol::FillReadRequest(request, kSilentAddress);
+  protocol::AppendCrc(request, lengths.tx_len);
   int early = 0;
   Clock::duration shortest = Clock::duration::max();
   Clock::duration longest = Clock::duration::zero();
