@@ -4,14 +4,11 @@
 
 namespace exchange {
 
-void TraceOpening(const comport::TCustomComPort& port, trace::FrameTrace* trace) {
-  if (trace == nullptr) return;
-  trace->Opening(port.Port(), platform::ResolvePortName(port.Port()));
-}
-
-void TraceClosing(const comport::TCustomComPort& port, trace::FrameTrace* trace) {
-  if (trace == nullptr || !port.Connected()) return;
-  trace->Closing(port.Port());
+void TracePortEvents(comport::TCustomComPort& port, trace::FrameTrace& trace) {
+  port.OnBeforeOpen = [&trace](comport::TCustomComPort& sender) {
+    trace.Opening(sender.Port(), platform::ResolvePortName(sender.Port()));
+  };
+  port.OnBeforeClose = [&trace](comport::TCustomComPort& sender) { trace.Closing(sender.Port()); };
 }
 
 }  // namespace exchange

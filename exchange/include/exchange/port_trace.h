@@ -1,6 +1,7 @@
-// The port events of a frame trace, recorded as the reader and the window open and close the
-// instrument's port. Each is recorded just before the call, so that an "error" line right after
-// it says the call failed. A null trace records nothing. The thread that opens and closes.
+// The port events of a frame trace, as the reader and the window open and close the
+// instrument's port: "open NAME DEVICE" just before the port opens (DEVICE: what the name
+// stands for), "close NAME" just before it closes. An open that fails is followed by the
+// "error" line its caller records. Thread rule: that of the port.
 #pragma once
 
 #include "comport/com_port.h"
@@ -8,10 +9,8 @@
 
 namespace exchange {
 
-// "open NAME DEVICE": `port` is about to open on its name, which stands for DEVICE.
-void TraceOpening(const comport::TCustomComPort& port, trace::FrameTrace* trace);
-
-// "close NAME": `port` is about to close; nothing when it is not open.
-void TraceClosing(const comport::TCustomComPort& port, trace::FrameTrace* trace);
+// Records the opening and closing of `port` in `trace` from now on, through the port's
+// OnBeforeOpen and OnBeforeClose handlers (which it takes over). `trace` must outlive the port.
+void TracePortEvents(comport::TCustomComPort& port, trace::FrameTrace& trace);
 
 }  // namespace exchange

@@ -84,6 +84,14 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
        [&o](std::string_view) { return Format(o, OutputFormat::kCsv); }},
       {"--demo", "", "read the built-in instrument simulator instead of a port",
        [&o](std::string_view) { return Switch(o.demo); }},
+      {"--trace", "FILE",
+       "append a line per frame sent or received and per port event to FILE\n"
+       "(\"-\": standard error)",
+       [&o](std::string_view value) {
+         if (value.empty()) return std::string("--trace takes a file name, or \"-\"");
+         o.trace = std::string(value);
+         return std::string();
+       }},
       {"--decode", "HEX",
        "decode one reply frame given in hexadecimal (\"01 04 1A ...\" or "
        "\"01041A...\")",
@@ -125,7 +133,7 @@ std::string ArgumentErrorText(const cli::ArgumentError& error) {
 // given them.
 bool HasReadOptions(const ReaderOptions& o) {
   return o.address || o.cycle || o.interval || o.count || o.reopen || o.verbose ||
-         o.format != OutputFormat::kText;
+         o.format != OutputFormat::kText || o.trace;
 }
 
 std::string CheckCombination(const ReaderOptions& o) {
@@ -135,8 +143,8 @@ std::string CheckCombination(const ReaderOptions& o) {
   if (modes == 0) return "nothing to do: give --port, --demo, --decode or --list-ports";
   if (modes > 1) return "--port, --demo, --decode and --list-ports exclude each other";
   if ((o.decode_hex || o.list_ports) && HasReadOptions(o)) {
-    return "--address, --cycle, --interval, --count, --reopen, --verbose, --json and --csv go "
-           "with --port or --demo only";
+    return "--address, --cycle, --interval, --count, --reopen, --verbose, --json, --csv and "
+           "--trace go with --port or --demo only";
   }
   if (o.list_ports && o.separator) return "--separator does not go with --list-ports";
   if (!o.cycle && (o.interval || o.count)) return "--interval and --count need --cycle";
@@ -192,6 +200,13 @@ constexpr std::string_view kUsageTail =
     "gap (with --verbose: \"СОМ порт недоступен\"); --count counts these polls too. A port\n"
     "that cannot be opened at the start still ends the read with 3.\n"
     "\n"
+    "Trace: --trace FILE appends one line per event to FILE, fields separated by blanks:\n"
+    "milliseconds on the monotonic clock (CLOCK_MONOTONIC, the same for every program on the\n"
+    "machine, so that vlk240-sim --trace of the other end merges with it by sort -n), the\n"
+    "program, then \"open PORT [DEVICE]\", \"close PORT\", \"error MESSAGE\" (the open or the\n"
+    "transfer just before failed), \"tx N HEX...\" (N bytes sent) or \"rx N HEX...\" (a read\n"
+    "returned N bytes; 0: nothing came within the read time-out).\n"
+    "\n"
     "Examples:\n"
     "  vlk240-read --port COM1 --address 1\n"
     "  vlk240-read --port /dev/ttyUSB0 --address 12 --cycle --interval 0.5 "
@@ -199,6 +214,7 @@ constexpr std::string_view kUsageTail =
     "  vlk240-read --port COM2 --cycle --reopen --json >> readings.jsonl\n"
     "  vlk240-read --port COM2 --cycle --csv > readings.csv\n"
     "  vlk240-read --demo\n"
+    "  vlk240-read --port COM1 --trace vlk240.trace\n"
     "  vlk240-read --decode \"01 84 02 C2 C1\" --separator ,\n"
     "  vlk240-read --list-ports\n";
 
@@ -223,7 +239,7 @@ std::string ReaderUsage() {
   std::string usage =
       "Usage: vlk240-read --port NAME [--address N]\n"
       "                   [--cycle [--interval SECONDS] [--count N] [--reopen]]\n"
-      "                   [--verbose | --json | --csv] [--separator C]\n"
+      "                   [--verbose | --json | --csv] [--separator C] [--trace FILE]\n"
       "       vlk240-read --demo [same options as --port]\n"
       "       vlk240-read --decode HEX [--separator C]\n"
       "       vlk240-read --list-ports\n"

@@ -4,7 +4,7 @@
 // One line per event, fields separated by one blank:
 //   MS PROGRAM open PORT [DEVICE]  the port is being opened (DEVICE: what the name stands for)
 //   MS PROGRAM close PORT          the port is being closed
-//   MS PROGRAM error MESSAGE       the last open, close or transfer failed; the port's message
+//   MS PROGRAM error MESSAGE       the open or transfer just before failed; the port's message
 //   MS PROGRAM tx N HEX...         N bytes were sent, in hexadecimal ("01 04 00 00 00 0D 31 CA")
 //   MS PROGRAM rx N HEX...         a read returned N bytes (0: nothing came in time)
 // MS is the monotonic clock (steady_clock, CLOCK_MONOTONIC on Linux) in milliseconds with three
