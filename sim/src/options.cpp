@@ -182,6 +182,13 @@ std::vector<cli::Option> OptionTable(Options& options) {
        })},
       {"--paced", "", "deliver bytes at 9600 bit/s 8E1 speed",
        Storing([&](auto) { c.paced = true; })},
+      {"--trace", "FILE",
+       "append a line per frame read or written and per line event to\n"
+       "FILE (\"-\": standard error), as vlk240-read --trace does",
+       Storing([&](auto v) {
+         if (v.empty()) Reject("empty trace file", v);
+         options.trace = std::string(v);
+       })},
       {"--help", "", "this text", Storing([&](auto) { options.help = true; }), "-h"},
   };
 }

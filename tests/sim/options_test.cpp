@@ -94,6 +94,14 @@ TEST(Options, DeviceAndNeighbours) {
   }
 }
 
+TEST(Options, TraceFile) {
+  EXPECT_TRUE(Parse({}).trace.empty());
+  EXPECT_EQ(Parse({"--trace", "-"}).trace, "-");
+  EXPECT_EQ(Parse({"--trace=sim.trace", "--paced"}).trace, "sim.trace");
+  EXPECT_THROW(Parse({"--trace", ""}), OptionError);
+  EXPECT_THROW(Parse({"--trace"}), OptionError);
+}
+
 TEST(Options, RejectsUnusableArguments) {
   const std::vector<std::vector<std::string_view>> bad{
       {"--address", "0"},   {"--address", "248"},
