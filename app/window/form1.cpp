@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "exchange/EMUL_Functions.h"
+#include "exchange/port_trace.h"
 #include "protocol/frames.h"
 #include "readings/decimal_separator.h"
 #include "runtime/int_text.h"
@@ -34,14 +35,19 @@ FormPauses RealPauses() {
   };
 }
 
-TForm1::TForm1(Application& app, FormPauses pauses)
+TForm1::TForm1(Application& app, FormPauses pauses, trace::FrameTrace* frame_trace)
     : Time_is_out(exchange::REPLY_TIMEOUT_MS, Handler(&TForm1::Time_is_outTimer)),
       LOGO(450, Handler(&TForm1::LOGOTimer)),
       ClickerBtn(2000, Handler(&TForm1::ClickerBtnTimer)),
       app_(app),
-      pauses_(std::move(pauses)) {
+      pauses_(std::move(pauses)),
+      frame_trace_(frame_trace) {
   CreateControls();
   LoadPortDefinition();
+  if (frame_trace_ != nullptr) {
+    exchange::TracePortEvents(ComPort1, *frame_trace_);
+    worker_port_ = &traced_port_.emplace(exchange_port_, *frame_trace_);
+  }
   app_.Guard([this] { FormCreate(); });
 }
 
@@ -63,7 +69,7 @@ void TForm1::FormCreate() {
   StatusBar1->SetPanelText(1, "");
   READ_Params();
   // The worker is created parked on first use; it runs the exchanges on this window's port.
-  exchange::UART_THREAT::Instance().SetPort(&exchange_port_);
+  exchange::UART_THREAT::Instance().SetPort(worker_port_);
   Edit1->setText(QStringLiteral("1"));
 }
 

@@ -7,13 +7,16 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "comport/com_port.h"
 #include "exchange/comport_line.h"
 #include "exchange/poll.h"
 #include "exchange/reply_timeout.h"
+#include "exchange/traced_port.h"
 #include "readings/reply_decoder.h"
+#include "trace/frame_trace.h"
 #include "window/toolkit/application.h"
 #include "window/toolkit/memo.h"
 #include "window/toolkit/shape.h"
@@ -43,7 +46,10 @@ FormPauses RealPauses();
 class TForm1 : public QMainWindow, private exchange::PollView, private exchange::ReplyTimeoutView {
  public:
   // Builds the controls, then runs FormCreate (which may show dialogs before the window).
-  explicit TForm1(Application& app, FormPauses pauses = RealPauses());
+  // `frame_trace` (VLK240_TRACE) records the port's events and every exchange's frames; it
+  // must outlive the window. Null: no trace.
+  explicit TForm1(Application& app, FormPauses pauses = RealPauses(),
+                  trace::FrameTrace* frame_trace = nullptr);
   ~TForm1() override;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
@@ -138,6 +144,9 @@ class TForm1 : public QMainWindow, private exchange::PollView, private exchange:
   // The port failed during a poll and was released: the next poll opens it again first.
   bool reopen_before_poll_ = false;
   exchange::ComPortLine exchange_port_{ComPort1};
+  trace::FrameTrace* frame_trace_;
+  std::optional<exchange::TracedPort> traced_port_;  // with a trace only
+  exchange::ExchangePort* worker_port_ = &exchange_port_;  // the port the worker is given
   readings::DecodedFields fields_;  // kept between replies, as the decoder expects
   bool centred_ = false;
 };

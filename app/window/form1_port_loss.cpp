@@ -19,7 +19,8 @@ void TForm1::ReleaseFailedPort() {
 bool TForm1::ReopenLostPort() {
   try {
     ComPort1.SetConnected(true);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    if (frame_trace_ != nullptr) frame_trace_->Failed(error.what());
     // Quietly: in cyclic mode every tick tries, and a box per tick would bury the window.
     ClearPollTexts();
     StatusBar1->SetPanelText(1, std::string(exchange::PORT_UNAVAILABLE_TEXT));

@@ -21,7 +21,8 @@ void TForm1::PortItemClick(std::size_t index) {
     pauses_.sleep(300);
     ComPort1.SetConnected(true);
     StatusBar1->SetPanelText(0, ComPort1.Port());
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    if (frame_trace_ != nullptr) frame_trace_->Failed(error.what());
     // The item's own message replaces the port error.
     ClosePortQuietly();
     UncheckPortItems();
