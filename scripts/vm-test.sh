@@ -2,7 +2,7 @@
 # The test tier on real drivers: our programs, statically linked, run in a QEMU machine that
 # boots Debian's own kernel, against its 16550 UART driver (/dev/ttyS1) and its FTDI USB
 # serial driver (/dev/ttyUSB0); vlk240-sim answers as the instrument on the host end of each
-# line. Prints one line per check, "vm_check NAME ok|FAIL|skip DETAIL", and exits 1 when a
+# line. Prints one line per check, "vm_check NAME ok|FAIL DETAIL", and exits 1 when a
 # check failed or the machine could not be had (no QEMU, no kernel): that counts as a failure.
 # Needs what scripts/setup.sh installs (qemu-system-x86, busybox-static) and downloads the
 # kernel package once into build-vm/kernel. The last run's logs stay in build-vm/run.

@@ -123,13 +123,8 @@ check_readd() {  # the adapter is put back; a new open of it reads the instrumen
   fact readd_usb "host=$answer" "node=$node" "status=$?"
 }
 
-# Resuming after a replug needs the reader's --reopen. Until the reader has it,
-# this check reports itself skipped; it is the place for that check.
+# A cyclic read with --reopen outlives the unplug and reads again once the adapter is back.
 check_replug() {
-  if ! vlk240-read --help | grep -q -- '--reopen'; then
-    fact replug "skip=--reopen_not_available"
-    return
-  fi
   node=$(adapter_node)
   vlk240-read --port "$node" --cycle --reopen --interval 0.5 --json >/tmp/cycle.out 2>/dev/null &
   pid=$!
