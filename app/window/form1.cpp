@@ -1,174 +1,107 @@
-// Start-up, one-shot and cyclic polling, the indicator and the reply time-out.
+// The Qt window as the logic's view: each operation on its widget, the timers, the boxes.
 #include "window/form1.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <chrono>
-#include <thread>
-
-#include "exchange/EMUL_Functions.h"
-#include "exchange/port_trace.h"
-#include "protocol/frames.h"
-#include "readings/decimal_separator.h"
-#include "runtime/int_text.h"
-#include "window/form_texts.h"
+#include <QSignalBlocker>
 
 namespace window {
 namespace {
 
-constexpr std::int32_t kMinAddress = 1;
-constexpr std::int32_t kMaxAddress = 247;
-
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-FormPauses RealPauses() {
-  return FormPauses{
-      [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
-      [](int ms) { EMUL_Functions::DELAY_MS(ms); },
-  };
-}
-
 TForm1::TForm1(Application& app, FormPauses pauses, trace::FrameTrace* frame_trace)
-    : Time_is_out(exchange::REPLY_TIMEOUT_MS, Handler(&TForm1::Time_is_outTimer)),
-      LOGO(450, Handler(&TForm1::LOGOTimer)),
-      ClickerBtn(2000, Handler(&TForm1::ClickerBtnTimer)),
-      app_(app),
-      pauses_(std::move(pauses)),
-      frame_trace_(frame_trace) {
+    : logic_(*this, std::move(pauses), frame_trace),
+      Time_is_out(form::TimerInterval(form::FormTimer::kTimeIsOut),
+                  [this] { logic_.TimerTick(form::FormTimer::kTimeIsOut); }),
+      LOGO(form::TimerInterval(form::FormTimer::kLogo),
+           [this] { logic_.TimerTick(form::FormTimer::kLogo); }),
+      ClickerBtn(form::TimerInterval(form::FormTimer::kClickerBtn),
+                 [this] { logic_.TimerTick(form::FormTimer::kClickerBtn); }),
+      ComPort1(logic_.ComPort1),
+      app_(app) {
   CreateControls();
-  LoadPortDefinition();
-  if (frame_trace_ != nullptr) {
-    exchange::TracePortEvents(ComPort1, *frame_trace_);
-    worker_port_ = &traced_port_.emplace(exchange_port_, *frame_trace_);
-  }
-  app_.Guard([this] { FormCreate(); });
+  logic_.FormCreate();
 }
 
-TForm1::~TForm1() {
-  // The worker outlives the window; it must not keep a pointer into it.
-  exchange::UART_THREAT::Instance().SetPort(nullptr);
-}
-
-std::function<void()> TForm1::Handler(void (TForm1::*handler)()) {
-  return [this, handler] { app_.Guard([this, handler] { (this->*handler)(); }); };
-}
+TForm1::~TForm1() = default;
 
 bool TForm1::MenuEnabled() const { return menuBar()->isEnabled(); }
 
-void TForm1::FormCreate() {
-  app_.SetTitle(std::string(texts::kAppTitle));
-  Memo1->Clear();
-  StaticText1->clear();
-  StatusBar1->SetPanelText(1, "");
-  READ_Params();
-  // The worker is created parked on first use; it runs the exchanges on this window's port.
-  exchange::UART_THREAT::Instance().SetPort(worker_port_);
-  Edit1->setText(QStringLiteral("1"));
-}
-
-void TForm1::Button3Click() {
-  Memo1->Clear();
-  const std::int32_t address = comport::StrToInt(Edit1->text().toStdString());
-  if (address >= kMinAddress && address <= kMaxAddress) {
-    if (reopen_before_poll_ && !ReopenLostPort()) return;
-    const protocol::ReadRequest request =
-        protocol::FillReadRequest(EMUL_Functions::TX_BUF, static_cast<std::uint8_t>(address));
-    EMUL_Functions::TX_LEN = request.tx_len;
-    EMUL_Functions::RX_LEN = request.rx_len;
-    POTOK_START();
-    ANALIZATOR();
-    return;
+TTimer& TForm1::TimerOf(form::FormTimer timer) {
+  switch (timer) {
+    case form::FormTimer::kTimeIsOut:
+      return Time_is_out;
+    case form::FormTimer::kLogo:
+      return LOGO;
+    case form::FormTimer::kClickerBtn:
+      break;
   }
-  // Stop everything cyclic polling started before telling the operator.
-  Shape1->SetBrushColor(Qt::white);
-  Shape1->hide();
-  LOGO.SetEnabled(false);
-  ClickerBtn.SetEnabled(false);
-  Button3->setEnabled(true);
-  Button3->setText(Q(texts::kReadButton));
-  CheckBox1->setChecked(false);
-  app_.ProcessMessages();
-  if (MessageDlg(app_, texts::kBadAddress, TMsgDlgType::mtWarning, TMsgDlgBtn::mbOK) == mrOk) {
-    Edit1->setText(QStringLiteral("1"));
-    Edit1->setEnabled(true);
+  return ClickerBtn;
+}
+
+std::string TForm1::AddressText() const { return Edit1->text().toStdString(); }
+
+void TForm1::SetAddressText(const std::string& text) { Edit1->setText(Q(text)); }
+
+void TForm1::SetAddressEnabled(bool enabled) { Edit1->setEnabled(enabled); }
+
+void TForm1::SetReadButtonEnabled(bool enabled) { Button3->setEnabled(enabled); }
+
+void TForm1::SetReadButtonCaption(const std::string& caption) { Button3->setText(Q(caption)); }
+
+bool TForm1::CyclicChecked() const { return CheckBox1->isChecked(); }
+
+void TForm1::SetCyclicChecked(bool checked) {
+  // toggled runs the logic's handler for the operator's changes only.
+  const QSignalBlocker quiet(CheckBox1);
+  CheckBox1->setChecked(checked);
+}
+
+void TForm1::ClearMemo() { Memo1->Clear(); }
+
+void TForm1::AddMemoLine(const std::string& line) { Memo1->Add(line); }
+
+void TForm1::SetIndicatorVisible(bool visible) { Shape1->setVisible(visible); }
+
+void TForm1::SetIndicatorFill(form::IndicatorFill fill) {
+  Shape1->SetBrushColor(fill == form::IndicatorFill::kRed ? Qt::red : Qt::white);
+}
+
+void TForm1::SetStaticText(const std::string& text) { StaticText1->setText(Q(text)); }
+
+void TForm1::SetStatusText(int panel, const std::string& text) {
+  StatusBar1->SetPanelText(panel, text);
+}
+
+void TForm1::SetMenuEnabled(bool enabled) { menuBar()->setEnabled(enabled); }
+
+void TForm1::SetCheckedPortItem(int index) {
+  for (std::size_t i = 0; i < port_actions_.size(); ++i) {
+    port_actions_[i]->setChecked(static_cast<int>(i) == index);
   }
 }
 
-void TForm1::CheckBox1Click() {
-  const bool cyclic = CheckBox1->isChecked();
-  Button3->setEnabled(!cyclic);
-  Edit1->setEnabled(!cyclic);
-  ClickerBtn.SetEnabled(cyclic);
-  Shape1->setVisible(cyclic);
-  // The port cannot be changed or saved while cyclic polling runs.
-  menuBar()->setEnabled(!cyclic);
-  if (cyclic) {
-    Button3->setText(Q(texts::kPollingButton));
-  } else {
-    Button3->setText(Q(texts::kReadButton));
-    Memo1->Clear();
-  }
-  app_.ProcessMessages();
+void TForm1::StartTimer(form::FormTimer timer, int interval_ms) {
+  TTimer& started = TimerOf(timer);
+  started.SetInterval(interval_ms);
+  started.SetEnabled(true);
 }
 
-void TForm1::ClickerBtnTimer() {
-  Button3Click();
-  LOGO.SetEnabled(true);
-  Shape1->SetBrushColor(Qt::red);
-}
+void TForm1::StopTimer(form::FormTimer timer) { TimerOf(timer).SetEnabled(false); }
 
-void TForm1::LOGOTimer() {
-  Shape1->SetBrushColor(Qt::white);
-  LOGO.SetEnabled(false);
-}
+int TForm1::ShowMessageBox(const form::DialogBox& box) { return app_.dialogs().Show(box); }
 
-void TForm1::Time_is_outTimer() { exchange::Time_is_outTimer(*this); }
+void TForm1::ShowExceptionBox(const std::string& what) { app_.ShowException(what); }
 
-void TForm1::POTOK_START() { exchange::POTOK_START(*this, exchange::UART_THREAT::Instance()); }
+void TForm1::ProcessMessages() { Application::ProcessMessages(); }
 
-void TForm1::ANALIZATOR() {
-  if (EMUL_Functions::RX_STATE.load(std::memory_order_acquire) != EMUL_Functions::RX_ACCEPTED) {
-    return;  // the armed time-out reports the unanswered poll
-  }
-  Time_is_out.SetEnabled(false);
-  StatusBar1->SetPanelText(1, readings::ReceivedStatusText(EMUL_Functions::RX_TEXT));
-  const auto lines =
-      readings::DecodeReply(EMUL_Functions::RX_BUF, fields_, readings::DecimalSeparator());
-  if (!lines) return;  // exception reply: the memo stays as it is
-  Memo1->Clear();
-  for (const std::string& line : *lines) Memo1->Add(line);
-}
-
-void TForm1::ClearPollTexts() {
-  StaticText1->clear();
-  StatusBar1->SetPanelText(1, "");
-}
-
-void TForm1::ProcessMessages() { app_.ProcessMessages(); }
-
-void TForm1::ShowSentFrame(const std::string& text) {
-  StaticText1->setText(QString::fromStdString(text));
-}
-
-void TForm1::ArmReplyTimeout() { Time_is_out.SetEnabled(true); }
-
-void TForm1::ShowErrorBox(const std::string& text) {
-  MessageDlg(app_, text, TMsgDlgType::mtError, TMsgDlgBtn::mbCancel);
-}
-
-void TForm1::DisableReplyTimeout() { Time_is_out.SetEnabled(false); }
-
-std::int32_t TForm1::ReplyTimeoutTag() const { return Time_is_out.Tag; }
-
-void TForm1::SetReplyTimeoutTag(std::int32_t tag) { Time_is_out.Tag = tag; }
-
-void TForm1::SetStatusPanel1(const std::string& text) { StatusBar1->SetPanelText(1, text); }
+void TForm1::SetApplicationTitle(const std::string& title) { app_.SetTitle(title); }
 
 }  // namespace window

@@ -1,21 +1,15 @@
-// The operator window: address entry, one-shot and cyclic polling, the indicator, the port menu
-// and the settings file. Every handler runs on the window thread, entered through
-// Application::Guard so that no exception crosses the event loop.
+// The operator window in Qt: the controls, their layout and keyboard order, and the view
+// (form/form_view.h) through which the window's logic, form::Form1Logic, reads and changes
+// them. The handlers and the state are the logic's; this class only wires the widgets' signals
+// and the timers to them. Window thread only.
 #pragma once
 
 #include <QMainWindow>
 #include <array>
-#include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
 
-#include "comport/com_port.h"
-#include "exchange/comport_line.h"
-#include "exchange/poll.h"
-#include "exchange/reply_timeout.h"
-#include "exchange/traced_port.h"
-#include "readings/reply_decoder.h"
+#include "form/form1_logic.h"
+#include "form/form_view.h"
 #include "trace/frame_trace.h"
 #include "window/toolkit/application.h"
 #include "window/toolkit/memo.h"
@@ -35,43 +29,23 @@ class QTabWidget;
 
 namespace window {
 
-// The two waits of the port and settings handlers: a plain sleep of the window thread and
-// DELAY_MS, which processes window events meanwhile. Tests pass shorter ones.
-struct FormPauses {
-  std::function<void(int)> sleep;
-  std::function<void(int)> delay;
-};
-FormPauses RealPauses();
+using form::FormPauses;
+using form::RealPauses;
 
-class TForm1 : public QMainWindow, private exchange::PollView, private exchange::ReplyTimeoutView {
+class TForm1 : public QMainWindow, private form::Form1View {
+  // Declared first: ComPort1 below refers into it.
+  form::Form1Logic logic_;
+
  public:
-  // Builds the controls, then runs FormCreate (which may show dialogs before the window).
-  // `frame_trace` (VLK240_TRACE) records the port's events and every exchange's frames; it
-  // must outlive the window. Null: no trace.
+  // Builds the controls, then runs the logic's FormCreate (which may show boxes before the
+  // window). `frame_trace` (VLK240_TRACE) goes to the logic; null: no trace.
   explicit TForm1(Application& app, FormPauses pauses = RealPauses(),
                   trace::FrameTrace* frame_trace = nullptr);
   ~TForm1() override;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
-  // Handlers.
-  void FormCreate();
-  void Button3Click();
-  void CheckBox1Click();
-  void ClickerBtnTimer();
-  void LOGOTimer();
-  void Time_is_outTimer();
-  void COM11Click() { PortItemClick(0); }
-  void COM21Click() { PortItemClick(1); }
-  void COM31Click() { PortItemClick(2); }
-  void COM41Click() { PortItemClick(3); }
-  void C1Click() { SAVE_Params(); }
-
-  // Routines.
-  void POTOK_START();
-  void ANALIZATOR();
-  void READ_Params();
-  void SAVE_Params();
+  form::Form1Logic& Logic() { return logic_; }
 
   // The port items COM11..COM41 by index, in menu order.
   QAction* PortItem(std::size_t index) const { return port_actions_.at(index); }
@@ -99,11 +73,13 @@ class TForm1 : public QMainWindow, private exchange::PollView, private exchange:
   QAction* N5 = nullptr;
   QAction* C1 = nullptr;
 
+  // The timers; each tick goes to the logic's TimerTick.
   TTimer Time_is_out;
   TTimer LOGO;
   TTimer ClickerBtn;
 
-  comport::TComPort ComPort1;
+  // The logic's port.
+  comport::TComPort& ComPort1;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -112,42 +88,34 @@ class TForm1 : public QMainWindow, private exchange::PollView, private exchange:
   void CreateControls();
   void CreateMenu();
   void SetKeyboardOrder();
-  void LoadPortDefinition();
-  // The handler shared by the four port items.
-  void PortItemClick(std::size_t index);
-  void UncheckPortItems();
-  // Closes the port; a failing close is not worth a box of its own.
-  void ClosePortQuietly();
-  // Opens the port released after a failure again, without a box; false when it still cannot
-  // be opened, which panel 1 then says.
-  bool ReopenLostPort();
-  // Runs `handler` as an event handler: exceptions go to the default exception box.
-  std::function<void()> Handler(void (TForm1::*handler)());
+  TTimer& TimerOf(form::FormTimer timer);
 
-  // exchange::PollView
-  void ClearPollTexts() override;
+  // form::Form1View
+  std::string AddressText() const override;
+  void SetAddressText(const std::string& text) override;
+  void SetAddressEnabled(bool enabled) override;
+  void SetReadButtonEnabled(bool enabled) override;
+  void SetReadButtonCaption(const std::string& caption) override;
+  bool CyclicChecked() const override;
+  void SetCyclicChecked(bool checked) override;
+  void ClearMemo() override;
+  void AddMemoLine(const std::string& line) override;
+  void SetIndicatorVisible(bool visible) override;
+  void SetIndicatorFill(form::IndicatorFill fill) override;
+  void SetStaticText(const std::string& text) override;
+  void SetStatusText(int panel, const std::string& text) override;
+  void SetMenuEnabled(bool enabled) override;
+  void SetCheckedPortItem(int index) override;
+  void StartTimer(form::FormTimer timer, int interval_ms) override;
+  void StopTimer(form::FormTimer timer) override;
+  int ShowMessageBox(const form::DialogBox& box) override;
+  void ShowExceptionBox(const std::string& what) override;
   void ProcessMessages() override;
-  void ShowSentFrame(const std::string& text) override;
-  void ArmReplyTimeout() override;
-  void ShowErrorBox(const std::string& text) override;
-  void ReleaseFailedPort() override;
-  // exchange::ReplyTimeoutView
-  void DisableReplyTimeout() override;
-  std::int32_t ReplyTimeoutTag() const override;
-  void SetReplyTimeoutTag(std::int32_t tag) override;
-  void SetStatusPanel1(const std::string& text) override;
+  void SetApplicationTitle(const std::string& title) override;
 
   Application& app_;
-  FormPauses pauses_;
   std::array<QAction*, 4> port_actions_{};
   QActionGroup* port_group_ = nullptr;
-  // The port failed during a poll and was released: the next poll opens it again first.
-  bool reopen_before_poll_ = false;
-  exchange::ComPortLine exchange_port_{ComPort1};
-  trace::FrameTrace* frame_trace_;
-  std::optional<exchange::TracedPort> traced_port_;  // with a trace only
-  exchange::ExchangePort* worker_port_ = &exchange_port_;  // the port the worker is given
-  readings::DecodedFields fields_;  // kept between replies, as the decoder expects
   bool centred_ = false;
 };
 

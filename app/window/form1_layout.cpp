@@ -1,5 +1,5 @@
 // The window's definition: controls at their positions with their texts, fonts and colours,
-// the menu, and the port's fixed settings.
+// the menu, and the wiring of their signals to the logic's handlers.
 #include <QAction>
 #include <QActionGroup>
 #include <QCheckBox>
@@ -13,13 +13,15 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-#include "exchange/instrument_port.h"
+#include "form/form_texts.h"
+#include "form/port_items.h"
 #include "window/form1.h"
-#include "window/form_texts.h"
-#include "window/port_items.h"
 
 namespace window {
 namespace {
+
+namespace texts = form::texts;
+using form::kPortItems;
 
 QString Q(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -117,11 +119,11 @@ void TForm1::CreateControls() {
 
   CreateMenu();
 
-  connect(Button3, &QPushButton::clicked, this, Handler(&TForm1::Button3Click));
+  connect(Button3, &QPushButton::clicked, this, [this] { logic_.Button3Click(); });
   // Enter after typing the address reads, as the button does (and not while it is disabled).
   connect(Edit1, &QLineEdit::returnPressed, Button3, &QPushButton::click);
-  // toggled also comes for changes made by code, as the handler expects.
-  connect(CheckBox1, &QCheckBox::toggled, this, Handler(&TForm1::CheckBox1Click));
+  // Every change but the logic's own (SetCyclicChecked blocks the signal) runs the handler.
+  connect(CheckBox1, &QCheckBox::toggled, this, [this] { logic_.CheckBox1Click(); });
 
   adjustSize();
   setFixedSize(size());
@@ -141,15 +143,13 @@ void TForm1::CreateMenu() {
   N1 = menuBar()->addMenu(Q(texts::kPortMenu));
   port_group_ = new QActionGroup(this);
   port_group_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-  void (TForm1::*const handlers[])() = {&TForm1::COM11Click, &TForm1::COM21Click,
-                                        &TForm1::COM31Click, &TForm1::COM41Click};
   for (std::size_t i = 0; i < kPortItems.size(); ++i) {
     QAction* item = N1->addAction(Q(kPortItems[i].caption));
     item->setObjectName(QStringLiteral("COM") + QString::number(i + 1) + QLatin1Char('1'));
     item->setCheckable(true);
     port_group_->addAction(item);
     // The group has checked the item before the handler runs.
-    connect(item, &QAction::triggered, this, Handler(handlers[i]));
+    connect(item, &QAction::triggered, this, [this, i] { logic_.PortItemClick(i); });
     port_actions_[i] = item;
   }
   COM11 = port_actions_[0];
@@ -158,15 +158,7 @@ void TForm1::CreateMenu() {
   COM41 = port_actions_[3];
   N5 = N1->addSeparator();
   C1 = N1->addAction(Q(texts::kSaveSettings));
-  connect(C1, &QAction::triggered, this, Handler(&TForm1::C1Click));
-}
-
-void TForm1::LoadPortDefinition() {
-  ComPort1.SetName("ComPort1");
-  ComPort1.BeginLoading();
-  exchange::AssignInstrumentLineSettings(ComPort1);
-  ComPort1.SetPort("COM1");
-  ComPort1.EndLoading();
+  connect(C1, &QAction::triggered, this, [this] { logic_.C1Click(); });
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -5,12 +5,12 @@
 #include <string_view>
 
 #include "fuzz_file.h"
-#include "window/settings_file.h"
+#include "form/settings_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto path = fuzzing::WriteInput(data, size, "user.ini");
-  const auto result = window::ReadSettingsFile(path);
-  if (result.status != window::SettingsReadStatus::kRead) std::abort();
+  const auto result = form::ReadSettingsFile(path);
+  if (result.status != form::SettingsReadStatus::kRead) std::abort();
   const std::string_view content(reinterpret_cast<const char*>(data), size);
   const std::string& line = result.first_line;
   if (content.substr(0, line.size()) != line) std::abort();

@@ -17,6 +17,10 @@ set(cases
   "app/readings/src/planted.cpp|  #  include <QString>|readings may not include qt's"
   "exchange/src/planted.cpp|#include \"../../comport/src/platform_error.h\"|exchange may not climb out"
   "exchange/src/planted.cpp|#include \"comport/com_port.h\"|"
+  "app/form/src/planted.cpp|#include <QString>|form may not include qt's"
+  "app/form/include/form/planted.h|#include \"window/form1.h\"|form may not include window's"
+  "app/form/src/planted.cpp|#include \"exchange/poll.h\"|"
+  "app/window/planted.cpp|#include \"form/form_view.h\"|"
   "app/window/planted.cpp|#include <QWidget>|"
   "protocol/src/planted.cpp|#include <vector>|"
 )

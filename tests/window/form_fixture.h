@@ -18,6 +18,10 @@
 
 namespace window::testing {
 
+using form::testing::ReadBytes;
+using form::testing::TempDirectory;
+using form::testing::WriteBytes;
+
 class FormTest : public ::testing::Test {
  protected:
   FormTest() : old_directory_(std::filesystem::current_path()), app_(dialogs_) {

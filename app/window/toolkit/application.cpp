@@ -17,13 +17,9 @@ void Application::PumpMessagesBriefly() {
 void Application::ShowException(std::string_view what) {
   // A failing box must not throw out of Guard, which is noexcept.
   try {
-    dialogs_.Show(DialogBox{title_, ExceptionBoxText(what), DialogIcon::kStop, TMsgDlgBtn::mbOK});
+    dialogs_.Show(form::ExceptionBoxOf(title_, what));
   } catch (...) {
   }
-}
-
-int MessageDlg(Application& app, std::string_view text, TMsgDlgType type, TMsgDlgBtn button) {
-  return app.dialogs().Show(MessageBoxOf(text, type, button));
 }
 
 }  // namespace window

@@ -1,6 +1,7 @@
 // What the window asks of the application object: the title, message processing and the
-// default exception box. Every handler entry point (slot, timer callback) runs through Guard,
-// so no exception ever crosses Qt's event loop; the box is shown and the loop goes on.
+// default exception box. No exception may cross Qt's event loop: the logic's handlers guard
+// themselves (form::Form1Logic) and show the box through the view, which comes here; any other
+// entry point of the Qt side runs through Guard. The box is shown and the loop goes on.
 // Window thread only.
 #pragma once
 
@@ -30,8 +31,7 @@ class Application {
   // does not keep a core busy.
   static void PumpMessagesBriefly();
 
-  // The default exception box: the text (full stop rule of ExceptionBoxText), the title as
-  // caption, stop icon, OK.
+  // The default exception box: form::ExceptionBoxOf(the title, what).
   void ShowException(std::string_view what);
 
   // Runs `handler`; an exception that escapes it goes to the default exception box.
@@ -50,8 +50,5 @@ class Application {
   Dialogs& dialogs_;
   std::string title_;
 };
-
-// Shows a message dialog of `type` through the application's dialogs.
-int MessageDlg(Application& app, std::string_view text, TMsgDlgType type, TMsgDlgBtn button);
 
 }  // namespace window

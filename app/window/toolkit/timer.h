@@ -17,11 +17,11 @@ class TTimer {
   bool Enabled() const { return timer_.isActive(); }
   void SetEnabled(bool enabled);
   int Interval() const { return timer_.interval(); }
+  // Meant for a stopped timer (Qt restarts a running one on a changed interval).
+  void SetInterval(int interval_ms) { timer_.setInterval(interval_ms); }
 
   // Runs the handler as a tick would (tests drive timers this way instead of waiting).
   void Fire();
-
-  int Tag = 0;  // free integer for the owner (Time_is_out counts its firings here)
 
  private:
   QTimer timer_;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-namespace window {
+namespace form {
 
 struct PortMenuItem {
   std::string_view caption;
@@ -29,4 +29,4 @@ inline std::optional<std::size_t> PortItemIndex(std::string_view name) {
   return std::nullopt;
 }
 
-}  // namespace window
+}  // namespace form

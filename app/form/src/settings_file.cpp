@@ -1,4 +1,4 @@
-#include "window/settings_file.h"
+#include "form/settings_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include "storage/file_replace.h"
 #include "storage/storage_errors.h"
 
-namespace window {
+namespace form {
 namespace {
 
 // Only a port name is looked for; a longer first line cannot be one, so the rest is not read.
@@ -113,4 +113,4 @@ bool WriteSettingsFile(const std::filesystem::path& path, std::string_view port_
   return RewriteInPlace(old_file, content);
 }
 
-}  // namespace window
+}  // namespace form

@@ -8,12 +8,12 @@
 #include <fstream>
 #include <string>
 
-namespace window::testing {
+namespace form::testing {
 
 class TempDirectory {
  public:
   TempDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vlk-window-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "vlk-form-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data());
   }
   ~TempDirectory() {
@@ -38,4 +38,4 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-}  // namespace window::testing
+}  // namespace form::testing

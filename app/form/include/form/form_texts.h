@@ -1,11 +1,13 @@
-// The window's own texts, byte for byte. "СОМ" in messages is Cyrillic; the "c" of the caption
-// and the first letter of "Cохранить настройки" are Latin.
+// The window's own texts, byte for byte, in UTF-8: those the logic sets and shows in its boxes,
+// and the static ones every view builds its window from (caption, labels, pages, menu, the
+// instructions). "СОМ" in messages is Cyrillic; the "c" of the caption and the first letter of
+// "Cохранить настройки" are Latin.
 #pragma once
 
 #include <array>
 #include <string_view>
 
-namespace window::texts {
+namespace form::texts {
 
 inline constexpr std::string_view kAppTitle = "ВЛК240ТИ";
 inline constexpr std::string_view kCaption =
@@ -58,4 +60,4 @@ inline constexpr std::array<InstructionLabel, 12> kInstructions = {{
     {"Label13", 0, 200, "4. Результат считывания отображается в правом поле программы."},
 }};
 
-}  // namespace window::texts
+}  // namespace form::texts

@@ -1,6 +1,6 @@
-#include "window/toolkit/dialogs.h"
+#include "form/dialog_box.h"
 
-namespace window {
+namespace form {
 
 DialogBox MessageBoxOf(std::string_view text, TMsgDlgType type, TMsgDlgBtn button) {
   struct Kind {
@@ -22,4 +22,8 @@ std::string ExceptionBoxText(std::string_view what) {
   return text;
 }
 
-}  // namespace window
+DialogBox ExceptionBoxOf(std::string_view title, std::string_view what) {
+  return DialogBox{std::string(title), ExceptionBoxText(what), DialogIcon::kStop, TMsgDlgBtn::mbOK};
+}
+
+}  // namespace form

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-namespace window::testing {
+namespace form::testing {
 
 class Unprivileged {
  public:
@@ -63,4 +63,4 @@ class Unprivileged {
   gid_t gid_;
 };
 
-}  // namespace window::testing
+}  // namespace form::testing

@@ -1,4 +1,4 @@
-#include "window/settings_file.h"
+#include "form/settings_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -10,7 +10,7 @@
 #include "temp_directory.h"
 #include "unprivileged.h"
 
-namespace window {
+namespace form {
 namespace {
 
 using testing::ReadBytes;
@@ -219,4 +219,4 @@ TEST_F(SettingsFilePermissions, UnreadableFileFailsWhileAnUnsearchableDirectoryH
 }
 
 }  // namespace
-}  // namespace window
+}  // namespace form

@@ -1,5 +1,5 @@
 // The settings file "user.ini": one line holding the port name, ending in CR LF, in the
-// current directory. Plain file functions, no window; the handlers add the dialogs and pauses.
+// current directory. Plain file functions, no window; the handlers add the boxes and pauses.
 // Any thread, but one writer at a time per directory.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace window {
+namespace form {
 
 inline constexpr std::string_view kSettingsFileName = "user.ini";
 
@@ -39,4 +39,4 @@ SettingsReadResult ReadSettingsFile(const std::filesystem::path& path);
 //   rewritten in place, as deleting and recreating it would have done.
 bool WriteSettingsFile(const std::filesystem::path& path, std::string_view port_name);
 
-}  // namespace window
+}  // namespace form

@@ -1,0 +1,132 @@
+// The operator window's logic without a toolkit: the handlers and the state of TForm1 (address
+// entry, one-shot and cyclic polling, the indicator, the reply time-out, the port menu, the
+// settings file and the recovery of a port lost during a poll), working on a Form1View.
+// Window thread only: every handler is called by the view on the window thread (form_view.h
+// lists which event calls which). Each handler runs under the exception guard: an exception that
+// escapes it is shown in the view's default exception box and the handler returns.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "comport/com_port.h"
+#include "exchange/comport_line.h"
+#include "exchange/poll.h"
+#include "exchange/reply_timeout.h"
+#include "exchange/traced_port.h"
+#include "form/form_view.h"
+#include "readings/reply_decoder.h"
+#include "trace/frame_trace.h"
+
+namespace form {
+
+// The two waits of the port and settings handlers: a plain sleep of the window thread and
+// DELAY_MS, which processes window events meanwhile. Tests pass shorter ones.
+struct FormPauses {
+  std::function<void(int)> sleep;
+  std::function<void(int)> delay;
+};
+FormPauses RealPauses();
+
+// The timers' intervals in milliseconds: 270, 450 and 2000.
+int TimerInterval(FormTimer timer);
+
+class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutView {
+ public:
+  // Gives ComPort1 the window's fixed line settings, closed; calls nothing of `view` yet, so a
+  // view may construct its logic before its controls. `view` must outlive the logic.
+  // `frame_trace` (VLK240_TRACE) records the port's events, every exchange's frames and the
+  // message of an open that failed; it must outlive the logic. Null: no trace.
+  explicit Form1Logic(Form1View& view, FormPauses pauses = RealPauses(),
+                      trace::FrameTrace* frame_trace = nullptr);
+  ~Form1Logic() override;
+  Form1Logic(const Form1Logic&) = delete;
+  Form1Logic& operator=(const Form1Logic&) = delete;
+
+  // Handlers, each under the exception guard.
+  void FormCreate();
+  void Button3Click();
+  void CheckBox1Click();
+  void ClickerBtnTimer();
+  void LOGOTimer();
+  void Time_is_outTimer();
+  // A port item chosen (index 0..3 for COM11..COM41): checks it, then runs its handler.
+  void PortItemClick(std::size_t index);
+  void COM11Click() { PortItemClick(0); }
+  void COM21Click() { PortItemClick(1); }
+  void COM31Click() { PortItemClick(2); }
+  void COM41Click() { PortItemClick(3); }
+  void C1Click();
+  // A tick of `timer`: runs its handler, unless the timer is stopped or its handler still runs
+  // from an earlier tick (a modal box is open), so that boxes do not pile up.
+  void TimerTick(FormTimer timer);
+
+  // Routines. They may throw; the handlers that call them catch.
+  void POTOK_START();
+  void ANALIZATOR();
+  void READ_Params();
+  void SAVE_Params();
+
+  // The state, for views and tests.
+  bool TimerEnabled(FormTimer timer) const { return timers_[Slot(timer)].enabled; }
+  // Time_is_out's Tag: the polls without a valid reply since the start.
+  std::int32_t UnansweredPolls() const { return unanswered_polls_; }
+
+  comport::TComPort ComPort1;
+
+ private:
+  struct TimerState {
+    bool enabled = false;
+    bool running = false;  // its handler runs
+  };
+  static std::size_t Slot(FormTimer timer) { return static_cast<std::size_t>(timer); }
+
+  // Runs `body` as an event handler: exceptions go to the default exception box.
+  void Guard(const std::function<void()>& body) noexcept;
+  int MessageDlg(std::string_view text, TMsgDlgType type, TMsgDlgBtn button);
+
+  // The bodies of Button3Click, CheckBox1Click and of a port item's handler, unguarded.
+  void Poll();
+  void ApplyCyclicState();
+  void ChoosePort(std::size_t index);
+
+  // Switch semantics: switching a timer on starts its interval from that moment, setting the
+  // switch to the value it has changes nothing.
+  void SetTimerEnabled(FormTimer timer, bool enabled);
+  // Closes the port; a failing close is not worth a box of its own.
+  void ClosePortQuietly();
+  // Opens the port released after a failure again, without a box; false when it still cannot
+  // be opened, which panel 1 then says.
+  bool ReopenLostPort();
+
+  // exchange::PollView
+  void ClearPollTexts() override;
+  void ProcessMessages() override;
+  void ShowSentFrame(const std::string& text) override;
+  void ArmReplyTimeout() override;
+  void ShowErrorBox(const std::string& text) override;
+  void ReleaseFailedPort() override;
+  // exchange::ReplyTimeoutView
+  void DisableReplyTimeout() override;
+  std::int32_t ReplyTimeoutTag() const override;
+  void SetReplyTimeoutTag(std::int32_t tag) override;
+  void SetStatusPanel1(const std::string& text) override;
+
+  Form1View& view_;
+  FormPauses pauses_;
+  std::array<TimerState, kFormTimerCount> timers_{};
+  std::int32_t unanswered_polls_ = 0;
+  // The port failed during a poll and was released: the next poll opens it again first.
+  bool reopen_before_poll_ = false;
+  exchange::ComPortLine exchange_port_{ComPort1};
+  trace::FrameTrace* frame_trace_;
+  std::optional<exchange::TracedPort> traced_port_;  // with a trace only
+  exchange::ExchangePort* worker_port_ = &exchange_port_;  // the port the worker is given
+  readings::DecodedFields fields_;  // kept between replies, as the decoder expects
+};
+
+}  // namespace form

@@ -1,0 +1,148 @@
+// A view without a toolkit: it holds what a window would show, logs every call of the logic in
+// order, answers boxes from a script, and plays the operator and the timers.
+#pragma once
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "form/form1_logic.h"
+#include "form/form_view.h"
+
+namespace form::testing {
+
+inline const char* TimerName(FormTimer timer) {
+  switch (timer) {
+    case FormTimer::kTimeIsOut:
+      return "Time_is_out";
+    case FormTimer::kLogo:
+      return "LOGO";
+    case FormTimer::kClickerBtn:
+      return "ClickerBtn";
+  }
+  return "?";
+}
+
+class RecordingView : public Form1View {
+ public:
+  // What the window shows; the initial values are the designer's.
+  std::string address = "Edit1";
+  bool address_enabled = true;
+  bool button_enabled = true;
+  std::string button_caption = "ЧТЕНИЕ ПОКАЗАНИЙ ВЛК240Т";
+  bool cyclic = false;
+  std::vector<std::string> memo{"Memo1"};
+  bool indicator_visible = false;
+  IndicatorFill fill = IndicatorFill::kWhite;
+  std::string static_text = "StaticText1";
+  std::array<std::string, 2> panels;
+  bool menu_enabled = true;
+  int checked_item = kNoPortItem;
+  std::array<std::optional<int>, kFormTimerCount> timers;  // the interval of a running timer
+  std::string title;
+
+  std::vector<std::string> log;  // every call, in order
+  std::vector<DialogBox> boxes;  // every box shown, the exception boxes too
+  std::deque<int> answers;       // how the next boxes are closed (OK when none is left)
+  std::function<void()> in_box;  // runs while a box is open, as its modal loop would
+
+  bool Running(FormTimer timer) const { return timers[Index(timer)].has_value(); }
+  int Interval(FormTimer timer) const { return timers[Index(timer)].value_or(0); }
+
+  // The operator changes the check box; a running timer ticks (a stopped one cannot).
+  void ClickCyclic(Form1Logic& logic, bool checked) {
+    cyclic = checked;
+    logic.CheckBox1Click();
+  }
+  void Tick(Form1Logic& logic, FormTimer timer) {
+    if (Running(timer)) logic.TimerTick(timer);
+  }
+
+  std::string AddressText() const override { return address; }
+  void SetAddressText(const std::string& text) override {
+    address = text;
+    log.push_back("address '" + text + "'");
+  }
+  void SetAddressEnabled(bool enabled) override {
+    address_enabled = enabled;
+    log.push_back(enabled ? "address enabled" : "address disabled");
+  }
+  void SetReadButtonEnabled(bool enabled) override {
+    button_enabled = enabled;
+    log.push_back(enabled ? "button enabled" : "button disabled");
+  }
+  void SetReadButtonCaption(const std::string& caption) override {
+    button_caption = caption;
+    log.push_back("button '" + caption + "'");
+  }
+  bool CyclicChecked() const override { return cyclic; }
+  void SetCyclicChecked(bool checked) override {
+    cyclic = checked;
+    log.push_back(checked ? "cyclic checked" : "cyclic unchecked");
+  }
+  void ClearMemo() override {
+    memo.clear();
+    log.push_back("memo cleared");
+  }
+  void AddMemoLine(const std::string& line) override {
+    memo.push_back(line);
+    log.push_back("memo + '" + line + "'");
+  }
+  void SetIndicatorVisible(bool visible) override {
+    indicator_visible = visible;
+    log.push_back(visible ? "indicator shown" : "indicator hidden");
+  }
+  void SetIndicatorFill(IndicatorFill value) override {
+    fill = value;
+    log.push_back(value == IndicatorFill::kRed ? "indicator red" : "indicator white");
+  }
+  void SetStaticText(const std::string& text) override {
+    static_text = text;
+    log.push_back("static text '" + text + "'");
+  }
+  void SetStatusText(int panel, const std::string& text) override {
+    panels.at(static_cast<std::size_t>(panel)) = text;
+    log.push_back("panel " + std::to_string(panel) + " '" + text + "'");
+  }
+  void SetMenuEnabled(bool enabled) override {
+    menu_enabled = enabled;
+    log.push_back(enabled ? "menu enabled" : "menu disabled");
+  }
+  void SetCheckedPortItem(int index) override {
+    checked_item = index;
+    log.push_back(index == kNoPortItem ? "no item checked" : "item " + std::to_string(index));
+  }
+  void StartTimer(FormTimer timer, int interval_ms) override {
+    timers[Index(timer)] = interval_ms;
+    log.push_back(std::string("start ") + TimerName(timer));
+  }
+  void StopTimer(FormTimer timer) override {
+    timers[Index(timer)].reset();
+    log.push_back(std::string("stop ") + TimerName(timer));
+  }
+  int ShowMessageBox(const DialogBox& box) override { return Show(box); }
+  void ShowExceptionBox(const std::string& what) override { Show(ExceptionBoxOf(title, what)); }
+  void ProcessMessages() override { log.push_back("process messages"); }
+  void SetApplicationTitle(const std::string& text) override {
+    title = text;
+    log.push_back("title '" + text + "'");
+  }
+
+ private:
+  static std::size_t Index(FormTimer timer) { return static_cast<std::size_t>(timer); }
+
+  int Show(const DialogBox& box) {
+    boxes.push_back(box);
+    log.push_back("box " + box.caption + ": " + box.text);
+    if (in_box) in_box();
+    if (answers.empty()) return mrOk;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+}  // namespace form::testing
