@@ -11,7 +11,7 @@ struct CommandLine {
   bool help = false;
   bool demo = false;       // run against the built-in instrument simulator on COM1
   bool demo_read = false;  // with demo: choose COM 1 and read once right after start
-  std::string error;       // an unknown option, empty when the line is fine
+  std::string error;       // what is wrong with the line; empty when it is fine
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments);

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "reader/run_reader.h"
 #include "reader/windows_port_list.h"
@@ -30,6 +32,23 @@ TEST(ReaderOnWindows, DemoReadsTheWorkedExampleWithNoPortAtAll) {
   const auto unanswered = RunWith({"--demo", "--address", "2", "--verbose"});
   EXPECT_EQ(unanswered.status, kExitNoReadings);
   EXPECT_EQ(unanswered.out, "Послано:   2 4 0 0 0 13 49 252 \nНе отвечает (1)\n");
+}
+
+// The demo's frames in the trace, its in-process line in the port's place.
+TEST(ReaderOnWindows, DemoTraceHoldsThePollOfTheInProcessLine) {
+  const auto result = RunWith({"--demo", "--trace", "-"});
+  EXPECT_EQ(result.status, kExitOk);
+  std::vector<std::string> events;
+  for (const std::string& line : testing_run::Lines(result.err)) {
+    events.push_back(line.substr(line.find(' ') + 1));
+  }
+  EXPECT_EQ(events, (std::vector<std::string>{
+                        "vlk240-read open <demo>",
+                        "vlk240-read tx 8 01 04 00 00 00 0D 31 CF",
+                        "vlk240-read rx 31 01 04 1A 00 00 42 36 00 00 41 F2 00 00 41 40 00 00 "
+                        "42 C8 00 00 00 15 00 0A 42 48 00 00 47 76",
+                        "vlk240-read close <demo>",
+                    }));
 }
 
 TEST(ReaderOnWindows, AMissingComPortEndsWithThreeAndSaysWhatToDo) {
