@@ -64,6 +64,28 @@ TEST(ReaderOnWindows, AMissingComPortEndsWithThreeAndSaysWhatToDo) {
   EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "one line";
 }
 
+// The help speaks of Windows' ports: COMn itself, VLK240_COMn, "\\" device paths, Ctrl+C.
+TEST(ReaderOnWindows, HelpNamesWindowsPortsAndNoLinuxDevice) {
+  const auto result = RunWith({"--help"});
+  EXPECT_EQ(result.status, kExitOk);
+  for (const char* text : {"set VLK240_COM1=COM7", "--port COM5", "Ctrl+C", "SERIALCOMM"}) {
+    EXPECT_NE(result.out.find(text), std::string::npos) << text;
+  }
+  EXPECT_EQ(result.out.find("/dev/"), std::string::npos);
+  EXPECT_EQ(result.out.find("SIGINT"), std::string::npos);
+}
+
+// A device path is one that starts with "\\"; one that starts with "/" is no Windows name.
+TEST(ReaderOnWindows, DevicePathsStartWithTwoBackslashes) {
+  const auto path = RunWith({"--port", "\\\\.\\COM199"});
+  EXPECT_EQ(path.status, kExitPortError) << path.err;
+  EXPECT_NE(path.err.find("cannot open port \\\\.\\COM199"), std::string::npos) << path.err;
+  const auto unix_path = RunWith({"--port", "/dev/ttyS0"});
+  EXPECT_EQ(unix_path.status, kExitUsage);
+  EXPECT_NE(unix_path.err.find("a device path starting with \"\\\\\""), std::string::npos)
+      << unix_path.err;
+}
+
 class ComPortListTest : public ::testing::Test {
  protected:
   static constexpr const char* kKey = "Software\\vlk240-tests\\SERIALCOMM";
