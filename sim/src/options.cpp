@@ -233,7 +233,9 @@ std::string Usage(std::string_view program) {
   return "usage: " + std::string(program) +
          " [options]\n"
          "Serves the level-gauge instrument as a Modbus RTU slave on a pseudo-terminal.\n"
-         "Prints the device to open on the first line, serves until SIGINT or SIGTERM.\n" +
+         "Prints the device to open on the first line, serves until SIGINT or SIGTERM.\n"
+         "Linux only, as it needs a pseudo-terminal; on Windows vlk240-read --demo has the\n"
+         "instrument built in.\n" +
          cli::OptionLines(OptionTable(unused), kHelpColumn);
 }
 

@@ -155,6 +155,21 @@ TEST(ReadMode, TraceHoldsThePollBetweenOpeningAndClosing) {
             }));
 }
 
+// The demo's trace: its in-process line in the port's place, with the same frames.
+TEST(ReadMode, DemoTraceHoldsThePollOfTheInProcessLine) {
+  const auto result = RunWith({"--demo", "--trace", "-", "--separator", ","});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.out, kMemo);
+  EXPECT_EQ(TraceEvents(result.err),
+            (std::vector<std::string>{
+                "vlk240-read open <demo>",
+                "vlk240-read tx 8 01 04 00 00 00 0D 31 CF",
+                "vlk240-read rx 31 01 04 1A 00 00 42 36 00 00 41 F2 00 00 41 40 00 00 42 C8 00 00 "
+                "00 15 00 0A 42 48 00 00 47 76",
+                "vlk240-read close <demo>",
+            }));
+}
+
 // A port that does not open: the name, the device it stands for and the port's message.
 TEST(ReadMode, TraceFileTellsWhyThePortDidNotOpen) {
   char pattern[] = "/tmp/vlk-trace-XXXXXX";

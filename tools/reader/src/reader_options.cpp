@@ -8,6 +8,7 @@
 #include "cli/option_lines.h"
 #include "cli/parse_arguments.h"
 #include "option_values.h"
+#include "system_text.h"
 
 namespace reader {
 namespace {
@@ -41,7 +42,7 @@ constexpr std::size_t kHelpColumn = 22;
 // The options, each storing its value into `o`.
 std::vector<cli::Option> OptionTable(ReaderOptions& o) {
   return {
-      {"--port", "NAME", "read the instrument on this port: COM1..COM255 or a device path",
+      {"--port", "NAME", system_text::kPortHelp,
        [&o](std::string_view value) {
          std::string error = PortNameError(value);
          if (error.empty()) o.port = std::string(value);
@@ -52,7 +53,7 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          o.address = std::string(value);
          return std::string();
        }},
-      {"--cycle", "", "poll again and again until interrupted (SIGINT, SIGTERM) or --count",
+      {"--cycle", "", system_text::kCycleHelp,
        [&o](std::string_view) { return Switch(o.cycle); }},
       {"--interval", "SECONDS", "seconds from one cyclic poll to the next (default 2; 0.5 allowed)",
        [&o](std::string_view value) {
@@ -106,7 +107,7 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          if (error.empty()) o.separator = std::string(value);
          return error;
        }},
-      {"--list-ports", "", "list the serial devices present and the COM names mapped to them",
+      {"--list-ports", "", system_text::kListPortsHelp,
        [&o](std::string_view) { return Switch(o.list_ports); }},
       {"--help", "", "show this help and exit", [&o](std::string_view) { return Switch(o.help); }},
   };
@@ -175,13 +176,11 @@ constexpr std::string_view kUsageTail =
     "     read ends there; with --reopen it goes on, and ends with 3)\n"
     "  4  the output could not be written: standard output closed or full, or a pipe whose\n"
     "     reader has gone (a cyclic read ends there)\n"
-    "\n"
-    "Port names: a name starting with \"/\" is a device path used as it "
-    "stands; COMn takes\n"
-    "the device named by the environment variable VLK240_COMn when set and not "
-    "empty\n"
-    "(VLK240_COM1=/dev/ttyUSB0), otherwise /dev/ttyS(n-1): COM1 is "
-    "/dev/ttyS0.\n"
+    "\n";
+
+// Then the system's paragraph on port names (system_text.h).
+
+constexpr std::string_view kOutputAndLostPort =
     "\n"
     "Output: the readings as the window's memo shows them, one line each; in a "
     "cyclic read an\n"
@@ -201,22 +200,14 @@ constexpr std::string_view kUsageTail =
     "that cannot be opened at the start still ends the read with 3.\n"
     "\n"
     "Trace: --trace FILE appends one line per event to FILE, fields separated by blanks:\n"
-    "milliseconds on the monotonic clock (CLOCK_MONOTONIC, the same for every program on the\n"
-    "machine, so that vlk240-sim --trace of the other end merges with it by sort -n), the\n"
+    "milliseconds on the monotonic clock ";
+
+constexpr std::string_view kTraceEvents =
     "program, then \"open PORT [DEVICE]\", \"close PORT\", \"error MESSAGE\" (the open or the\n"
     "transfer just before failed), \"tx N HEX...\" (N bytes sent) or \"rx N HEX...\" (a read\n"
     "returned N bytes; 0: nothing came within the read time-out).\n"
     "\n"
-    "Examples:\n"
-    "  vlk240-read --port COM1 --address 1\n"
-    "  vlk240-read --port /dev/ttyUSB0 --address 12 --cycle --interval 0.5 "
-    "--count 10 --verbose\n"
-    "  vlk240-read --port COM2 --cycle --reopen --json >> readings.jsonl\n"
-    "  vlk240-read --port COM2 --cycle --csv > readings.csv\n"
-    "  vlk240-read --demo\n"
-    "  vlk240-read --port COM1 --trace vlk240.trace\n"
-    "  vlk240-read --decode \"01 84 02 C2 C1\" --separator ,\n"
-    "  vlk240-read --list-ports\n";
+    "Examples:\n";
 
 }  // namespace
 
@@ -248,7 +239,9 @@ std::string ReaderUsage() {
       "registers, or cyclic polls.\n\nOptions:\n";
   ReaderOptions unused;
   usage += cli::OptionLines(OptionTable(unused), kHelpColumn);
-  usage += kUsageTail;
+  usage.append(kUsageTail).append(system_text::kPortNames);
+  usage.append(kOutputAndLostPort).append(system_text::kTraceClock).append(kTraceEvents);
+  usage.append(system_text::kExamples);
   return usage;
 }
 
