@@ -1,13 +1,13 @@
 #include "platform/comm_api.h"
 
-#include "posix/posix_comm_api.h"
+#include "native_backend.h"
 
 namespace platform {
 namespace {
 CommApi* g_current = nullptr;
 }
 
-CommApi& Comm() { return g_current != nullptr ? *g_current : PosixBackend(); }
+CommApi& Comm() { return g_current != nullptr ? *g_current : NativeBackend(); }
 
 ScopedCommApi::ScopedCommApi(CommApi& api) : previous_(g_current) { g_current = &api; }
 

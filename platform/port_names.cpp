@@ -1,7 +1,6 @@
 #include "platform/port_names.h"
 
 #include <cctype>
-#include <cstdlib>
 
 namespace platform {
 
@@ -17,20 +16,6 @@ int ComPortNumber(std::string_view name) {
   }
   if (name[3] == '0') return 0;  // "COM0", "COM01": not Windows names
   return number <= 255 ? number : 0;
-}
-
-std::string ResolvePortName(std::string_view port_name) {
-  if (port_name.substr(0, kDeviceNamespacePrefix.size()) == kDeviceNamespacePrefix) {
-    port_name.remove_prefix(kDeviceNamespacePrefix.size());
-  }
-  if (!port_name.empty() && port_name.front() == '/') return std::string(port_name);
-  const int number = ComPortNumber(port_name);
-  if (number == 0) return {};
-  const std::string variable = std::string(kPortOverrideEnvPrefix) + "COM" + std::to_string(number);
-  if (const char* value = std::getenv(variable.c_str()); value != nullptr && *value != '\0') {
-    return value;
-  }
-  return "/dev/ttyS" + std::to_string(number - 1);
 }
 
 }  // namespace platform

@@ -59,6 +59,14 @@ apt                     program         apt-get
 # scripts/fuzz.sh
 clang                   program         clang++
 libclang-rt-14-dev      file            /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-*.a
+# The Windows build (scripts/build-windows.sh): mingw-w64 with POSIX threads, GoogleTest built
+# from Debian's sources, Wine to run the tests, and tmux, a terminal for the console check
+g++-mingw-w64-x86-64-posix  program     x86_64-w64-mingw32-g++-posix
+mingw-w64-x86-64-dev    file            /usr/x86_64-w64-mingw32/include/windows.h
+binutils-mingw-w64-x86-64 program       x86_64-w64-mingw32-objdump
+googletest              file            /usr/src/googletest/CMakeLists.txt
+wine64                  file            /usr/lib/wine/wine64
+tmux                    program         tmux
 "
 
 # present KIND NAME: whether one requirement is met.

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Sets up, then builds and runs the whole test suite three times: an optimised
 # build, an AddressSanitizer+UndefinedBehaviorSanitizer build, and a
-# ThreadSanitizer build of the parts that do not load Qt. Every build runs even
+# ThreadSanitizer build of the parts that do not load Qt; then the Windows build,
+# cross-compiled, its tests under Wine. Every build runs even
 # when an earlier one fails; the end prints one line per build and the exit
 # status is 1 if any failed.
 # Then the test tier on real drivers in a virtual machine (scripts/vm-test.sh).
@@ -77,6 +78,19 @@ if [ "${1:-}" != "quick" ]; then
   if scripts/vm-test.sh; then result="every check passed"; else result="failed"; failed=1; fi
   echo "=== vm-test took $(($(date +%s) - started)) s"
   summary="${summary}vm-test: $result
+"
+fi
+
+# The Windows build: cross-compiled with mingw-w64 as scripts/build-windows.sh builds it, its
+# tests run under Wine in one prefix (tests/windows/), with the release build's simulator
+# behind the COM ports. CTest sees each test program as one entry; the line "wine-cases" counts
+# their cases, skipped ones included. Not in the quick run.
+if [ "${1:-}" != "quick" ]; then
+  rm -rf build-ci-windows/wine-results
+  run windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+    "-DVLK_HOST_SIMULATOR=$PWD/build-ci-release/sim/vlk240-sim"
+  cases=$(sh tests/windows/count_cases.sh build-ci-windows/wine-results) || cases="no reports"
+  summary="${summary}wine-cases: $cases
 "
 fi
 

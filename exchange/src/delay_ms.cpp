@@ -1,28 +1,20 @@
-#include <chrono>
-#include <thread>
+#include <utility>
 
 #include "exchange/EMUL_Functions.h"
+#include "system_ticks.h"
 
 namespace EMUL_Functions {
 
 namespace {
 
-std::uint32_t MonotonicTicks() {
-  const auto since_boot = std::chrono::steady_clock::now().time_since_epoch();
-  return static_cast<std::uint32_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(since_boot).count());
-}
-
-void SleepBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
-
 // Both hooks are used and replaced on the window thread only.
-TickSource g_tick_source = MonotonicTicks;
+TickSource g_tick_source = SystemTicks;
 MessagePump g_message_pump = SleepBriefly;
 
 }  // namespace
 
 void SetTickSource(TickSource source) {
-  g_tick_source = source ? std::move(source) : TickSource(MonotonicTicks);
+  g_tick_source = source ? std::move(source) : TickSource(SystemTicks);
 }
 
 void SetMessagePump(MessagePump pump) {

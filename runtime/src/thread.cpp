@@ -1,19 +1,9 @@
 #include "runtime/thread.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <array>
-
 #include "main_thread_queue.h"
+#include "thread_priority.h"
 
 namespace comport {
-namespace {
-
-// Linux schedules ordinary threads by their nice value.
-constexpr std::array<int, 7> kNiceOf{19, 10, 5, 0, -5, -10, -20};
-
-}  // namespace
 
 TThread::~TThread() { WaitFor(); }
 
@@ -23,10 +13,7 @@ void TThread::Start() {
 }
 
 void TThread::Run() {
-  if (priority_ != tpNormal) {
-    // Best effort: raising needs a privilege the operator rarely has.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNiceOf[priority_]);
-  }
+  if (priority_ != tpNormal) ApplyToCallingThread(priority_);
   try {
     Execute();
   } catch (...) {

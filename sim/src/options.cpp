@@ -172,6 +172,8 @@ std::string Usage(std::string_view program) {
          " [options]\n"
          "Serves the level-gauge instrument as a Modbus RTU slave on a pseudo-terminal.\n"
          "Prints the device to open on the first line, serves until SIGINT or SIGTERM.\n"
+         "Linux only, as it needs a pseudo-terminal; on Windows vlk240-read --demo has the\n"
+         "instrument built in.\n"
          "  --device PATH      serve this existing serial device instead (e.g. a virtual\n"
          "                     machine's pty); prints it once open, ends when it hangs up\n"
          "  --address N        slave address, 1..247 (1)\n"

@@ -2,10 +2,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -13,10 +13,17 @@ namespace comport {
 
 class TempDir {
  public:
+  // A name no other directory has, made with the standard library alone, so that the Windows
+  // build's tests use it too.
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vlk-storage-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
-    path_ = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      path_ = std::filesystem::temp_directory_path() /
+              ("vlk-storage-" + std::to_string(random()) + std::to_string(random()));
+      std::error_code ec;
+      if (std::filesystem::create_directory(path_, ec)) return;
+    }
+    ADD_FAILURE() << "cannot create a temporary directory";
   }
   ~TempDir() {
     std::error_code ec;

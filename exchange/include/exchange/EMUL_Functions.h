@@ -42,12 +42,14 @@ extern std::string RX_TEXT;                 // accepted reply as decimal text, e
 void DELAY_MS(std::int32_t ms);
 
 // The millisecond tick counter DELAY_MS reads (wraps at 2^32). An empty function restores the
-// default: the monotonic clock in milliseconds, cut to 32 bits. Set before use, window thread.
+// default: GetTickCount on Windows, elsewhere the monotonic clock in milliseconds, cut to 32
+// bits. Set before use, window thread.
 using TickSource = std::function<std::uint32_t()>;
 void SetTickSource(TickSource source);
 
 // What DELAY_MS calls to let the toolkit process pending events. An empty function restores
-// the default, which only sleeps about a millisecond so that the wait does not spin a core.
+// the default, which only sleeps about a millisecond (Sleep(1) on Windows) so that the wait does
+// not spin a core.
 using MessagePump = std::function<void()>;
 void SetMessagePump(MessagePump pump);
 

@@ -5,9 +5,10 @@
 // (CreateFileA on "\\.\NAME", DCB, COMMTIMEOUTS, overlapped transfers with
 // events, PurgeComm, ClearCommError, modem status, comm events). Linux has none
 // of it, so `PosixCommApi` gives the behaviour the component relies on over
-// termios, poll() and Linux ioctls; a native Win32 backend would forward each
-// call unchanged. Tests replace the current backend with a recording fake
-// through `ScopedCommApi`.
+// termios, poll() and Linux ioctls; on Windows the win32/ backend forwards each
+// call to kernel32 unchanged. Tests replace the current backend with a
+// recording fake through `ScopedCommApi`. The table below is what the POSIX
+// backend does; on Windows the system's serial driver does it.
 //
 // Semantics the component relies on (each row has a test in tests/platform):
 // | call                 | behaviour                                                         |
@@ -75,7 +76,9 @@ using DWORD = std::uint32_t;
 using WORD = std::uint16_t;
 using BYTE = std::uint8_t;
 using BOOL = int;
-// Handles are small integers of the layer's own handle table; -1 is invalid.
+// A handle's value: on Linux a small integer of the layer's own handle table,
+// on Windows the system's HANDLE itself (a pointer-sized value, which intptr_t
+// holds whole). -1 is invalid on both, as INVALID_HANDLE_VALUE is on Windows.
 using HANDLE = std::intptr_t;
 
 inline constexpr HANDLE INVALID_HANDLE_VALUE = -1;
@@ -234,11 +237,12 @@ class CommApi {
   // The operating system's own code (errno) behind the calling thread's last
   // failure, which tells apart what one Win32 code covers ("access denied" is
   // a forbidden device and a busy one alike); 0 when the backend knows none.
+  // On Windows the system's own code is the Win32 code of that failure.
   virtual int GetLastSystemError() { return 0; }
 };
 
-// The backend in force for the whole process: the POSIX one unless a test
-// installed another with ScopedCommApi.
+// The backend in force for the whole process: the system's own (POSIX or
+// Win32) unless a test installed another with ScopedCommApi.
 CommApi& Comm();
 
 // Installs `api` as the backend for its lifetime (tests only; not thread-safe

@@ -7,6 +7,7 @@
 #include "comport/com_errors.h"
 #include "platform/comm_api.h"
 #include "platform/port_names.h"
+#include "reader/demo_line.h"
 #include "reader/open_failure.h"
 #include "reader/output_check.h"
 #include "reader/poll_session.h"
@@ -16,7 +17,6 @@
 #include "reader/stop_signal.h"
 #include "readings/decimal_separator.h"
 #include "runtime/int_text.h"
-#include "sim/simulator.h"
 
 namespace reader {
 namespace {
@@ -159,14 +159,8 @@ int RunRead(const ReaderOptions& options, std::ostream& out, std::ostream& err) 
   if (options.separator) readings::SetDecimalSeparator(*options.separator);
   if (!options.demo) return PollPort(options, *address.address, *options.port, out, err);
 
-  std::unique_ptr<sim::Simulator> simulator;
-  try {
-    simulator = std::make_unique<sim::Simulator>();
-  } catch (const std::exception& error) {
-    err << "vlk240-read: cannot start the built-in simulator: " << error.what() << '\n';
-    return kExitPortError;
-  }
-  return PollPort(options, *address.address, simulator->SlavePath(), out, err);
+  const DemoLine demo;
+  return PollPort(options, *address.address, demo.PortName(), out, err);
 }
 
 }  // namespace reader

@@ -2,23 +2,23 @@
 
 #include <charconv>
 #include <cmath>
-#include <ctime>
+#include <cstdio>
 
 namespace reader {
 
 std::string IsoTime(std::chrono::system_clock::time_point time) {
   using namespace std::chrono;
-  const auto since_epoch = duration_cast<milliseconds>(time.time_since_epoch());
-  const std::time_t seconds =
-      static_cast<std::time_t>(floor<std::chrono::seconds>(since_epoch).count());
-  const auto millis = static_cast<int>(since_epoch.count() - seconds * 1000LL);
-  std::tm utc{};
-  gmtime_r(&seconds, &utc);
+  // The calendar of the standard library: gmtime_r is not everywhere, gmtime not thread-safe.
+  const auto day = floor<days>(time);
+  const year_month_day date{day};
+  const hh_mm_ss clock{floor<milliseconds>(time - day)};
   char text[40];
-  const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
-  char fraction[8];
-  std::snprintf(fraction, sizeof fraction, ".%03dZ", millis);
-  return std::string(text, length) + fraction;
+  std::snprintf(
+      text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<int>(date.year()),
+      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+      static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+      static_cast<int>(clock.seconds().count()), static_cast<int>(clock.subseconds().count()));
+  return text;
 }
 
 std::string FloatText(float value) {

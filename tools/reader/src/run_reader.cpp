@@ -3,9 +3,9 @@
 #include "reader/decode_mode.h"
 #include "reader/hex_frame.h"
 #include "reader/output_check.h"
-#include "reader/port_list.h"
 #include "reader/read_mode.h"
 #include "reader/reader_options.h"
+#include "reader/system_port_list.h"
 #include "readings/decimal_separator.h"
 
 namespace reader {
@@ -40,7 +40,7 @@ int RunReader(std::span<const std::string_view> args, std::ostream& out, std::os
     return AfterOutput(kExitOk, out, err);
   }
   if (options.decode_hex) return RunDecodeMode(options, out, err);
-  if (options.list_ports) return AfterOutput(RunListPorts("/", out), out, err);
+  if (options.list_ports) return AfterOutput(ListSystemPorts(out), out, err);
   return RunRead(options, out, err);
 }
 

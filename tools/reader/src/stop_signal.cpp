@@ -1,9 +1,11 @@
+// The stop flag and the sleep that looks at it; each system's StopSignals sets the flag.
 #include "reader/stop_signal.h"
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <thread>
+
+#include "stop_flag.h"
 
 namespace reader {
 namespace {
@@ -15,28 +17,9 @@ static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a si
 // immediate.
 constexpr std::chrono::milliseconds kStopCheck{20};
 
-constexpr int kSignals[] = {SIGINT, SIGTERM};
-struct sigaction previous[std::size(kSignals)];
-
-extern "C" void OnStopSignal(int) { stop_requested.store(true, std::memory_order_relaxed); }
-
 }  // namespace
 
-StopSignals::StopSignals() {
-  stop_requested.store(false, std::memory_order_relaxed);
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-    sigaction(kSignals[i], &action, &previous[i]);
-  }
-}
-
-StopSignals::~StopSignals() {
-  for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-    sigaction(kSignals[i], &previous[i], nullptr);
-  }
-}
+void ClearStopRequest() { stop_requested.store(false, std::memory_order_relaxed); }
 
 bool StopRequested() { return stop_requested.load(std::memory_order_relaxed); }
 

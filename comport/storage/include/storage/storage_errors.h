@@ -9,7 +9,7 @@ namespace comport {
 
 // A file that cannot be read or written, a malformed store file, or a name or
 // value that the file format cannot hold. `SystemCode()` is the errno of the
-// failed call, 0 when no system call failed.
+// failed call (on Windows its Win32 error code), 0 when no system call failed.
 class EStorageError : public Exception {
  public:
   explicit EStorageError(std::string message, int system_code = 0)

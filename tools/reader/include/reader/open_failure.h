@@ -7,7 +7,8 @@
 namespace reader {
 
 // ": <reason>." and, where there is one, " <what to do>." for an open that
-// failed with errno `system_error`; empty for 0 (no reason known).
+// failed with errno `system_error` (on Windows: with that Win32 code); empty
+// for 0 (no reason known).
 std::string OpenFailureHint(int system_error);
 
 }  // namespace reader

@@ -18,9 +18,9 @@ struct AddressText {
 // The address field's rule: the toolkit's integer conversion, then 1..247.
 AddressText ParseAddress(std::string_view text);
 
-// Reads the instrument through the port of --port, or through an in-process
-// simulator for
-// --demo: opens the port set up like the window's, polls once or cyclically,
+// Reads the instrument through the port of --port, or for --demo through the
+// simulated instrument on an in-process line (demo_line.h): opens the port set
+// up like the window's, polls once or cyclically,
 // prints each poll and reports failures on `err`. Returns the exit status.
 // `options` passed the option checks.
 int RunRead(const ReaderOptions& options, std::ostream& out, std::ostream& err);

@@ -16,7 +16,8 @@ class ReaderPort {
  public:
   // Opens `port_name` (COMn or a device path) and sets it on `worker`. Throws
   // the port's error (derived from std::exception) when it cannot be opened;
-  // the worker is then left alone.
+  // the worker is then left alone. The name of a living DemoLine sets that
+  // line on the worker instead (demo_line.h).
   ReaderPort(exchange::UART_THREAT& worker, const std::string& port_name);
   // Takes the port away from the worker, then closes it.
   ~ReaderPort();

@@ -1,5 +1,6 @@
-// Ends a cyclic read cleanly on SIGINT or SIGTERM: the handlers only set a flag
-// that the loop looks at between polls, so a poll in progress always finishes.
+// Ends a cyclic read cleanly on SIGINT or SIGTERM (on Windows: Ctrl+C or
+// Ctrl+Break in the console): the handlers only set a flag that the loop looks
+// at between polls, so a poll in progress always finishes.
 #pragma once
 
 #include <chrono>
@@ -16,8 +17,8 @@ class StopSignals {
   StopSignals& operator=(const StopSignals&) = delete;
 };
 
-// True once SIGINT or SIGTERM came (or RequestStop was called) since the
-// handlers went in.
+// True once a stop signal came (or RequestStop was called) since the handlers
+// went in.
 bool StopRequested();
 // What the handlers do; any thread.
 void RequestStop();

@@ -1,0 +1,129 @@
+#include "simline/instrument_line.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <thread>
+
+#include "sim/instrument.h"
+#include "sim/reply_shaper.h"
+
+namespace simline {
+namespace {
+
+using Clock = InstrumentLine::Clock;
+
+// One character at 9600 bit/s, 8E1: start, 8 data, parity, stop = 11 bits.
+constexpr std::chrono::nanoseconds kCharTime{11'000'000'000LL / 9600};
+
+const sim::Config& Checked(const sim::Config& config) {
+  if (config.address < 1 || config.address > 247) {
+    throw std::invalid_argument("simulator address must be 1..247");
+  }
+  if (config.readings.variant > 3 || config.readings.relays > 0x0F) {
+    throw std::invalid_argument("simulator variant must be 0..3 and relays a 4-bit mask");
+  }
+  return config;
+}
+
+}  // namespace
+
+InstrumentLine::InstrumentLine(const sim::Config& config)
+    : config_(Checked(config)), random_(config.noise_seed) {}
+
+sim::Config InstrumentLine::GetConfig() const {
+  std::lock_guard lock(mutex_);
+  return config_;
+}
+
+void InstrumentLine::SetConfig(const sim::Config& config) {
+  Checked(config);
+  std::lock_guard lock(mutex_);
+  config_ = config;
+}
+
+void InstrumentLine::InjectOnce(const sim::Behaviour& behaviour) {
+  std::lock_guard lock(mutex_);
+  one_shot_ = behaviour;
+}
+
+std::int32_t InstrumentLine::SendBytes(const std::uint8_t* buffer, std::int32_t count) {
+  if (count <= 0) return 0;
+  const Clock::time_point now = Clock::now();
+  framer_.Feed({buffer, static_cast<std::size_t>(count)}, now);
+  const bool paced = GetConfig().paced;
+  while (const auto request = framer_.Next()) {
+    requests_seen_.fetch_add(1);
+    // On a paced line the request's last byte is out 8 character times after its first.
+    const Clock::time_point request_end =
+        paced ? now + static_cast<int>(sim::kRequestSize) * kCharTime : now;
+    Respond(*request, std::chrono::time_point_cast<Clock::duration>(request_end));
+  }
+  return count;
+}
+
+void InstrumentLine::Respond(const sim::RequestFramer::Request& request,
+                             Clock::time_point request_end) {
+  const sim::Config config = GetConfig();
+  const auto answer = sim::Answer(request.bytes, config.address, config.readings);
+  if (!answer) return;
+  const sim::Transmission transmission =
+      sim::Shape(*answer, NextBehaviour(config), config.reply_delay, random_);
+  Clock::time_point at = request_end;
+  for (const sim::Segment& segment : transmission) {
+    at += segment.pause_before;
+    for (const std::uint8_t byte : segment.bytes) {
+      if (config.paced) at += std::chrono::duration_cast<Clock::duration>(kCharTime);
+      Schedule(at, byte);
+    }
+  }
+}
+
+sim::Behaviour InstrumentLine::NextBehaviour(const sim::Config& config) {
+  {
+    std::lock_guard lock(mutex_);
+    if (one_shot_) {
+      const sim::Behaviour once = *one_shot_;
+      one_shot_.reset();
+      return once;
+    }
+  }
+  ++answered_;
+  if (config.fault_every > 0 && answered_ % config.fault_every == 0) {
+    const auto faults = sim::RotatingFaults();
+    return faults[next_rotating_fault_++ % faults.size()];
+  }
+  return config.behaviour;
+}
+
+void InstrumentLine::Schedule(Clock::time_point at, std::uint8_t byte) {
+  // A reply that overtakes a late one mixes with it on the line, in time order.
+  const auto later =
+      std::upper_bound(incoming_.begin(), incoming_.end(), at,
+                       [](Clock::time_point t, const Arrival& a) { return t < a.at; });
+  incoming_.insert(later, Arrival{at, byte});
+}
+
+std::int32_t InstrumentLine::ReceiveBytes(std::uint8_t* buffer, std::int32_t count) {
+  if (count <= 0) return 0;
+  const Clock::time_point deadline = Clock::now() + count * kReadTimeoutPerByte;
+  std::int32_t got = 0;
+  for (;;) {
+    const Clock::time_point now = Clock::now();
+    while (got < count && !incoming_.empty() && incoming_.front().at <= now) {
+      buffer[got++] = incoming_.front().byte;
+      incoming_.pop_front();
+    }
+    if (got == count || now >= deadline) return got;
+    const Clock::time_point wake =
+        incoming_.empty() ? deadline : std::min(deadline, incoming_.front().at);
+    std::this_thread::sleep_until(wake);
+  }
+}
+
+void InstrumentLine::PurgeBuffers(bool input, bool /*output: every write has gone out*/) {
+  if (!input) return;
+  const Clock::time_point now = Clock::now();
+  while (!incoming_.empty() && incoming_.front().at <= now) incoming_.pop_front();
+}
+
+}  // namespace simline

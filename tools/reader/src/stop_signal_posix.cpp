@@ -1,0 +1,34 @@
+// SIGINT and SIGTERM request the stop.
+#include <csignal>
+#include <iterator>
+
+#include "reader/stop_signal.h"
+#include "stop_flag.h"
+
+namespace reader {
+namespace {
+
+constexpr int kSignals[] = {SIGINT, SIGTERM};
+struct sigaction previous[std::size(kSignals)];
+
+extern "C" void OnStopSignal(int) { RequestStop(); }
+
+}  // namespace
+
+StopSignals::StopSignals() {
+  ClearStopRequest();
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+    sigaction(kSignals[i], &action, &previous[i]);
+  }
+}
+
+StopSignals::~StopSignals() {
+  for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+    sigaction(kSignals[i], &previous[i], nullptr);
+  }
+}
+
+}  // namespace reader
