@@ -1,0 +1,37 @@
+#!/bin/sh
+# Runs a Windows program of the build under Wine, in the test run's prefix, on a virtual X
+# display of its own (Xvfb, on the first free display number), so that it can open windows.
+#   window_under_wine.sh PREFIX PROGRAM.exe [ARGUMENTS...]
+set -eu
+prefix=$1
+shift
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+# The readings are shown with the decimal separator of the user's regional settings, which Wine
+# takes from the locale.
+export LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
+case ${GTEST_OUTPUT:-} in
+  xml:/*) GTEST_OUTPUT="xml:Z:${GTEST_OUTPUT#xml:}" ;;
+esac
+
+display_file=$(mktemp)
+xvfb_pid=""
+stop() {
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  [ -z "$xvfb_pid" ] || wait "$xvfb_pid" 2>/dev/null || true
+  rm -f "$display_file"
+}
+trap stop EXIT
+trap 'exit 1' INT TERM
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$display_file" ] && break
+  sleep 0.1
+done
+[ -s "$display_file" ] || { echo "window_under_wine: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$display_file")"
+
+status=0
+/usr/lib/wine/wine64 "$@" || status=$?
+exit $status
