@@ -5,12 +5,15 @@
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "sim/options.h"
 #include "sim/simulator.h"
+#include "trace/frame_trace.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
@@ -24,6 +27,16 @@ int main(int argc, char** argv) {
   if (options.help) {
     std::cout << sim::Usage(argv[0]);
     return 0;
+  }
+  std::unique_ptr<trace::FrameTrace> frame_trace;
+  if (!options.trace.empty()) {
+    try {
+      frame_trace = trace::FrameTrace::Open(options.trace, std::cerr, "vlk240-sim");
+    } catch (const std::system_error& error) {
+      std::cerr << argv[0] << ": --trace: cannot open \"" << options.trace
+                << "\": " << error.code().message() << "\n";
+      return 2;
+    }
   }
 
   // Block the stop signals before the serving thread exists so that it
@@ -40,7 +53,8 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
   try {
-    sim::Attachment attachment{options.device, [] { kill(getpid(), SIGHUP); }};
+    sim::Attachment attachment{options.device, [] { kill(getpid(), SIGHUP); },
+                               frame_trace.get()};
     sim::Simulator simulator(options.config, std::move(attachment));
     std::cout << simulator.SlavePath() << std::endl;
     int signal_number = 0;

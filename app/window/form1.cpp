@@ -16,8 +16,8 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-TForm1::TForm1(Application& app, FormPauses pauses)
-    : logic_(*this, std::move(pauses)),
+TForm1::TForm1(Application& app, FormPauses pauses, trace::FrameTrace* frame_trace)
+    : logic_(*this, std::move(pauses), frame_trace),
       Time_is_out(form::TimerInterval(form::FormTimer::kTimeIsOut),
                   [this] { logic_.TimerTick(form::FormTimer::kTimeIsOut); }),
       LOGO(form::TimerInterval(form::FormTimer::kLogo),

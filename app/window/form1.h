@@ -10,6 +10,7 @@
 
 #include "form/form1_logic.h"
 #include "form/form_view.h"
+#include "trace/frame_trace.h"
 #include "window/toolkit/application.h"
 #include "window/toolkit/memo.h"
 #include "window/toolkit/shape.h"
@@ -37,8 +38,9 @@ class TForm1 : public QMainWindow, private form::Form1View {
 
  public:
   // Builds the controls, then runs the logic's FormCreate (which may show boxes before the
-  // window).
-  explicit TForm1(Application& app, FormPauses pauses = RealPauses());
+  // window). `frame_trace` (VLK240_TRACE) goes to the logic; null: no trace.
+  explicit TForm1(Application& app, FormPauses pauses = RealPauses(),
+                  trace::FrameTrace* frame_trace = nullptr);
   ~TForm1() override;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;

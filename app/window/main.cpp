@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "window/command_line.h"
 #include "window/demo_instrument.h"
 #include "window/form1.h"
+#include "window/trace_variable.h"
 #include "window/toolkit/application.h"
 #include "window/toolkit/program_identity.h"
 #include "window/toolkit/qt_comport_toolkit.h"
@@ -27,6 +29,8 @@ int main(int argc, char** argv) {
     return line.help ? 0 : 2;
   }
 
+  const std::unique_ptr<trace::FrameTrace> frame_trace = window::OpenTraceFromEnvironment(std::cerr);
+
   // Before Qt starts its threads and before any port name is resolved.
   std::unique_ptr<window::DemoInstrument> demo;
   if (line.demo) demo = std::make_unique<window::DemoInstrument>();
@@ -39,7 +43,7 @@ int main(int argc, char** argv) {
   comport::ScopedToolkit scoped_toolkit(toolkit);
   EMUL_Functions::SetMessagePump(&window::Application::PumpMessagesBriefly);
 
-  window::TForm1 form(app);
+  window::TForm1 form(app, window::RealPauses(), frame_trace.get());
   form.show();
   if (line.demo_read) {
     QTimer::singleShot(0, &form, [&form] {

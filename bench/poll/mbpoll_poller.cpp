@@ -9,8 +9,8 @@
 
 extern char** environ;
 
-std::vector<double> PollWithMbpoll(const std::string& device, int count) {
-  std::vector<double> round_trips;
+PollRun PollWithMbpoll(const std::string& device, int count) {
+  PollRun run;
   std::vector<std::string> args{"mbpoll", "-m", "rtu", "-a", "1",  "-b", "9600", "-P", "even",
                                 "-t",     "3",  "-r",  "1",  "-c", "13", "-1",   "-q", device};
   std::vector<char*> argv;
@@ -28,8 +28,8 @@ std::vector<double> PollWithMbpoll(const std::string& device, int count) {
     int status = 0;
     waitpid(pid, &status, 0);
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) round_trips.push_back(took.count());
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) run.round_trips.push_back(took.count());
   }
   posix_spawn_file_actions_destroy(&actions);
-  return round_trips;
+  return run;
 }

@@ -6,6 +6,7 @@
 #include "exchange/instrument_port.h"
 #include "exchange/poll.h"
 #include "pollers.h"
+#include "process_cpu.h"
 
 namespace {
 
@@ -21,9 +22,9 @@ class NoView : public exchange::PollView {
 
 }  // namespace
 
-std::vector<double> PollWithOurs(const std::string& device, int count, bool answered) {
+PollRun PollWithOurs(const std::string& device, int count, bool answered) {
   namespace ef = EMUL_Functions;
-  std::vector<double> round_trips;
+  PollRun run;
   comport::TComPort port;
   exchange::AssignInstrumentLineSettings(port);
   port.SetPort(device);
@@ -33,6 +34,7 @@ std::vector<double> PollWithOurs(const std::string& device, int count, bool answ
   worker.SetPort(&operations);
   NoView view;
   const std::int32_t wanted = answered ? ef::RX_ACCEPTED : ef::RX_REJECTED;
+  const double cpu_start = ProcessCpuMicroseconds();
   for (int i = 0; i < count; ++i) {
     // The read handler's request: address 1, function 4, 13 registers from 0.
     const std::uint8_t request[] = {1, 4, 0, 0, 0, 13};
@@ -42,9 +44,10 @@ std::vector<double> PollWithOurs(const std::string& device, int count, bool answ
     const auto start = std::chrono::steady_clock::now();
     exchange::POTOK_START(view, worker);
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    if (ef::RX_STATE.load() == wanted) round_trips.push_back(took.count());
+    if (ef::RX_STATE.load() == wanted) run.round_trips.push_back(took.count());
   }
+  if (count > 0) run.cpu_us_per_poll = (ProcessCpuMicroseconds() - cpu_start) / count;
   worker.SetPort(nullptr);
   port.SetConnected(false);
-  return round_trips;
+  return run;
 }

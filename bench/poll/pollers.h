@@ -1,19 +1,28 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 // Each poller reads the 13 input registers from address 1 on `device`
-// `count` times and returns the round trip of every successful poll in ms.
-// An empty result means the master is unavailable or nothing succeeded.
+// `count` times.
+struct PollRun {
+  // Round trip of every successful poll in ms; empty when the master is
+  // unavailable or nothing succeeded.
+  std::vector<double> round_trips;
+  // CPU time of the whole process (the simulator's thread included) over the
+  // polling loop, per poll in microseconds; none when not measured.
+  std::optional<double> cpu_us_per_poll;
+};
 
-std::vector<double> PollWithLibmodbus(const std::string& device, int count);
+PollRun PollWithLibmodbus(const std::string& device, int count);
 
-// Spawns `mbpoll` once per poll: the figure includes its start-up.
-std::vector<double> PollWithMbpoll(const std::string& device, int count);
+// Spawns `mbpoll` once per poll: the figure includes its start-up. Its CPU is
+// another process's and is not measured.
+PollRun PollWithMbpoll(const std::string& device, int count);
 
 // Our own exchange: the window-side poll (POTOK_START) over the exchange
 // worker and our serial port component, configured as the window does.
 // `answered` selects which polls count: those whose reply was accepted, or,
 // against a silent instrument, those that ended unanswered.
-std::vector<double> PollWithOurs(const std::string& device, int count, bool answered);
+PollRun PollWithOurs(const std::string& device, int count, bool answered);

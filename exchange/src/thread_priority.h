@@ -3,8 +3,8 @@
 
 namespace exchange {
 
-// Puts the calling thread above every normally scheduled thread if the process may (lowest
-// real-time FIFO level), else lowers its nice value if allowed; otherwise leaves it unchanged.
+// Gives the calling thread the lowest nice value the process may set (at best -20, the top of
+// the normal scheduling class); otherwise leaves it unchanged.
 void RaiseCallingThreadPriority();
 
 }  // namespace exchange

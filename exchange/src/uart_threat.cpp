@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "exchange/EMUL_Functions.h"
+#include "spin_wait.h"
 #include "thread_priority.h"
 
 namespace exchange {
@@ -55,8 +56,17 @@ ExchangeResult UART_THREAT::WaitForExchange(std::uint64_t ticket) {
 // is still seen.
 ExchangePort* UART_THREAT::Park() {
   std::unique_lock lock(mutex_);
-  parked_ = true;
-  changed_.notify_all();
+  if (!parked_) {  // set already when parking follows an exchange
+    parked_ = true;
+    changed_.notify_all();
+  }
+  if (wakes_ == started_) {
+    // Polls that follow each other closely wake the worker soon after it parked: a short look
+    // saves being woken. `started_` is this thread's own.
+    lock.unlock();
+    SpinUntil([this] { return wakes_.load(std::memory_order_relaxed) > started_; });
+    lock.lock();
+  }
   changed_.wait(lock, [this] { return wakes_ > started_; });
   parked_ = false;
   ++started_;
@@ -68,6 +78,10 @@ void UART_THREAT::Finish(ExchangeResult result) {
     std::lock_guard lock(mutex_);
     last_ = std::move(result);
     finished_ = started_;
+    // The worker parks right after this and touches nothing of the exchange on the way, so it
+    // counts as parked from here: the window thread's next poll need not wait for those few
+    // steps (and sleep, and be woken). A wake-up in between is kept by the counter.
+    parked_ = true;
   }
   changed_.notify_all();
 }

@@ -47,20 +47,23 @@ std::shared_ptr<CommDevice> CommDevice::Open(const std::string& path, OpenError*
   *error = OpenSerialDevice(path, &opened);
   if (error->code != ERROR_SUCCESS) return nullptr;
   const int wake_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (wake_fd < 0) {
+  const int serve_wake_fd = wake_fd < 0 ? -1 : ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (serve_wake_fd < 0) {
     *error = {Win32ErrorFromErrno(errno), errno};
+    if (wake_fd >= 0) ::close(wake_fd);
     CloseSerialDevice(opened);
     return nullptr;
   }
-  std::shared_ptr<CommDevice> device(new CommDevice(opened, wake_fd));
+  std::shared_ptr<CommDevice> device(new CommDevice(opened, wake_fd, serve_wake_fd));
   device->io_thread_ = std::thread([raw = device.get()] { raw->RunIoLoop(); });
   return device;
 }
 
-CommDevice::CommDevice(const OpenedDevice& opened, int wake_fd)
+CommDevice::CommDevice(const OpenedDevice& opened, int wake_fd, int serve_wake_fd)
     : opened_(opened),
       fd_(opened.fd),
       wake_fd_(wake_fd),
+      serve_wake_fd_(serve_wake_fd),
       has_modem_lines_(opened.has_modem_lines),
       has_counters_(has_modem_lines_ && CountersReadable(fd_)) {
   // The counters' members are constructed after has_counters_, so they are
@@ -73,15 +76,25 @@ CommDevice::CommDevice(const OpenedDevice& opened, int wake_fd)
   timeouts_ = COMMTIMEOUTS{};
 }
 
-CommDevice::~CommDevice() { Close(); }
+CommDevice::~CommDevice() {
+  Close();
+  // The eventfds outlive Close(): a call that holds the device may still wake
+  // the I/O thread after it left its lock (see StartTransfer).
+  ::close(wake_fd_);
+  ::close(serve_wake_fd_);
+}
 
 bool CommDevice::Close() {
   {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (closing_) return false;
     closing_ = true;
     FailAll(ERROR_OPERATION_ABORTED);
     Wake();
+    // A thread serving a transfer polls the descriptors without the lock;
+    // they stay open until it has left (FailAll has set its event, which
+    // wakes it).
+    server_left_.wait(lock, [this] { return !serving_; });
   }
   if (io_thread_.joinable()) io_thread_.join();
   // Without the lock: the I/O thread has ended, and every call checks
@@ -91,7 +104,6 @@ bool CommDevice::Close() {
   // dropped first.
   DropUnsentOutput();
   CloseSerialDevice(opened_);
-  ::close(wake_fd_);
   return true;
 }
 
@@ -209,7 +221,9 @@ DWORD CommDevice::Purge(DWORD flags) {
     // PURGE_TXCLEAR has nothing to drop: the layer keeps no output of its
     // own, an ended write has left the port, and a pending one keeps its
     // bytes, as with Windows' driver, which sends from the write itself.
-    Wake();
+    // The I/O thread looks again only if something still pends: with nothing
+    // pending it has nothing to change (the exchange purges between polls).
+    if (!reads_.empty() || !writes_.empty() || wait_) Wake();
   }
   return result;
 }

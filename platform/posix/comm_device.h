@@ -12,6 +12,13 @@
 // device closing. So once Purge() or Close() returned, no aborted transfer
 // touches its buffer or OVERLAPPED again.
 //
+// A thread that waits for the event of a pending transfer serves the device
+// itself (ServeUntilSet) rather than sleeping until the I/O thread has taken
+// the input, or seen the output drain, and woken it: the same steps under the
+// same lock, one wake-up fewer on the way of a reply. The I/O thread is still
+// woken for each transfer and keeps its time-out, so a transfer that nobody
+// waits for ends on time.
+//
 // Every method returns ERROR_SUCCESS or a Win32 code.
 #pragma once
 
@@ -32,7 +39,7 @@
 
 namespace platform::posix {
 
-class CommDevice {
+class CommDevice final : public EventServer, public std::enable_shared_from_this<CommDevice> {
  public:
   // Opens `path` (see device_open.h); null and the failure in *error.
   static std::shared_ptr<CommDevice> Open(const std::string& path, OpenError* error);
@@ -64,6 +71,10 @@ class CommDevice {
   // waiting for the end with `wait`) the transfer's own status and count.
   DWORD Result(OVERLAPPED* ov, DWORD* transferred, bool wait);
 
+  // Waits for the event of a transfer pending here by polling the descriptor
+  // on the calling thread (see EventServer); one such thread at a time.
+  std::optional<bool> ServeUntilSet(WinEvent& event, Deadline deadline) override;
+
   DWORD Purge(DWORD flags);
   DWORD ClearErrors(DWORD* errors, COMSTAT* stat);
   DWORD ModemStatus(DWORD* status);
@@ -92,7 +103,7 @@ class CommDevice {
   };
   using Clock = Deadline::Clock;
 
-  CommDevice(const OpenedDevice& opened, int wake_fd);
+  CommDevice(const OpenedDevice& opened, int wake_fd, int serve_wake_fd);
 
   // Transfers (comm_device_transfers.cpp).
   DWORD StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done);
@@ -109,12 +120,23 @@ class CommDevice {
   void CompleteWait(DWORD status, DWORD mask);
   void FailAll(DWORD status);
   void HangUp();
+  // Takes what poll() reported on the descriptor: input, then a hang-up.
+  void TakeReadiness(short revents);
   bool IsPending(const OVERLAPPED* ov) const;
+  bool TransferPendingWith(const WinEvent& event) const;
+  // Bytes to take from the kernel for the pending reads, and for a pending
+  // wait for input events.
+  std::size_t InputWantedByReads() const;
+  std::size_t InputWantedByWait() const;
   std::size_t InputWanted() const;
+  // When the head read or write must next be looked at.
+  Deadline NextTransferDeadline() const;
 
   // I/O thread (comm_device_loop.cpp).
   void RunIoLoop();
-  void Wake();  // with mutex_ held, so the eventfd is still open
+  void Wake();  // the eventfd is open while the device lives
+  // What the I/O thread polls the descriptor for; -1 when it leaves it alone.
+  int IoThreadWatch() const;
   bool LineStateWatched() const;
   void PollLineState();
   Deadline NextDeadline() const;
@@ -122,13 +144,17 @@ class CommDevice {
   const OpenedDevice opened_;
   const int fd_;
   const int wake_fd_;
+  const int serve_wake_fd_;  // wakes the thread serving a transfer (an eventfd)
   const bool has_modem_lines_;
   const bool has_counters_;
   std::thread io_thread_;
 
   std::mutex mutex_;
   std::condition_variable ended_;  // some transfer ended
+  std::condition_variable server_left_;
   bool closing_ = false;
+  bool serving_ = false;  // a waiting thread serves the transfers
+  int io_watch_ = -1;     // IoThreadWatch() as the I/O thread last polled
   bool hung_up_ = false;
   bool write_blocked_ = false;
   DCB dcb_{};

@@ -66,11 +66,29 @@ void CommDevice::PollLineState() {
   }
 }
 
+int CommDevice::IoThreadWatch() const {
+  // The descriptor is watched only while something waits on it: a hung-up
+  // device reports POLLHUP for ever and would make this loop spin.
+  if (hung_up_ || (reads_.empty() && writes_.empty() && !wait_)) return -1;
+  // Input for reads and room for writes are left to a thread that serves
+  // them (it hands them back when it leaves); the transfers' time-outs stay
+  // here.
+  const std::size_t input_wanted = serving_ ? InputWantedByWait() : InputWanted();
+  const int events = (input_wanted > 0 ? POLLIN : 0) | (write_blocked_ && !serving_ ? POLLOUT : 0);
+  // A serving thread also watches for the hang-up. Polled for nothing, a
+  // terminal would still wake this thread at each change of its queues, beside
+  // the serving thread, for every byte of a reply.
+  if (events == 0 && serving_) return -1;
+  return events;
+}
+
 Deadline CommDevice::NextDeadline() const {
   Deadline next = next_tick_;
   if (!reads_.empty()) next = Earlier(next, Earlier(reads_.front().total, reads_.front().gap));
   if (!writes_.empty()) {
-    next = Earlier(next, Earlier(writes_.front().total, writes_.front().drain_check));
+    // The looks at the output queue are a serving thread's while there is one.
+    next = Earlier(next, serving_ ? writes_.front().total
+                                  : Earlier(writes_.front().total, writes_.front().drain_check));
   }
   return next;
 }
@@ -90,12 +108,10 @@ void CommDevice::RunIoLoop() {
     Pump(now);
 
     pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {-1, 0, 0}};
-    // The descriptor is watched only while something waits on it: a hung-up
-    // device reports POLLHUP for ever and would make this loop spin.
-    if (!hung_up_ && (!reads_.empty() || !writes_.empty() || wait_)) {
+    io_watch_ = IoThreadWatch();
+    if (io_watch_ >= 0) {
       fds[1].fd = fd_;
-      fds[1].events =
-          static_cast<short>((InputWanted() > 0 ? POLLIN : 0) | (write_blocked_ ? POLLOUT : 0));
+      fds[1].events = static_cast<short>(io_watch_);
     }
     const Deadline deadline = NextDeadline();
     lock.unlock();
@@ -107,14 +123,7 @@ void CommDevice::RunIoLoop() {
       [[maybe_unused]] const ssize_t n = ::read(wake_fd_, &count, sizeof count);
     }
     lock.lock();
-    if (ready > 0 && fds[1].revents != 0) {
-      // What came before a hang-up is taken first. Readiness is only a hint:
-      // while the lock was free a caller may have read the input (a read, an
-      // event wait, an RX clear), so finding nothing here means nothing. Only
-      // the kernel's own word, or EIO on the way, says the line is gone.
-      if ((fds[1].revents & POLLIN) != 0) FillInput();
-      if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) HangUp();
-    }
+    if (ready > 0) TakeReadiness(fds[1].revents);
   }
 }
 

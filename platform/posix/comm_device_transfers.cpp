@@ -1,5 +1,6 @@
 // Starting, advancing and ending transfers; under CommDevice::mutex_, or in
 // Close() once nothing else touches the device.
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -25,6 +26,8 @@ constexpr DWORD kInputEvents = EV_RXCHAR | EV_RXFLAG | EV_RX80FULL;
 
 DWORD CommDevice::StartRead(void* buffer, DWORD count, OVERLAPPED* ov,
                             std::shared_ptr<WinEvent> event, DWORD* done) {
+  // A thread that waits for this event alone may serve the read itself.
+  if (event) event->SetServer(weak_from_this());
   Transfer read;
   read.ov = ov;
   read.event = std::move(event);
@@ -35,6 +38,9 @@ DWORD CommDevice::StartRead(void* buffer, DWORD count, OVERLAPPED* ov,
 
 DWORD CommDevice::StartWrite(const void* buffer, DWORD count, OVERLAPPED* ov,
                              std::shared_ptr<WinEvent> event, DWORD* done) {
+  // A thread that waits for this event alone may serve the write itself,
+  // down to the drain of the output queue.
+  if (event) event->SetServer(weak_from_this());
   Transfer write;
   write.ov = ov;
   write.event = std::move(event);
@@ -59,8 +65,12 @@ DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, 
       *done = static_cast<DWORD>(ov->InternalHigh);
       return static_cast<DWORD>(ov->Internal);
     }
-    Wake();
   }
+  // Woken after the lock is left: woken under it, the I/O thread could run at
+  // once only to sleep on the lock and be woken again. It learns of the
+  // transfer and its time-out, so a transfer nobody waits for still ends on
+  // time. The eventfd stays open while the caller holds the device.
+  Wake();
   return ERROR_IO_PENDING;
 }
 
@@ -109,19 +119,37 @@ void CommDevice::Pump(Clock::time_point now) {
   ServeWait();
 }
 
-std::size_t CommDevice::InputWanted() const {
-  std::size_t wanted = 0;
-  if (!reads_.empty()) {
-    const Transfer& head = reads_.front();
-    const std::size_t missing = head.count - head.done;
-    if (missing > input_.size()) wanted = missing - input_.size();
-  }
+bool CommDevice::TransferPendingWith(const WinEvent& event) const {
+  const auto sets = [&event](const Transfer& t) { return t.event.get() == &event; };
+  return std::any_of(reads_.begin(), reads_.end(), sets) ||
+         std::any_of(writes_.begin(), writes_.end(), sets);
+}
+
+std::size_t CommDevice::InputWantedByReads() const {
+  if (reads_.empty()) return 0;
+  const Transfer& head = reads_.front();
+  const std::size_t missing = head.count - head.done;
+  return missing > input_.size() ? missing - input_.size() : 0;
+}
+
+std::size_t CommDevice::InputWantedByWait() const {
   // A pending wait for input events drains the kernel into the layer's queue
   // (up to the SetupComm input size) so that it sees each byte arrive.
-  if (wait_ && (mask_ & kInputEvents) != 0 && input_.size() < in_queue_) {
-    wanted = std::max<std::size_t>(wanted, in_queue_ - input_.size());
+  if (!wait_ || (mask_ & kInputEvents) == 0 || input_.size() >= in_queue_) return 0;
+  return in_queue_ - input_.size();
+}
+
+std::size_t CommDevice::InputWanted() const {
+  return std::max(InputWantedByReads(), InputWantedByWait());
+}
+
+Deadline CommDevice::NextTransferDeadline() const {
+  Deadline next = Deadline::Never();
+  if (!reads_.empty()) next = Earlier(reads_.front().total, reads_.front().gap);
+  if (!writes_.empty()) {
+    next = Earlier(next, Earlier(writes_.front().total, writes_.front().drain_check));
   }
-  return wanted;
+  return next;
 }
 
 void CommDevice::FillInput() {
@@ -276,5 +304,15 @@ void CommDevice::FailAll(DWORD status) {
 }
 
 void CommDevice::HangUp() { hung_up_ = true; }
+
+void CommDevice::TakeReadiness(short revents) {
+  // What came before a hang-up is taken first. Readiness is only a hint:
+  // while the lock was free another thread may have read the input (a read,
+  // an event wait, an RX clear, or the I/O thread and a serving waiter woken
+  // by the same bytes), so finding nothing here means nothing. Only the
+  // kernel's own word, or EIO on the way, says the line is gone.
+  if ((revents & POLLIN) != 0) FillInput();
+  if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) HangUp();
+}
 
 }  // namespace platform::posix

@@ -1,7 +1,11 @@
 #include "posix/win_event.h"
 
+#include <unistd.h>
+
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
+#include <thread>
 
 namespace platform::posix {
 namespace {
@@ -13,8 +17,25 @@ std::mutex& EventMutex() {
 
 }  // namespace
 
+// A sleeping waiter is woken through its condition variable, a polling one
+// through its eventfd.
 struct WinEvent::Waiter {
   std::condition_variable woken;
+  int wake_fd = -1;
+  std::thread::id polling_thread;
+
+  void Wake() {
+    if (wake_fd < 0) {
+      woken.notify_one();
+      return;
+    }
+    // The polling thread setting the event itself is awake, and looks at the
+    // signal before it polls again.
+    if (polling_thread == std::this_thread::get_id()) return;
+    const std::uint64_t one = 1;
+    // A full counter already means "wake up"; nothing else can fail here.
+    [[maybe_unused]] const ssize_t n = ::write(wake_fd, &one, sizeof one);
+  }
 };
 
 // Lists a waiter with the events it waits for, for the waiter's lifetime;
@@ -37,17 +58,46 @@ class WinEvent::Listing {
   Waiter* waiter_;
 };
 
+struct WinEvent::Watch::Listed {
+  WinEvent* event;
+  Waiter waiter;
+  std::optional<Listing> listing;
+};
+
+WinEvent::Watch::Watch(WinEvent& event, int wake_fd) : listed_(new Listed{&event, {}, {}}) {
+  listed_->waiter.wake_fd = wake_fd;
+  listed_->waiter.polling_thread = std::this_thread::get_id();
+  std::lock_guard lock(EventMutex());
+  listed_->listing.emplace(&listed_->event, 1, &listed_->waiter);
+}
+
+WinEvent::Watch::~Watch() {
+  std::lock_guard lock(EventMutex());
+  listed_->listing.reset();
+}
+
 void WinEvent::Set() {
-  // Notified under the mutex: a waiter unlists (and loses its condition
-  // variable) only while holding it.
+  // Woken under the mutex: a waiter unlists (and loses its condition
+  // variable or descriptor) only while holding it.
   std::lock_guard lock(EventMutex());
   signalled_ = true;
-  for (Waiter* waiter : waiters_) waiter->woken.notify_one();
+  for (Waiter* waiter : waiters_) waiter->Wake();
 }
 
 void WinEvent::Reset() {
   std::lock_guard lock(EventMutex());
   signalled_ = false;
+}
+
+bool WinEvent::TakeSignal() {
+  WinEvent* self = this;
+  std::lock_guard lock(EventMutex());
+  return TakeSignalled(&self, 1, false) == 0;
+}
+
+void WinEvent::SetServer(std::weak_ptr<EventServer> server) {
+  std::lock_guard lock(EventMutex());
+  server_ = std::move(server);
 }
 
 int WinEvent::TakeSignalled(WinEvent* const* events, std::size_t count, bool wait_all) {
@@ -70,6 +120,17 @@ int WinEvent::TakeSignalled(WinEvent* const* events, std::size_t count, bool wai
 }
 
 int WinEvent::Wait(WinEvent* const* events, std::size_t count, bool wait_all, Deadline deadline) {
+  std::shared_ptr<EventServer> server;
+  {
+    std::lock_guard lock(EventMutex());
+    if (const int index = TakeSignalled(events, count, wait_all); index >= 0) return index;
+    if (count == 1) server = events[0]->server_.lock();
+  }
+  if (server) {
+    if (const std::optional<bool> set = server->ServeUntilSet(*events[0], deadline)) {
+      return *set ? 0 : -1;
+    }
+  }
   std::unique_lock lock(EventMutex());
   if (const int index = TakeSignalled(events, count, wait_all); index >= 0) return index;
   Waiter self;

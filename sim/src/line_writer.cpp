@@ -51,6 +51,7 @@ void LineWriter::Put(std::span<const std::uint8_t> bytes) {
     // A full queue (nobody reads the slave) or a failed write loses the rest,
     // as bytes on a line nobody listens to are lost.
     if (n <= 0) return;
+    if (trace_ != nullptr) trace_->Sent(bytes.first(static_cast<std::size_t>(n)));
     bytes = bytes.subspan(static_cast<std::size_t>(n));
   }
 }

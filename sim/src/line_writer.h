@@ -7,6 +7,7 @@
 #include <span>
 
 #include "sim/reply_shaper.h"
+#include "trace/frame_trace.h"
 
 namespace sim {
 
@@ -21,7 +22,9 @@ class LineWriter {
   // One character at 9600 bit/s, 8E1: start, 8 data, parity, stop = 11 bits.
   static constexpr std::chrono::nanoseconds kCharTime{11'000'000'000LL / 9600};
 
-  LineWriter(int master_fd, int wake_fd) : master_fd_(master_fd), wake_fd_(wake_fd) {}
+  // Each write is recorded in `trace` unless it is null.
+  LineWriter(int master_fd, int wake_fd, trace::FrameTrace* trace = nullptr)
+      : master_fd_(master_fd), wake_fd_(wake_fd), trace_(trace) {}
 
   // Sends `transmission`, its first pause counted from `start`, and calls
   // `before_last_write` just before the last write, so that a client that has
@@ -38,6 +41,7 @@ class LineWriter {
 
   int master_fd_;
   int wake_fd_;
+  trace::FrameTrace* trace_;
 };
 
 }  // namespace sim

@@ -5,6 +5,10 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <vector>
+
+#include "cli/option_lines.h"
+#include "cli/parse_arguments.h"
 
 namespace sim {
 namespace {
@@ -107,56 +111,113 @@ Neighbour ParseNeighbour(std::string_view text) {
   return neighbour;
 }
 
-Options ParseOptions(std::span<const std::string_view> args) {
-  Options options;
+namespace {
+
+// Where the help column of the usage's option lines starts.
+constexpr std::size_t kHelpColumn = 21;
+
+// An option whose value the parsers above check, throwing OptionError.
+cli::Apply Storing(std::function<void(std::string_view)> store) {
+  return [store = std::move(store)](std::string_view value) {
+    store(value);
+    return std::string();
+  };
+}
+
+// The options, each storing its value into `options`.
+std::vector<cli::Option> OptionTable(Options& options) {
   Config& c = options.config;
   Readings& r = c.readings;
-  using Setter = std::function<void(std::string_view)>;
-  const std::map<std::string_view, Setter> kValued{
-      {"--address", [&](auto v) { c.address = ParseByte(v, 1, 247, "address"); }},
-      {"--variant", [&](auto v) { r.variant = ParseByte(v, 0, 3, "variant"); }},
-      {"--relays", [&](auto v) { r.relays = ParseByte(v, 0, 15, "relay mask"); }},
-      {"--fault", [&](auto v) { r.fault = ParseByte(v, 0, 255, "fault code"); }},
-      {"--level1", [&](auto v) { r.level1 = ParseFloat(v, "level 1"); }},
-      {"--volume1", [&](auto v) { r.volume1 = ParseFloat(v, "volume 1"); }},
-      {"--level2", [&](auto v) { r.level2 = ParseFloat(v, "level 2"); }},
-      {"--volume2", [&](auto v) { r.volume2 = ParseFloat(v, "volume 2"); }},
-      {"--delay", [&](auto v) { r.alarm_delay = ParseByte(v, 0, 255, "alarm delay"); }},
-      {"--selfcal", [&](auto v) { r.selfcal = ParseFloat(v, "self-calibration level"); }},
-      {"--behaviour", [&](auto v) { c.behaviour = ParseBehaviour(v); }},
-      {"--neighbour", [&](auto v) { c.neighbours.push_back(ParseNeighbour(v)); }},
-      {"--device",
-       [&](auto v) {
+  return {
+      {"--device", "PATH",
+       "serve this existing serial device instead (e.g. a virtual\n"
+       "machine's pty); prints it once open, ends when it hangs up",
+       Storing([&](auto v) {
          if (v.empty()) Reject("empty device", v);
          options.device = std::string(v);
-       }},
-      {"--reply-delay", [&](auto v) { c.reply_delay = ParseMilliseconds(v, "reply delay"); }},
-      {"--frame-gap",
-       [&](auto v) {
+       })},
+      {"--address", "N", "slave address, 1..247 (1)",
+       Storing([&](auto v) { c.address = ParseByte(v, 1, 247, "address"); })},
+      {"--variant", "V", "instrument variant, 0..3 (1)",
+       Storing([&](auto v) { r.variant = ParseByte(v, 0, 3, "variant"); })},
+      {"--relays", "MASK", "relay bits 0..3, e.g. 5 or 0x5 (5)",
+       Storing([&](auto v) { r.relays = ParseByte(v, 0, 15, "relay mask"); })},
+      {"--fault", "F", "sensor fault code, 0..255 (0)",
+       Storing([&](auto v) { r.fault = ParseByte(v, 0, 255, "fault code"); })},
+      {"--level1", "X", "level of channel 1 in percent (45.5)",
+       Storing([&](auto v) { r.level1 = ParseFloat(v, "level 1"); })},
+      {"--volume1", "X", "volume of channel 1 in percent (30.25)",
+       Storing([&](auto v) { r.volume1 = ParseFloat(v, "volume 1"); })},
+      {"--level2", "X", "level of channel 2 in percent (12)",
+       Storing([&](auto v) { r.level2 = ParseFloat(v, "level 2"); })},
+      {"--volume2", "X", "volume of channel 2 in percent (100)",
+       Storing([&](auto v) { r.volume2 = ParseFloat(v, "volume 2"); })},
+      {"--selfcal", "X", "self-calibration level in percent (50)",
+       Storing([&](auto v) { r.selfcal = ParseFloat(v, "self-calibration level"); })},
+      {"--delay", "S", "alarm delay in seconds, 0..255 (10)",
+       Storing([&](auto v) { r.alarm_delay = ParseByte(v, 0, 255, "alarm delay"); })},
+      {"--behaviour", "B",
+       "normal|silent|exception[:code]|bad-crc|stray:N|other-address|\n"
+       "cut:N|noise|late[:ms]|split[:ms] (normal)",
+       Storing([&](auto v) { c.behaviour = ParseBehaviour(v); })},
+      {"--neighbour",
+       "N[:B]",
+       "another instrument on the line at address N, answering under\n"
+       "behaviour B (normal); may be repeated",
+       Storing([&](auto v) { c.neighbours.push_back(ParseNeighbour(v)); }),
+       {},
+       true},
+      {"--reply-delay", "MS", "the instrument's turnaround (0)",
+       Storing([&](auto v) { c.reply_delay = ParseMilliseconds(v, "reply delay"); })},
+      {"--frame-gap", "MS", "silence that ends a partial request, 1..60000 (4)",
+       Storing([&](auto v) {
          c.frame_gap = std::chrono::milliseconds(ParseInteger(v, 1, 60'000, "frame gap"));
-       }},
-      {"--fault-every",
-       [&](auto v) {
+       })},
+      {"--fault-every", "N", "every Nth reply takes the next of a rotating set of faults",
+       Storing([&](auto v) {
          c.fault_every = static_cast<unsigned>(ParseInteger(v, 0, 1'000'000, "fault-every"));
-       }},
-      {"--seed",
-       [&](auto v) {
+       })},
+      {"--seed", "N", "seed for noise bytes (1)", Storing([&](auto v) {
          c.noise_seed = static_cast<std::uint32_t>(ParseInteger(v, 0, 0xFFFFFFFFL, "seed"));
-       }},
+       })},
+      {"--paced", "", "deliver bytes at 9600 bit/s 8E1 speed",
+       Storing([&](auto) { c.paced = true; })},
+      {"--trace", "FILE",
+       "append a line per frame read or written and per line event to\n"
+       "FILE (\"-\": standard error), as vlk240-read --trace does",
+       Storing([&](auto v) {
+         if (v.empty()) Reject("empty trace file", v);
+         options.trace = std::string(v);
+       })},
+      {"--help", "", "this text", Storing([&](auto) { options.help = true; }), "-h"},
   };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      options.help = true;
-    } else if (arg == "--paced") {
-      c.paced = true;
-    } else if (const auto setter = kValued.find(arg); setter != kValued.end()) {
-      if (i + 1 == args.size()) Reject("missing value for", arg);
-      setter->second(args[++i]);
-    } else {
-      Reject("unknown option", arg);
-    }
+}
+
+[[noreturn]] void RejectArgument(const cli::ArgumentError& error) {
+  switch (error.problem) {
+    case cli::Problem::kUnknown:
+      Reject("unknown option", error.argument);
+    case cli::Problem::kRepeated:
+      Reject("given more than once", error.argument);
+    case cli::Problem::kValueUnasked:
+      Reject("takes no value", error.argument);
+    case cli::Problem::kValueMissing:
+      Reject("missing value for", error.argument);
+    case cli::Problem::kValueRefused:
+      break;
   }
+  Reject(error.text, error.argument);
+}
+
+}  // namespace
+
+Options ParseOptions(std::span<const std::string_view> args) {
+  Options options;
+  const std::vector<cli::Option> table = OptionTable(options);
+  if (const auto error = cli::ParseArguments(table, args, cli::Strangers::kRefuse)) {
+    RejectArgument(*error);
+  }
+  const Config& c = options.config;
   for (auto n = c.neighbours.begin(); n != c.neighbours.end(); ++n) {
     const bool taken = n->address == c.address ||
                        std::any_of(c.neighbours.begin(), n, [&](const Neighbour& other) {
@@ -168,31 +229,14 @@ Options ParseOptions(std::span<const std::string_view> args) {
 }
 
 std::string Usage(std::string_view program) {
+  Options unused;
   return "usage: " + std::string(program) +
          " [options]\n"
          "Serves the level-gauge instrument as a Modbus RTU slave on a pseudo-terminal.\n"
          "Prints the device to open on the first line, serves until SIGINT or SIGTERM.\n"
          "Linux only, as it needs a pseudo-terminal; on Windows vlk240-read --demo has the\n"
-         "instrument built in.\n"
-         "  --device PATH      serve this existing serial device instead (e.g. a virtual\n"
-         "                     machine's pty); prints it once open, ends when it hangs up\n"
-         "  --address N        slave address, 1..247 (1)\n"
-         "  --variant V        instrument variant, 0..3 (1)\n"
-         "  --relays MASK      relay bits 0..3, e.g. 5 or 0x5 (5)\n"
-         "  --fault F          sensor fault code, 0..255 (0)\n"
-         "  --level1 X --volume1 X --level2 X --volume2 X --selfcal X\n"
-         "                     readings in percent (45.5 30.25 12 100 50)\n"
-         "  --delay S          alarm delay in seconds, 0..255 (10)\n"
-         "  --behaviour B      normal|silent|exception[:code]|bad-crc|stray:N|other-address|\n"
-         "                     cut:N|noise|late[:ms]|split[:ms] (normal)\n"
-         "  --neighbour N[:B]  another instrument on the line at address N, answering under\n"
-         "                     behaviour B (normal); may be repeated\n"
-         "  --reply-delay MS   the instrument's turnaround (0)\n"
-         "  --frame-gap MS     silence that ends a partial request, 1..60000 (4)\n"
-         "  --fault-every N    every Nth reply takes the next of a rotating set of faults\n"
-         "  --seed N           seed for noise bytes (1)\n"
-         "  --paced            deliver bytes at 9600 bit/s 8E1 speed\n"
-         "  --help             this text\n";
+         "instrument built in.\n" +
+         cli::OptionLines(OptionTable(unused), kHelpColumn);
 }
 
 }  // namespace sim

@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <exception>
+#include <span>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 
 #include "line_writer.h"
@@ -47,6 +50,20 @@ std::unique_ptr<LineEnd> OpenLine(const std::string& device) {
   return std::make_unique<DeviceLine>(device);
 }
 
+// OpenLine, recorded in `trace` when there is one.
+std::unique_ptr<LineEnd> OpenTracedLine(const std::string& device, trace::FrameTrace* trace) {
+  if (trace == nullptr) return OpenLine(device);
+  if (!device.empty()) trace->Opening(device, {});
+  try {
+    std::unique_ptr<LineEnd> line = OpenLine(device);
+    if (device.empty()) trace->Opening(line->path(), {});
+    return line;
+  } catch (const std::exception& error) {
+    trace->Failed(error.what());
+    throw;
+  }
+}
+
 const Neighbour* FindNeighbour(const Config& config, std::uint8_t address) {
   const auto found = std::find_if(config.neighbours.begin(), config.neighbours.end(),
                                   [&](const Neighbour& n) { return n.address == address; });
@@ -56,7 +73,8 @@ const Neighbour* FindNeighbour(const Config& config, std::uint8_t address) {
 }  // namespace
 
 Simulator::Simulator(const Config& config, Attachment attachment)
-    : line_(OpenLine(attachment.device)),
+    : trace_(attachment.trace),
+      line_(OpenTracedLine(attachment.device, trace_)),
       on_hang_up_(std::move(attachment.on_hang_up)),
       config_(Checked(config)),
       random_(config.noise_seed) {
@@ -73,6 +91,7 @@ Simulator::Simulator(const Config& config, Attachment attachment)
 Simulator::~Simulator() {
   Stop();
   close(wake_fd_);
+  if (trace_ != nullptr) trace_->Closing(line_->path());
 }
 
 void Simulator::Stop() {
@@ -126,7 +145,7 @@ bool Simulator::Respond(const std::uint8_t* request, Clock::time_point request_e
   const Behaviour behaviour = neighbour != nullptr ? neighbour->behaviour : NextBehaviour(config);
   const Transmission transmission = Shape(*answer, behaviour, config.reply_delay, random_);
   if (transmission.empty()) return true;
-  LineWriter writer(line_->fd(), wake_fd_);
+  LineWriter writer(line_->fd(), wake_fd_, trace_);
   const Clock::time_point start = config.paced ? std::max(request_end, Clock::now()) : Clock::now();
   return writer.Send(transmission, start, config.paced, [this] { replies_sent_.fetch_add(1); });
 }
@@ -144,15 +163,24 @@ void Simulator::Serve() {
     if (fds[0].revents == 0) continue;
     const ssize_t n = read(line_->fd(), buffer.data(), buffer.size());
     if (n <= 0) {
+      const int read_error = n < 0 ? errno : 0;
       // A hung-up device stays readable: leave rather than spin on it. An own
       // pty never hangs up, as the pair holds its slave.
-      const bool retry = n < 0 && (errno == EAGAIN || errno == EINTR) &&
+      const bool retry = (read_error == EAGAIN || read_error == EINTR) &&
                          (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
       if (retry) continue;
+      if (trace_ != nullptr) {
+        const std::string hung_up = line_->path() + " hung up";
+        trace_->Failed(read_error != 0
+                           ? hung_up + ": " + std::system_category().message(read_error)
+                           : hung_up);
+      }
       if (on_hang_up_) on_hang_up_();
       return;
     }
-    framer.Feed({buffer.data(), static_cast<std::size_t>(n)}, Clock::now());
+    const std::span<const std::uint8_t> bytes(buffer.data(), static_cast<std::size_t>(n));
+    if (trace_ != nullptr) trace_->Received(bytes);
+    framer.Feed(bytes, Clock::now());
     while (const auto request = framer.Next()) {
       requests_seen_.fetch_add(1);
       // On a real line the request's last byte arrives 8 character times

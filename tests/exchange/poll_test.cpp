@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
+#include <thread>
 
 #include "exchange/EMUL_Functions.h"
 #include "exchange/reply_timeout.h"
@@ -191,6 +193,21 @@ TEST_F(PollTest, ManyRapidPollsLoseNoWakeUp) {
   EXPECT_EQ(accepted, kPolls - (kPolls + 2) / 3);
   UART_THREAT::Instance().WaitParked();
   EXPECT_TRUE(UART_THREAT::Instance().Parked());
+}
+
+// The parked worker looks for a wake-up for a short while before it sleeps: wake-ups that come
+// at once, within that look, and after it went to sleep are all taken, each exactly once.
+TEST_F(PollTest, WakeUpsAtAnySpacingAreEachTakenOnce) {
+  const std::chrono::microseconds spacings[] = {
+      std::chrono::microseconds(0), std::chrono::microseconds(20), std::chrono::microseconds(200),
+      std::chrono::microseconds(2000)};
+  for (int i = 0; i < 400; ++i) {
+    port_.instrument = Answering(NormalReply(1, static_cast<std::uint8_t>(i)));
+    std::this_thread::sleep_for(spacings[i % 4]);
+    ASSERT_EQ(Poll().outcome, ExchangeOutcome::kAccepted) << i;
+    ASSERT_EQ(RX_BUF[3], static_cast<std::uint8_t>(i)) << i;
+  }
+  EXPECT_EQ(port_.sent.size(), 400U);  // one exchange per wake-up, none run twice
 }
 
 TEST(PortNotActiveText, CyrillicComThenCarriageReturn) {

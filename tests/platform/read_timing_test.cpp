@@ -58,3 +58,20 @@ TEST(ReadTiming, OnlyAllMaxdwordReadTimeoutsAreInvalid) {
 
 }  // namespace
 }  // namespace platform::posix
+
+namespace platform {
+namespace {
+
+// AfterMs saturates at the end of the clock's range instead of overflowing.
+TEST(Deadline, AfterMsBeyondTheClocksRangeIsNever) {
+  using Clock = Deadline::Clock;
+  const Clock::time_point from = Clock::time_point::max() - std::chrono::milliseconds(10);
+  EXPECT_EQ(Deadline::AfterMs(9, from).When(), from + std::chrono::milliseconds(9));
+  EXPECT_FALSE(Deadline::AfterMs(9, from).IsNever());
+  EXPECT_TRUE(Deadline::AfterMs(10, from).IsNever());
+  EXPECT_TRUE(Deadline::AfterMs(UINT64_MAX, Clock::now()).IsNever());
+  EXPECT_FALSE(Deadline::AfterMs(UINT64_MAX, Clock::now()).Expired());
+}
+
+}  // namespace
+}  // namespace platform

@@ -80,6 +80,7 @@ TEST(Options, DeviceAndNeighbours) {
       {2, {.kind = BehaviourKind::kException, .exception_code = 4}}, {7, {}}};
   EXPECT_EQ(options.config.neighbours, expected);
   EXPECT_TRUE(Parse({}).device.empty());
+  EXPECT_EQ(Parse({"--device=/dev/pts/8", "-h"}).device, "/dev/pts/8");
   // An address is on the line once: the main instrument's counts, whatever the order.
   for (const auto& args :
        std::vector<std::vector<std::string_view>>{{"--neighbour", "1"},
@@ -93,6 +94,14 @@ TEST(Options, DeviceAndNeighbours) {
   }
 }
 
+TEST(Options, TraceFile) {
+  EXPECT_TRUE(Parse({}).trace.empty());
+  EXPECT_EQ(Parse({"--trace", "-"}).trace, "-");
+  EXPECT_EQ(Parse({"--trace=sim.trace", "--paced"}).trace, "sim.trace");
+  EXPECT_THROW(Parse({"--trace", ""}), OptionError);
+  EXPECT_THROW(Parse({"--trace"}), OptionError);
+}
+
 TEST(Options, RejectsUnusableArguments) {
   const std::vector<std::vector<std::string_view>> bad{
       {"--address", "0"},   {"--address", "248"},
@@ -101,7 +110,8 @@ TEST(Options, RejectsUnusableArguments) {
       {"--level1", "4,5"},  {"--delay", "-1"},
       {"--frobnicate"},     {"1"},
       {"--address", "1x"},  {"--selfcal", ""},
-      {"--frame-gap", "0"},
+      {"--frame-gap", "0"}, {"--address", "2", "--address=3"},
+      {"--paced=yes"},
   };
   for (const auto& args : bad) EXPECT_THROW(Parse(args), OptionError) << args[0];
 }

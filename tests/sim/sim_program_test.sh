@@ -18,9 +18,12 @@ done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+"$sim" --trace "$work/no/such/directory/sim.trace" >/dev/null 2>&1
+status=$?
+[ $status -eq 2 ] || fail "--trace in a missing directory exited with $status, not 2"
 mkfifo "$work/out"
 for signal in TERM INT; do
-  "$sim" --paced --behaviour split:5 >"$work/out" &
+  "$sim" --paced --behaviour split:5 --trace "$work/sim.trace" >"$work/out" &
   pid=$!
   exec 3<"$work/out"
   IFS= read -r -t 10 device <&3 || fail "no device printed"
@@ -30,6 +33,11 @@ for signal in TERM INT; do
   status=$?
   exec 3<&-
   [ $status -eq 0 ] || fail "SIG$signal: exit status $status"
+  # The line's life in the trace: opened, then closed once the signal ended serving.
+  events=$(cut -d' ' -f2- "$work/sim.trace")
+  [ "$events" = "vlk240-sim open $device
+vlk240-sim close $device" ] || fail "SIG$signal: trace '$events'"
+  rm "$work/sim.trace"
 done
 "$sim" --device "$work/none" >/dev/null 2>&1
 status=$?

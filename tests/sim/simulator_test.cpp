@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <future>
+#include <sstream>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "pty_client.h"
@@ -279,6 +281,59 @@ TEST(Simulator, ServesAnAttachedDeviceUntilItHangsUp) {
 
   far_end.CloseMaster();
   EXPECT_EQ(hung_up.get_future().wait_for(kPatience), std::future_status::ready);
+}
+
+// The trace's lines without their times.
+std::vector<std::string> TraceEvents(const std::string& text) {
+  std::vector<std::string> events;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) events.push_back(line.substr(line.find(' ') + 1));
+  return events;
+}
+
+// The instrument's end of one poll, and of the line's life: what it read, what it wrote.
+TEST(Simulator, TraceHoldsTheRequestReadAndTheReplyWritten) {
+  std::ostringstream out;
+  trace::FrameTrace trace(out, "vlk240-sim");
+  std::string path;
+  {
+    Simulator simulator({}, {.device = {}, .on_hang_up = nullptr, .trace = &trace});
+    path = simulator.SlavePath();
+    PtyClient client(path);
+    ASSERT_TRUE(client.ok());
+    EXPECT_EQ(Poll(client), kWorkedExample);
+  }
+  EXPECT_EQ(TraceEvents(out.str()),
+            (std::vector<std::string>{
+                "vlk240-sim open " + path,
+                "vlk240-sim rx 8 01 04 00 00 00 0D 31 CF",
+                "vlk240-sim tx 31 01 04 1A 00 00 42 36 00 00 41 F2 00 00 41 40 00 00 42 C8 00 00 "
+                "00 15 00 0A 42 48 00 00 47 76",
+                "vlk240-sim close " + path,
+            }));
+}
+
+// A served device that hangs up, and one that cannot be opened, each leave an error line.
+TEST(Simulator, TraceTellsOfAHangUpAndOfADeviceThatDidNotOpen) {
+  std::ostringstream out;
+  trace::FrameTrace trace(out, "vlk240-sim");
+  std::string path;
+  {
+    vlk_test::PseudoTerminal far_end;
+    path = far_end.SlavePath();
+    std::promise<void> hung_up;
+    Simulator simulator({}, {path, [&] { hung_up.set_value(); }, &trace});
+    far_end.CloseMaster();
+    EXPECT_EQ(hung_up.get_future().wait_for(kPatience), std::future_status::ready);
+  }
+  EXPECT_THROW(Simulator({}, {.device = "/nonexistent/tty", .trace = &trace}), std::system_error);
+  const std::vector<std::string> events = TraceEvents(out.str());
+  ASSERT_EQ(events.size(), 5u) << out.str();
+  EXPECT_EQ(events[0], "vlk240-sim open " + path);
+  EXPECT_EQ(events[1].rfind("vlk240-sim error " + path + " hung up", 0), 0u) << events[1];
+  EXPECT_EQ(events[2], "vlk240-sim close " + path);
+  EXPECT_EQ(events[3], "vlk240-sim open /nonexistent/tty");
+  EXPECT_EQ(events[4].rfind("vlk240-sim error ", 0), 0u) << events[4];
 }
 
 TEST(Simulator, RefusesADeviceThatIsNoTerminal) {

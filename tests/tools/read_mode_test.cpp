@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <regex>
 #include <thread>
@@ -128,6 +129,63 @@ TEST(ReadMode, CsvHeaderThenRows) {
         lines[row], std::regex("\\d{4}-[-0-9T:.]+Z,1,accepted,1,1,,,12,100,50,10,1010")))
         << lines[row];
   }
+}
+
+// The trace's lines without their times.
+std::vector<std::string> TraceEvents(const std::string& text) {
+  std::vector<std::string> events;
+  for (const std::string& line : Lines(text)) events.push_back(line.substr(line.find(' ') + 1));
+  return events;
+}
+
+// One poll's trace on standard error: the port, the request, the reply as read, the port again.
+TEST(ReadMode, TraceHoldsThePollBetweenOpeningAndClosing) {
+  sim::Simulator simulator;
+  const std::string& device = simulator.SlavePath();
+  const auto result = RunWith({"--port", device, "--trace", "-", "--separator", ","});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.out, kMemo);
+  EXPECT_EQ(TraceEvents(result.err),
+            (std::vector<std::string>{
+                "vlk240-read open " + device,
+                "vlk240-read tx 8 01 04 00 00 00 0D 31 CF",
+                "vlk240-read rx 31 01 04 1A 00 00 42 36 00 00 41 F2 00 00 41 40 00 00 42 C8 00 00 "
+                "00 15 00 0A 42 48 00 00 47 76",
+                "vlk240-read close " + device,
+            }));
+}
+
+// The demo's trace: its in-process line in the port's place, with the same frames.
+TEST(ReadMode, DemoTraceHoldsThePollOfTheInProcessLine) {
+  const auto result = RunWith({"--demo", "--trace", "-", "--separator", ","});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.out, kMemo);
+  EXPECT_EQ(TraceEvents(result.err),
+            (std::vector<std::string>{
+                "vlk240-read open <demo>",
+                "vlk240-read tx 8 01 04 00 00 00 0D 31 CF",
+                "vlk240-read rx 31 01 04 1A 00 00 42 36 00 00 41 F2 00 00 41 40 00 00 42 C8 00 00 "
+                "00 15 00 0A 42 48 00 00 47 76",
+                "vlk240-read close <demo>",
+            }));
+}
+
+// A port that does not open: the name, the device it stands for and the port's message.
+TEST(ReadMode, TraceFileTellsWhyThePortDidNotOpen) {
+  char pattern[] = "/tmp/vlk-trace-XXXXXX";
+  const std::filesystem::path directory = ::mkdtemp(pattern);
+  const std::string trace = (directory / "read.trace").string();
+  ::setenv("VLK240_COM9", "/nonexistent/tty", 1);
+  const auto result = RunWith({"--port", "COM9", "--trace", trace});
+  ::unsetenv("VLK240_COM9");
+  std::ifstream file(trace);
+  const std::string text((std::istreambuf_iterator<char>(file)), {});
+  std::filesystem::remove_all(directory);
+  EXPECT_EQ(result.status, kExitPortError);
+  EXPECT_EQ(TraceEvents(text), (std::vector<std::string>{
+                                   "vlk240-read open COM9 /nonexistent/tty",
+                                   "vlk240-read error Unable to open com port (win error code: 2)",
+                               }));
 }
 
 // The instrument's end of the line goes away during a cyclic read: the read

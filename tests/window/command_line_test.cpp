@@ -14,6 +14,8 @@ TEST(CommandLine, KnowsItsOptionsAndLeavesQtsAlone) {
   const CommandLine read = ParseCommandLine({"--demo-read"});
   EXPECT_TRUE(read.demo && read.demo_read);
   EXPECT_EQ(ParseCommandLine({"--dmeo"}).error, "unknown option --dmeo");
+  EXPECT_EQ(ParseCommandLine({"--help=yes"}).error, "--help takes no value");
+  EXPECT_TRUE(ParseCommandLine({"-h"}).help);
 }
 
 TEST(CommandLine, UsageNamesTheDemoAndThePortOverride) {

@@ -39,9 +39,9 @@ class FormTest : public ::testing::Test {
     ::setenv(PortVariable(n).c_str(), device.c_str(), 1);
   }
 
-  TForm1& CreateForm() {
+  TForm1& CreateForm(trace::FrameTrace* frame_trace = nullptr) {
     FormPauses pauses{[this](int) { ++sleeps_; }, [](int) { QCoreApplication::processEvents(); }};
-    form_ = std::make_unique<TForm1>(app_, pauses);
+    form_ = std::make_unique<TForm1>(app_, pauses, frame_trace);
     return *form_;
   }
 

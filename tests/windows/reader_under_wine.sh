@@ -1,8 +1,8 @@
 #!/bin/sh
 # vlk240-read.exe under Wine against the Linux simulator, through COM ports that the prefix maps
 # to its pseudo-terminals (wine_line.sh): the worked example, an instrument that stays silent,
-# an exception reply, a missing port, the regional separator, the memo in a console, and Ctrl+C
-# during a cyclic read.
+# an exception reply, a missing port, the port list, the regional separator, the memo in a
+# console, and Ctrl+C during a cyclic read.
 #   reader_under_wine.sh PREFIX VLK240-READ.EXE [RESULTS]
 # With RESULTS, the counts of its checks go to RESULTS/vlk240_read_under_wine.xml, in the form
 # of GoogleTest's reports.
@@ -77,7 +77,15 @@ memo=$(crlf "ВЛК240ТхИ Исполнение 1" "(Уровнемер-Уро
   "Уровень канала 1 - 45,5 %" "Объём канала 1 - 30,3 %" "Уровень канала 2 - 12,0 %" \
   "Объём канала 2 - 100,0 %" "Состояния реле: Вкл. Выкл. Вкл. Выкл. ")
 
-if run worked 0 --port COM5 --separator ,; then same "COM5: the worked example" "$work/worked.out" "$memo"; fi
+if run worked 0 --port COM5 --separator , --trace "$work/worked.trace"; then
+  same "COM5: the worked example" "$work/worked.out" "$memo"
+  # The trace's lines without their times: the port, the request, the reply as read, the port.
+  tr -d '\r' <"$work/worked.trace" | cut -d ' ' -f 2- >"$work/worked.events"
+  same "COM5: the frame trace" "$work/worked.events" "$(printf '%s\n' \
+    'vlk240-read open COM5 \\.\COM5' 'vlk240-read tx 8 01 04 00 00 00 0D 31 CF' \
+    'vlk240-read rx 31 01 04 1A 00 00 42 36 00 00 41 F2 00 00 41 40 00 00 42 C8 00 00 00 15 00 0A 42 48 00 00 47 76' \
+    'vlk240-read close COM5')"
+fi
 
 if run silent 1 --port COM9; then
   same "COM9, a silent instrument: unanswered" "$work/silent.err" \
@@ -94,6 +102,20 @@ fi
 if run missing 3 --port COM20; then
   one_line "COM20: missing" "$work/missing.err" \
     '^vlk240-read: cannot open port COM20 \(\\\\\.\\COM20\): Unable to open com port \(win error code: 2\): [^.]+\. No such port; vlk240-read --list-ports shows the COM ports present, Device Manager \("Ports \(COM & LPT\)"\) the adapter.s number\.$'
+fi
+
+# The ports Wine lists in HARDWARE\DEVICEMAP\SERIALCOMM, in the order of their numbers: those
+# the prefix maps (and COM1, which Wine gives the machine's /dev/ttyS0 on its own).
+if run ports 0 --list-ports; then
+  listed=$(tr -d '\r' <"$work/ports.out" | awk '$2 ~ /^\\Device\\/ { print $1 }' |
+    grep -xE 'COM(5|6|7|8|9|10)' | paste -sd ' ' -)
+  if [ "$listed" = "COM5 COM6 COM7 COM8 COM9 COM10" ]; then
+    pass "--list-ports: the mapped COM ports"
+  else
+    echo "FAIL --list-ports: $listed"
+    cat "$work/ports.out"
+    failures=$((failures + 1))
+  fi
 fi
 
 # The regional separator when none is given: Wine takes the user's locale from LANG.

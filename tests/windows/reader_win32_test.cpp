@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "reader/run_reader.h"
 #include "reader/windows_port_list.h"
@@ -32,6 +34,23 @@ TEST(ReaderOnWindows, DemoReadsTheWorkedExampleWithNoPortAtAll) {
   EXPECT_EQ(unanswered.out, "Послано:   2 4 0 0 0 13 49 252 \nНе отвечает (1)\n");
 }
 
+// The demo's frames in the trace, its in-process line in the port's place.
+TEST(ReaderOnWindows, DemoTraceHoldsThePollOfTheInProcessLine) {
+  const auto result = RunWith({"--demo", "--trace", "-"});
+  EXPECT_EQ(result.status, kExitOk);
+  std::vector<std::string> events;
+  for (const std::string& line : testing_run::Lines(result.err)) {
+    events.push_back(line.substr(line.find(' ') + 1));
+  }
+  EXPECT_EQ(events, (std::vector<std::string>{
+                        "vlk240-read open <demo>",
+                        "vlk240-read tx 8 01 04 00 00 00 0D 31 CF",
+                        "vlk240-read rx 31 01 04 1A 00 00 42 36 00 00 41 F2 00 00 41 40 00 00 "
+                        "42 C8 00 00 00 15 00 0A 42 48 00 00 47 76",
+                        "vlk240-read close <demo>",
+                    }));
+}
+
 TEST(ReaderOnWindows, AMissingComPortEndsWithThreeAndSaysWhatToDo) {
   const auto result = RunWith({"--port", "COM199"});
   EXPECT_EQ(result.status, kExitPortError);
@@ -43,6 +62,28 @@ TEST(ReaderOnWindows, AMissingComPortEndsWithThreeAndSaysWhatToDo) {
   EXPECT_NE(result.err.find("--list-ports"), std::string::npos) << result.err;
   EXPECT_EQ(result.err.back(), '\n');
   EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "one line";
+}
+
+// The help speaks of Windows' ports: COMn itself, VLK240_COMn, "\\" device paths, Ctrl+C.
+TEST(ReaderOnWindows, HelpNamesWindowsPortsAndNoLinuxDevice) {
+  const auto result = RunWith({"--help"});
+  EXPECT_EQ(result.status, kExitOk);
+  for (const char* text : {"set VLK240_COM1=COM7", "--port COM5", "Ctrl+C", "SERIALCOMM"}) {
+    EXPECT_NE(result.out.find(text), std::string::npos) << text;
+  }
+  EXPECT_EQ(result.out.find("/dev/"), std::string::npos);
+  EXPECT_EQ(result.out.find("SIGINT"), std::string::npos);
+}
+
+// A device path is one that starts with "\\"; one that starts with "/" is no Windows name.
+TEST(ReaderOnWindows, DevicePathsStartWithTwoBackslashes) {
+  const auto path = RunWith({"--port", "\\\\.\\COM199"});
+  EXPECT_EQ(path.status, kExitPortError) << path.err;
+  EXPECT_NE(path.err.find("cannot open port \\\\.\\COM199"), std::string::npos) << path.err;
+  const auto unix_path = RunWith({"--port", "/dev/ttyS0"});
+  EXPECT_EQ(unix_path.status, kExitUsage);
+  EXPECT_NE(unix_path.err.find("a device path starting with \"\\\\\""), std::string::npos)
+      << unix_path.err;
 }
 
 class ComPortListTest : public ::testing::Test {

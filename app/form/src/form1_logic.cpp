@@ -8,6 +8,7 @@
 
 #include "exchange/EMUL_Functions.h"
 #include "exchange/instrument_port.h"
+#include "exchange/port_trace.h"
 #include "form/form_texts.h"
 #include "protocol/frames.h"
 #include "readings/decimal_separator.h"
@@ -42,14 +43,18 @@ int TimerInterval(FormTimer timer) {
   return 0;
 }
 
-Form1Logic::Form1Logic(Form1View& view, FormPauses pauses)
-    : view_(view), pauses_(std::move(pauses)) {
+Form1Logic::Form1Logic(Form1View& view, FormPauses pauses, trace::FrameTrace* frame_trace)
+    : view_(view), pauses_(std::move(pauses)), frame_trace_(frame_trace) {
   // The port as the window's definition places it: fixed line settings, name COM1, closed.
   ComPort1.SetName("ComPort1");
   ComPort1.BeginLoading();
   exchange::AssignInstrumentLineSettings(ComPort1);
   ComPort1.SetPort("COM1");
   ComPort1.EndLoading();
+  if (frame_trace_ != nullptr) {
+    exchange::TracePortEvents(ComPort1, *frame_trace_);
+    worker_port_ = &traced_port_.emplace(exchange_port_, *frame_trace_);
+  }
 }
 
 Form1Logic::~Form1Logic() {
@@ -115,7 +120,7 @@ void Form1Logic::FormCreate() {
     view_.SetStatusText(kReplyPanel, "");
     READ_Params();
     // The worker is created parked on first use; it runs the exchanges on this window's port.
-    exchange::UART_THREAT::Instance().SetPort(&exchange_port_);
+    exchange::UART_THREAT::Instance().SetPort(worker_port_);
     view_.SetAddressText("1");
   });
 }

@@ -17,7 +17,8 @@ void Form1Logic::ReleaseFailedPort() {
 bool Form1Logic::ReopenLostPort() {
   try {
     ComPort1.SetConnected(true);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    if (frame_trace_ != nullptr) frame_trace_->Failed(error.what());
     // Quietly: in cyclic mode every tick tries, and a box per tick would bury the window.
     ClearPollTexts();
     view_.SetStatusText(kReplyPanel, std::string(exchange::PORT_UNAVAILABLE_TEXT));

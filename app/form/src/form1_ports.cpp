@@ -27,7 +27,8 @@ void Form1Logic::ChoosePort(std::size_t index) {
     pauses_.sleep(300);
     ComPort1.SetConnected(true);
     view_.SetStatusText(kPortPanel, ComPort1.Port());
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    if (frame_trace_ != nullptr) frame_trace_->Failed(error.what());
     // The item's own message replaces the port error.
     ClosePortQuietly();
     view_.SetCheckedPortItem(kNoPortItem);

@@ -1,5 +1,5 @@
-// Where the settings file is, the same on every system; reading and writing it are each
-// system's own (settings_file_posix.cpp, settings_file_win32.cpp).
+// The settings file's place; reading and writing it are each system's own
+// (settings_file_posix.cpp, settings_file_win32.cpp).
 #include "form/settings_file.h"
 
 namespace form {

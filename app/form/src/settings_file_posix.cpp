@@ -1,12 +1,12 @@
-// The settings file on POSIX systems: plain descriptors, opened so that nothing in the file's
-// place can hang the window.
+// The settings file on Linux, through file descriptors.
+#include "form/settings_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "form/settings_file.h"
 #include "storage/file_replace.h"
 #include "storage/storage_errors.h"
 

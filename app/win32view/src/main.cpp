@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "exchange/EMUL_Functions.h"
-#include "form/command_line.h"
 #include "runtime/toolkit.h"
 #include "runtime/win32_text.h"
 #include "win32view/application.h"
+#include "win32view/command_line.h"
 #include "win32view/comport_toolkit.h"
 #include "win32view/demo_instrument.h"
 #include "win32view/form1.h"
@@ -18,17 +18,6 @@
 #include <shellapi.h>
 
 namespace {
-
-constexpr wchar_t kUsage[] =
-    L"Usage: vlk240 [--demo | --demo-read] [--help]\n"
-    L"Reads a VLK240T level gauge over RS485 (Modbus RTU, 9600 8E1) and shows its readings.\n"
-    L"\n"
-    L"--demo\tstart with the built-in instrument simulator on COM1; choose \"COM 1\" in the "
-    L"port menu and press the read button\n"
-    L"--demo-read\tas --demo, and read the simulator once right after start\n"
-    L"--help\tshow this text\n"
-    L"\n"
-    L"The chosen port is saved in user.ini in the current directory.";
 
 // The arguments after the program's name, in UTF-8.
 std::vector<std::string> Arguments() {
@@ -45,13 +34,14 @@ std::vector<std::string> Arguments() {
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*command_line*/,
                     int /*show*/) {
   const std::vector<std::string> arguments = Arguments();
-  const form::CommandLine line =
-      form::ParseCommandLine(std::vector<std::string_view>(arguments.begin(), arguments.end()));
+  const win32view::CommandLine line = win32view::ParseCommandLine(
+      std::vector<std::string_view>(arguments.begin(), arguments.end()));
   if (line.help || !line.error.empty()) {
     // A window program has no console to print to.
-    std::wstring text = kUsage;
-    if (!line.error.empty()) text = comport::WideFromUtf8(line.error) + L"\n\n" + text;
-    ::MessageBoxW(nullptr, text.c_str(), L"vlk240", line.help ? MB_ICONINFORMATION : MB_ICONERROR);
+    std::string text = win32view::UsageText();
+    if (!line.error.empty()) text = line.error + "\n\n" + text;
+    ::MessageBoxW(nullptr, comport::WideFromUtf8(text).c_str(), L"vlk240",
+                  line.help ? MB_ICONINFORMATION : MB_ICONERROR);
     return line.help ? 0 : 2;
   }
 

@@ -1,12 +1,14 @@
 // The exchange worker: one thread per process that runs exactly one UART_EXCHANGE per wake-up.
 //
-// Created parked on first use of Instance(), at the highest priority the process may set, and
-// never stopped: the thread is detached and the object deliberately never destroyed, so the
-// process neither waits for it nor pulls its mutex away at exit while it is parked.
+// Created parked on first use of Instance(), at the highest priority of the normal class that
+// the process may set (a lowered nice value), and never stopped: the thread is detached and the
+// object deliberately never destroyed, so the process neither waits for it nor pulls its mutex
+// away at exit while it is parked.
 // Thread rule: SetPort, WaitParked, Wake and WaitForExchange are for the window thread; the
 // exchange variables are the worker's from Wake until WaitForExchange returns.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -40,7 +42,8 @@ class UART_THREAT {
   // Wakes the worker for one exchange; a wake-up is never lost, even one that comes before the
   // worker really stops. Returns the ticket to wait for.
   std::uint64_t Wake();
-  // Blocks, without spinning, until the exchange of `ticket` has ended.
+  // Blocks, without spinning, until the exchange of `ticket` has ended: on a machine with few
+  // processors a spin here would take the time the worker and the line need.
   ExchangeResult WaitForExchange(std::uint64_t ticket);
 
  private:
@@ -49,13 +52,15 @@ class UART_THREAT {
   ExchangePort* Park();
   void Finish(ExchangeResult result);
 
+  // The counters change under the mutex; the parked worker also looks at `wakes_` without it,
+  // for a short while before it sleeps.
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   ExchangePort* port_ = nullptr;
   bool parked_ = false;
-  std::uint64_t wakes_ = 0;     // wake-ups asked for
-  std::uint64_t started_ = 0;   // wake-ups taken by the worker
-  std::uint64_t finished_ = 0;  // exchanges ended
+  std::atomic<std::uint64_t> wakes_{0};  // wake-ups asked for
+  std::uint64_t started_ = 0;            // wake-ups taken by the worker
+  std::uint64_t finished_ = 0;           // exchanges ended
   ExchangeResult last_;
 };
 

@@ -59,7 +59,10 @@
 // |                      | second close while the first runs; the closing call returns once  |
 // |                      | the device is free                                                |
 // | CreateEventA, Wait*  | manual/auto-reset events; waits with and without time-out, on one |
-// |                      | or several events; SetEvent wakes only that event's waiters       |
+// |                      | or several events; SetEvent wakes only that event's waiters; a    |
+// |                      | wait for the event of one pending transfer serves it on the       |
+// |                      | waiting thread (same outcome, one wake-up fewer), and the         |
+// |                      | transfer ends on time also when its waiter gives up               |
 // | GetLastError         | per thread                                                        |
 // | GetLastSystemError   | per thread, set with GetLastError: the errno of a failed open;    |
 // |                      | 0 for failures the layer reports without one                      |

@@ -1,6 +1,7 @@
 // A point in time on the monotonic clock (steady_clock is CLOCK_MONOTONIC on
-// Linux), or "never". Every blocking wait of the layer is bounded by one of
-// these, so a wall-clock step cannot stretch or cut a time-out.
+// Linux), or "never". The layer's time-outs (the I/O thread's ppoll, event
+// waits) are all deadlines of this clock, so a wall-clock step cannot stretch
+// or cut one; a wait for a transfer's end is bounded by the transfer's own.
 // Plain value; any thread.
 #pragma once
 
@@ -19,8 +20,10 @@ class Deadline {
   static constexpr Deadline At(Clock::time_point when) { return Deadline(when); }
   // `ms` milliseconds after `from`, a reading of the clock.
   static Deadline AfterMs(std::uint64_t ms, Clock::time_point from = Clock::now()) {
-    // The clock counts nanoseconds in 64 bits: it ends about 292 years after
-    // its epoch, and a later end would overflow. Such a wait is "never".
+    // Saturates: the clock counts nanoseconds in a signed 64-bit number and
+    // ends about 292 years after its epoch, where the sum would overflow. A
+    // wait of at least the whole milliseconds left between `from` and that end
+    // comes out as Never(), which never expires, instead of wrapping round.
     const auto room =
         std::chrono::floor<std::chrono::milliseconds>(Clock::time_point::max() - from);
     if (ms >= static_cast<std::uint64_t>(room.count())) return Never();

@@ -14,6 +14,7 @@ namespace sim {
 struct Options {
   Config config;
   std::string device;  // an existing device to serve; empty: an own pty
+  std::string trace;   // the frame trace's file, "-": standard error; empty: no trace
   bool help = false;
 };
 

@@ -12,6 +12,7 @@
 
 #include "sim/config.h"
 #include "sim/line_end.h"
+#include "trace/frame_trace.h"
 
 namespace sim {
 
@@ -23,6 +24,11 @@ struct Attachment {
   // Called once, on the serving thread, when the device hangs up (its far end
   // closed or it was unplugged); serving ends there.
   std::function<void()> on_hang_up = nullptr;
+  // Where to record the line's events (null: nowhere, at no cost): "open PATH" once the line
+  // is had (before opening for a device), "error MESSAGE" when that fails or the device hangs
+  // up, "rx N HEX..." for every read from the line, "tx N HEX..." for every write to it, "close
+  // PATH" at destruction. Must outlive the simulator.
+  trace::FrameTrace* trace = nullptr;
 };
 
 // The level-gauge instrument as a Modbus RTU slave on a pseudo-terminal.
@@ -68,6 +74,7 @@ class Simulator {
   bool Respond(const std::uint8_t* request, std::chrono::steady_clock::time_point request_end);
   Behaviour NextBehaviour(const Config& config);
 
+  trace::FrameTrace* trace_;
   std::unique_ptr<LineEnd> line_;
   std::function<void()> on_hang_up_;
   int wake_fd_ = -1;

@@ -4,12 +4,14 @@
 
 #include "argument_text.h"
 #include "platform/port_names.h"
+#include "system_text.h"
 #include "utf8_character.h"
 
 namespace reader {
 
 std::string PortNameError(std::string_view name) {
-  if (!name.empty() && name.front() == '/') {
+  if (!name.empty() && name.substr(0, system_text::kDevicePathStart.size()) ==
+                           system_text::kDevicePathStart) {
     // No device path holds a control character; one in the argument is a
     // slip of the keyboard or of a script. The path's other bytes need not
     // be UTF-8.
@@ -22,8 +24,8 @@ std::string PortNameError(std::string_view name) {
   }
   if (platform::ComPortNumber(name) != 0) return {};
   return "--port takes COM1 to COM255 (without leading zeros) or a device path starting with "
-         "\"/\", not " +
-         QuotedArgument(name);
+         "\"" +
+         std::string(system_text::kDevicePathStart) + "\", not " + QuotedArgument(name);
 }
 
 std::string SeparatorError(std::string_view separator) {

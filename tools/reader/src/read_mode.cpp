@@ -3,7 +3,9 @@
 #include <chrono>
 #include <exception>
 #include <memory>
+#include <system_error>
 
+#include "argument_text.h"
 #include "comport/com_errors.h"
 #include "platform/comm_api.h"
 #include "platform/port_names.h"
@@ -17,6 +19,7 @@
 #include "reader/stop_signal.h"
 #include "readings/decimal_separator.h"
 #include "runtime/int_text.h"
+#include "trace/frame_trace.h"
 
 namespace reader {
 namespace {
@@ -67,9 +70,9 @@ void ReportFailure(const PollRecord& record, bool count_shown, std::ostream& err
 // Opens the port again after it failed; returns the port's error when it still
 // cannot be opened.
 std::string Reopen(std::optional<ReaderPort>& port, exchange::UART_THREAT& worker,
-                   const std::string& port_name) {
+                   const std::string& port_name, trace::FrameTrace* frame_trace) {
   try {
-    port.emplace(worker, port_name);
+    port.emplace(worker, port_name, frame_trace);
   } catch (const std::exception& error) {
     return error.what();
   }
@@ -77,11 +80,11 @@ std::string Reopen(std::optional<ReaderPort>& port, exchange::UART_THREAT& worke
 }
 
 int PollPort(const ReaderOptions& options, std::uint8_t address, const std::string& port_name,
-             std::ostream& out, std::ostream& err) {
+             trace::FrameTrace* frame_trace, std::ostream& out, std::ostream& err) {
   exchange::UART_THREAT& worker = exchange::UART_THREAT::Instance();
   std::optional<ReaderPort> port;
   try {
-    port.emplace(worker, port_name);
+    port.emplace(worker, port_name, frame_trace);
   } catch (const std::exception& error) {
     const std::string device = platform::ResolvePortName(port_name);
     err << "vlk240-read: cannot open port " << port_name
@@ -103,7 +106,8 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
   bool readings_missed = false;
   auto next_start = std::chrono::steady_clock::now();
   for (long polls = 1;; ++polls) {
-    const std::string reopen_error = port ? std::string() : Reopen(port, worker, port_name);
+    const std::string reopen_error =
+        port ? std::string() : Reopen(port, worker, port_name, frame_trace);
     const bool polled = port.has_value();
     const PollRecord record =
         polled ? session.Poll(address) : session.PortUnavailable(address, reopen_error);
@@ -156,11 +160,23 @@ int RunRead(const ReaderOptions& options, std::ostream& out, std::ostream& err) 
     err << UsageErrorText("--address: " + address.error);
     return kExitUsage;
   }
+  std::unique_ptr<trace::FrameTrace> frame_trace;
+  if (options.trace) {
+    try {
+      frame_trace = trace::FrameTrace::Open(*options.trace, err, "vlk240-read");
+    } catch (const std::system_error& error) {
+      err << UsageErrorText("--trace: cannot open " + QuotedArgument(*options.trace) + ": " +
+                            error.code().message());
+      return kExitUsage;
+    }
+  }
   if (options.separator) readings::SetDecimalSeparator(*options.separator);
-  if (!options.demo) return PollPort(options, *address.address, *options.port, out, err);
+  if (!options.demo) {
+    return PollPort(options, *address.address, *options.port, frame_trace.get(), out, err);
+  }
 
   const DemoLine demo;
-  return PollPort(options, *address.address, demo.PortName(), out, err);
+  return PollPort(options, *address.address, demo.PortName(), frame_trace.get(), out, err);
 }
 
 }  // namespace reader

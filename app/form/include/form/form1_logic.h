@@ -10,14 +10,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "comport/com_port.h"
 #include "exchange/comport_line.h"
 #include "exchange/poll.h"
 #include "exchange/reply_timeout.h"
+#include "exchange/traced_port.h"
 #include "form/form_view.h"
 #include "readings/reply_decoder.h"
+#include "trace/frame_trace.h"
 
 namespace form {
 
@@ -36,7 +39,10 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
  public:
   // Gives ComPort1 the window's fixed line settings, closed; calls nothing of `view` yet, so a
   // view may construct its logic before its controls. `view` must outlive the logic.
-  explicit Form1Logic(Form1View& view, FormPauses pauses = RealPauses());
+  // `frame_trace` (VLK240_TRACE) records the port's events, every exchange's frames and the
+  // message of an open that failed; it must outlive the logic. Null: no trace.
+  explicit Form1Logic(Form1View& view, FormPauses pauses = RealPauses(),
+                      trace::FrameTrace* frame_trace = nullptr);
   ~Form1Logic() override;
   Form1Logic(const Form1Logic&) = delete;
   Form1Logic& operator=(const Form1Logic&) = delete;
@@ -117,6 +123,9 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   // The port failed during a poll and was released: the next poll opens it again first.
   bool reopen_before_poll_ = false;
   exchange::ComPortLine exchange_port_{ComPort1};
+  trace::FrameTrace* frame_trace_;
+  std::optional<exchange::TracedPort> traced_port_;  // with a trace only
+  exchange::ExchangePort* worker_port_ = &exchange_port_;  // the port the worker is given
   readings::DecodedFields fields_;  // kept between replies, as the decoder expects
 };
 

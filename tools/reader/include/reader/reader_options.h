@@ -22,6 +22,7 @@ struct ReaderOptions {
   bool verbose = false;                       // --verbose
   OutputFormat format = OutputFormat::kText;  // --json, --csv
   bool demo = false;                          // --demo: the built-in simulator as the line
+  std::optional<std::string> trace;           // --trace: the frame trace's file, "-": stderr
   bool list_ports = false;                    // --list-ports
 };
 

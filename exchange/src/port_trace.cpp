@@ -1,0 +1,14 @@
+#include "exchange/port_trace.h"
+
+#include "platform/port_names.h"
+
+namespace exchange {
+
+void TracePortEvents(comport::TCustomComPort& port, trace::FrameTrace& trace) {
+  port.OnBeforeOpen = [&trace](comport::TCustomComPort& sender) {
+    trace.Opening(sender.Port(), platform::ResolvePortName(sender.Port()));
+  };
+  port.OnBeforeClose = [&trace](comport::TCustomComPort& sender) { trace.Closing(sender.Port()); };
+}
+
+}  // namespace exchange
