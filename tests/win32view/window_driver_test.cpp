@@ -3,9 +3,10 @@
 // message goes with a time-out, so that a box the window should not show fails the test instead
 // of hanging it.
 //   window_driver_test VLK240.EXE
+#include <windows.h>
+// After <windows.h>, which it needs.
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <chrono>
 #include <filesystem>

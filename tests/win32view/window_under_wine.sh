@@ -6,22 +6,27 @@ set -eu
 prefix=$1
 shift
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-# The readings are shown with the decimal separator of the user's regional settings, which Wine
-# takes from the locale.
-export LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
 case ${GTEST_OUTPUT:-} in
   xml:/*) GTEST_OUTPUT="xml:Z:${GTEST_OUTPUT#xml:}" ;;
 esac
 
-display_file=$(mktemp)
+work=$(mktemp -d)
 xvfb_pid=""
 stop() {
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
   [ -z "$xvfb_pid" ] || wait "$xvfb_pid" 2>/dev/null || true
-  rm -f "$display_file"
+  rm -rf "$work"
 }
 trap stop EXIT
 trap 'exit 1' INT TERM
+
+# A Russian user: Wine takes the regional settings (the decimal comma of the readings) from the
+# locale, and the file names' encoding too, so the locale must exist; it is built here, as the
+# machine need not have it.
+localedef -i ru_RU -f UTF-8 "$work/ru_RU.UTF-8" >/dev/null 2>&1 ||
+  { echo "window_under_wine: localedef cannot build ru_RU.UTF-8" >&2; exit 1; }
+export LOCPATH="$work" LC_ALL=ru_RU.UTF-8 LANG=ru_RU.UTF-8
+display_file="$work/display"
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
