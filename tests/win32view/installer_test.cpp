@@ -95,7 +95,12 @@ TEST_F(Installer, TheShortcutStartsTheWindowWhereItSavesItsSettings) {
       WaitFor([&] { return (window = ::FindWindowW(win32view::kWindowClass, kCaption)); }, 30s));
   DWORD process_id = 0;
   ::GetWindowThreadProcessId(window, &process_id);
-  const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, process_id);
+  const HANDLE process =
+      ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
+  wchar_t image[MAX_PATH] = L"";
+  DWORD image_size = MAX_PATH;
+  ::QueryFullProcessImageNameW(process, 0, image, &image_size);
+  EXPECT_TRUE(fs::equivalent(image, programs_ / L"vlk240.exe")) << fs::path(image).string();
 
   // "Cохранить настройки": the window writes user.ini in its current directory, then shows
   // its confirmation, which is closed here.
