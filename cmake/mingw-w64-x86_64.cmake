@@ -1,7 +1,7 @@
 # Cross-building the Windows programs on Debian with mingw-w64 (POSIX thread model, so that
 # std::thread, std::mutex and std::condition_variable work as on Linux).
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
-# scripts/build-windows.sh does this. The tests then run under Wine (cmake/WineEmulator.cmake).
+# scripts/build-windows.sh does this. The tests then run under Wine (tests/windows/wine.sh).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

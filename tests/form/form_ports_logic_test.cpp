@@ -9,6 +9,7 @@
 #include "logic_fixture.h"
 #include "readings/decimal_separator.h"
 #include "sim/simulator.h"
+#include "worked_example.h"
 
 namespace form {
 namespace {
@@ -91,19 +92,7 @@ class ReadingTest : public LogicTest {
  protected:
   ReadingTest() { readings::SetDecimalSeparator(","); }
 
-  static const Log& Reading() {
-    static const Log lines{
-        "ВЛК240ТхИ Исполнение 1",
-        "(Уровнемер-Уровнемер)",
-        "",
-        "Уровень канала 1 - 45,5 %",
-        "Объём канала 1 - 30,3 %",
-        "Уровень канала 2 - 12,0 %",
-        "Объём канала 2 - 100,0 %",
-        "Состояния реле: Вкл. Выкл. Вкл. Выкл. ",
-    };
-    return lines;
-  }
+  static const Log& Reading() { return testing_example::kMemoLines; }
 };
 
 // The worked example: the request to address 1, the reply's bytes, the decoded lines.

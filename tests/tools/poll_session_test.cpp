@@ -17,6 +17,7 @@
 #include "reader/reader_port.h"
 #include "sim/pty_pair.h"
 #include "sim/simulator.h"
+#include "worked_example.h"
 
 namespace reader {
 namespace {
@@ -45,11 +46,7 @@ TEST_F(PollSessionTest, NormalReplyGivesTheWorkedExample) {
             "Принято:   1 4 26 0 0 66 54 0 0 65 242 0 0 65 "
             "64 0 0 66 200 0 0 0 21 0 10 66 72 0 0 "
             "71 118 ");
-  EXPECT_EQ(record.lines,
-            (std::vector<std::string>{"ВЛК240ТхИ Исполнение 1", "(Уровнемер-Уровнемер)", "",
-                                      "Уровень канала 1 - 45,5 %", "Объём канала 1 - 30,3 %",
-                                      "Уровень канала 2 - 12,0 %", "Объём канала 2 - 100,0 %",
-                                      "Состояния реле: Вкл. Выкл. Вкл. Выкл. "}));
+  EXPECT_EQ(record.lines, testing_example::kMemoLines);
   ASSERT_TRUE(record.readings);
   EXPECT_EQ(record.readings->level1, 45.5F);
   EXPECT_EQ(record.readings->volume2, 100.0F);

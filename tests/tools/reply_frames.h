@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "exchange/EMUL_Functions.h"
+#include "worked_example.h"
 
 namespace reader::testing_frames {
 
@@ -45,15 +46,8 @@ inline std::string Hex(const std::vector<std::uint8_t>& frame) {
 
 inline const std::string kWorkedExampleOutput =
     "Принято:   1 4 26 0 0 66 54 0 0 65 242 0 0 65 64 0 0 66 200 0 0 0 21 0 10 "
-    "66 72 0 0 71 118 \n"
-    "ВЛК240ТхИ Исполнение 1\n"
-    "(Уровнемер-Уровнемер)\n"
-    "\n"
-    "Уровень канала 1 - 45,5 %\n"
-    "Объём канала 1 - 30,3 %\n"
-    "Уровень канала 2 - 12,0 %\n"
-    "Объём канала 2 - 100,0 %\n"
-    "Состояния реле: Вкл. Выкл. Вкл. Выкл. \n";
+    "66 72 0 0 71 118 \n" +
+    testing_example::MemoText();
 
 inline const std::string kVariant3Lines =
     "ВЛК240ТхИ Исполнение 3\n"

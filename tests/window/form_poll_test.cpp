@@ -2,7 +2,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <fstream>
 #include <sstream>
 
@@ -11,6 +10,7 @@
 #include "readings/decimal_separator.h"
 #include "sim/simulator.h"
 #include "window/trace_variable.h"
+#include "worked_example.h"
 
 namespace window {
 namespace {
@@ -45,16 +45,7 @@ TEST_F(FormPollTest, ReadingShowsTheDecodedReplyAndItsBytes) {
   EXPECT_EQ(form.StatusBar1->PanelText(1),
             "Принято:   1 4 26 0 0 66 54 0 0 65 242 0 0 65 64 0 0 66 200 0 0 0 21 0 10 66 72 0 "
             "0 71 118 ");
-  EXPECT_EQ(form.Memo1->Lines(), (std::vector<std::string>{
-                                     "ВЛК240ТхИ Исполнение 1",
-                                     "(Уровнемер-Уровнемер)",
-                                     "",
-                                     "Уровень канала 1 - 45,5 %",
-                                     "Объём канала 1 - 30,3 %",
-                                     "Уровень канала 2 - 12,0 %",
-                                     "Объём канала 2 - 100,0 %",
-                                     "Состояния реле: Вкл. Выкл. Вкл. Выкл. ",
-                                 }));
+  EXPECT_EQ(form.Memo1->Lines(), testing_example::kMemoLines);
   EXPECT_FALSE(form.Time_is_out.Enabled());
   EXPECT_TRUE(dialogs_.shown.empty());
 }
