@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "win32view/control_ids.h"
+#include "worked_example.h"
 
 namespace {
 
@@ -24,11 +25,20 @@ std::wstring g_program;
 
 constexpr wchar_t kCaption[] = L"Программа опроса ВЛК240Т по RS485 c протоколом ModBus RTU";
 constexpr wchar_t kReadCaption[] = L"ЧТЕНИЕ ПОКАЗАНИЙ ВЛК240Т";
-// The worked example's reply, decoded with the Russian decimal comma.
-constexpr wchar_t kWorkedExample[] =
-    L"ВЛК240ТхИ Исполнение 1\r\n(Уровнемер-Уровнемер)\r\n\r\nУровень канала 1 - 45,5 %\r\n"
-    L"Объём канала 1 - 30,3 %\r\nУровень канала 2 - 12,0 %\r\nОбъём канала 2 - 100,0 %\r\n"
-    L"Состояния реле: Вкл. Выкл. Вкл. Выкл. ";
+// The memo's text after a read of the worked example: its lines, each but the last followed by
+// CR LF.
+std::wstring WorkedExample() {
+  std::string text;
+  for (const std::string& line : testing_example::kMemoLines) {
+    text += (text.empty() ? "" : "\r\n") + line;
+  }
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+  return wide;
+}
+const std::wstring kWorkedExample = WorkedExample();
 
 // Polls `done` every 50 ms for up to `limit`.
 template <typename Condition>
