@@ -1,7 +1,8 @@
 #!/bin/sh
-# Runs a Windows program of the build under Wine, in the test run's prefix, on a virtual X
-# display of its own (Xvfb, on the first free display number), so that it can open windows.
-#   window_under_wine.sh PREFIX PROGRAM.exe [ARGUMENTS...]
+# Runs a command with Wine set up for windows: the prefix, a virtual X display of its own (Xvfb,
+# on the first free display number) and a Russian locale.
+#   wine_on_display.sh PREFIX COMMAND [ARGUMENTS...]
+# e.g. wine_on_display.sh PREFIX /usr/lib/wine/wine64 PROGRAM.exe
 set -eu
 prefix=$1
 shift
@@ -24,7 +25,7 @@ trap 'exit 1' INT TERM
 # locale, and the file names' encoding too, so the locale must exist; it is built here, as the
 # machine need not have it.
 localedef -i ru_RU -f UTF-8 "$work/ru_RU.UTF-8" >/dev/null 2>&1 ||
-  { echo "window_under_wine: localedef cannot build ru_RU.UTF-8" >&2; exit 1; }
+  { echo "wine_on_display: localedef cannot build ru_RU.UTF-8" >&2; exit 1; }
 export LOCPATH="$work" LC_ALL=ru_RU.UTF-8 LANG=ru_RU.UTF-8
 display_file="$work/display"
 
@@ -34,9 +35,9 @@ for _ in $(seq 100); do
   [ -s "$display_file" ] && break
   sleep 0.1
 done
-[ -s "$display_file" ] || { echo "window_under_wine: Xvfb did not start" >&2; exit 1; }
+[ -s "$display_file" ] || { echo "wine_on_display: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n 1 "$display_file")"
 
 status=0
-/usr/lib/wine/wine64 "$@" || status=$?
+"$@" || status=$?
 exit $status
