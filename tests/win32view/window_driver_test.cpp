@@ -156,9 +156,42 @@ TEST_F(DemoWindow, StartsWithTheAddressOneNoPortAndEmptyTexts) {
   EXPECT_FALSE(::IsWindowVisible(Control(ids::kShape1)));
 }
 
+// The focus starts in the address field; Tab goes read button, check box, memo, tab bar and round
+// again; Enter in the address field reads as the button does (on COM 1 here). Keys are posted to
+// the focused control, as the keyboard puts them in the window's queue.
+TEST_F(DemoWindow, TabGoesRoundInTheOperatorsOrderAndEnterInTheAddressReads) {
+  const auto focus = [] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window_, nullptr), &info);
+    return info.hwndFocus;
+  };
+  // Posted keys come after any message sent meanwhile: Tab is taken once the focus moves.
+  const auto press = [&](WPARAM key) {
+    const HWND focused = focus();
+    ::PostMessageW(focused, WM_KEYDOWN, key, 1);
+    ::PostMessageW(focused, WM_KEYUP, key, 0xC0000001);
+    if (key == VK_TAB) WaitFor([&] { return focus() != focused; }, 2s);
+  };
+  const HWND order[] = {Control(ids::kEdit1), Control(ids::kButton3), Control(ids::kCheckBox1),
+                        Control(ids::kMemo1), Control(ids::kPageControl1)};
+  ASSERT_EQ(focus(), order[0]);
+  for (const HWND next : {order[1], order[2], order[3], order[4], order[0]}) {
+    press(VK_TAB);
+    EXPECT_EQ(focus(), next) << ::GetDlgCtrlID(focus());
+  }
+  ASSERT_EQ(focus(), order[0]);
+  Send(window_, WM_COMMAND, ids::kPortItemCommand);
+  const HWND memo = Control(ids::kMemo1);
+  Send(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  press(VK_RETURN);
+  EXPECT_TRUE(WaitFor([&] { return Text(memo) == kWorkedExample; }, 5s));
+}
+
 TEST_F(DemoWindow, Com1AndTheReadButtonShowTheWorkedExample) {
   Send(window_, WM_COMMAND, ids::kPortItemCommand);
   EXPECT_EQ(PanelText(0), L"COM1");
+  Send(Control(ids::kMemo1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
   Send(Control(ids::kButton3), BM_CLICK);
   EXPECT_EQ(Text(Control(ids::kMemo1)), kWorkedExample);
   EXPECT_EQ(Text(Control(ids::kStaticText1)), L"Послано:   1 4 0 0 0 13 49 207 ");

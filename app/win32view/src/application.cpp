@@ -25,8 +25,23 @@ std::wstring BoxText(std::string_view text) {
   return wide;
 }
 
+// Tab and Shift+Tab move the focus on from every control of the keyboard window, the memo too:
+// a multi-line edit would take Tab as text, and the readings hold none.
+bool MoveFocus(const MSG& msg) {
+  if (g_keyboard_window == nullptr || msg.message != WM_KEYDOWN || msg.wParam != VK_TAB ||
+      (::GetKeyState(VK_CONTROL) & 0x8000) != 0 || !::IsChild(g_keyboard_window, msg.hwnd)) {
+    return false;
+  }
+  const bool back = (::GetKeyState(VK_SHIFT) & 0x8000) != 0;
+  if (const HWND next = ::GetNextDlgTabItem(g_keyboard_window, ::GetFocus(), back)) {
+    ::SetFocus(next);
+  }
+  return true;
+}
+
 // Dispatches one message, after the keyboard window had its turn at it.
 void Dispatch(MSG& msg) {
+  if (MoveFocus(msg)) return;
   if (g_keyboard_window != nullptr && ::IsDialogMessageW(g_keyboard_window, &msg)) return;
   ::TranslateMessage(&msg);
   ::DispatchMessageW(&msg);

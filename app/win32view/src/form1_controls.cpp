@@ -178,6 +178,7 @@ void TForm1::CreateWindowAndControls() {
   CreateMenuBar();
   Layout(DpiOf(window_));
   ShowPage(0);
+  focus_ = Edit1;  // where the focus goes when the window is first activated
 }
 
 void TForm1::CreateMenuBar() {

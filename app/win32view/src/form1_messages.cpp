@@ -63,7 +63,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_ACTIVATE:
       // The focus goes back where it was when the window is active again (after a box).
       if (LOWORD(wparam) == WA_INACTIVE) {
-        focus_ = ::GetFocus();
+        if (const HWND focused = ::GetFocus(); focused != nullptr) focus_ = focused;
       } else if (focus_ != nullptr && ::IsWindowEnabled(focus_)) {
         ::SetFocus(focus_);
         return 0;
@@ -90,6 +90,11 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void TForm1::OnCommand(int id, int code, HWND control) {
+  if (id == IDOK) {
+    // Enter after typing the address reads, as the button does (not while it is disabled).
+    if (::GetFocus() == Edit1 && ::IsWindowEnabled(Button3)) logic_.Button3Click();
+    return;
+  }
   if (control == nullptr) {  // the menu
     const int port = id - kPortItemCommand;
     // The system grays the menu; a command sent while it is disabled is refused here too.
@@ -107,9 +112,6 @@ void TForm1::OnCommand(int id, int code, HWND control) {
     logic_.CheckBox1Click();
   } else if (control == Memo1 && code == EN_CHANGE) {
     if (::GetWindowTextLengthW(Memo1) == 0) memo_has_lines_ = false;
-  } else if (id == IDOK && ::GetFocus() == Edit1 && ::IsWindowEnabled(Button3)) {
-    // Enter after typing the address reads, as the button does (not while it is disabled).
-    logic_.Button3Click();
   }
 }
 

@@ -111,7 +111,9 @@ class TForm1 : private form::Form1View {
   bool menu_enabled_ = true;
   // Whether the memo holds lines, an empty first one included (its text alone cannot tell).
   bool memo_has_lines_ = false;
-  HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
+  // The control that gets the focus when the window is activated: the address field at first,
+  // later the one that had it when the window was deactivated.
+  HWND focus_ = nullptr;
 };
 
 }  // namespace win32view
