@@ -67,6 +67,12 @@ binutils-mingw-w64-x86-64 program       x86_64-w64-mingw32-objdump
 googletest              file            /usr/src/googletest/CMakeLists.txt
 wine64                  file            /usr/lib/wine/wine64
 tmux                    program         tmux
+# The Windows window: its icon, rendered from packaging/vlk240.svg; Wine's own fonts, MS Sans
+# Serif among them, for its screenshot and tests; its installer
+librsvg2-bin            program         rsvg-convert
+fonts-wine              file            /usr/share/wine/fonts/sserife.fon
+icoutils                program         icotool
+nsis                    program         makensis
 "
 
 # present KIND NAME: whether one requirement is met.

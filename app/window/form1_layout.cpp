@@ -13,6 +13,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include "form/form_layout.h"
 #include "form/form_texts.h"
 #include "form/port_items.h"
 #include "window/form1.h"
@@ -21,6 +22,7 @@ namespace window {
 namespace {
 
 namespace texts = form::texts;
+namespace layout = form::layout;
 using form::kPortItems;
 
 QString Q(std::string_view text) {
@@ -45,6 +47,10 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
   widget->setPalette(palette);
 }
 
+void Place(QWidget* widget, const layout::Rect& rect) {
+  widget->setGeometry(rect.left, rect.top, rect.width, rect.height);
+}
+
 QLabel* AddLabel(QWidget* parent, const char* name, int left, int top, std::string_view text) {
   auto* label = new QLabel(Q(text), parent);
   label->setObjectName(QString::fromLatin1(name));
@@ -57,20 +63,21 @@ QLabel* AddLabel(QWidget* parent, const char* name, int left, int top, std::stri
 
 void TForm1::CreateControls() {
   setWindowTitle(Q(texts::kCaption));
-  setFont(SansSerif(11));
+  setFont(SansSerif(layout::kWindowFontHeight));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
 
   auto* client = new QWidget(this);
-  client->setFixedSize(709, 334);
+  client->setFixedSize(layout::kClientWidth, layout::kClientHeight);
   setCentralWidget(client);
 
-  StatusBar1 = new TStatusBar(client, {40, 50});
-  StatusBar1->setGeometry(0, 315, 709, 19);
+  StatusBar1 =
+      new TStatusBar(client, {layout::kStatusPanelWidths[0], layout::kStatusPanelWidths[1]});
+  Place(StatusBar1, layout::kStatusBar1);
 
   PageControl1 = new QTabWidget(client);
-  PageControl1->setGeometry(4, 12, 701, 277);
+  Place(PageControl1, layout::kPageControl1);
   PageControl1->setDocumentMode(true);  // tabs as flat buttons
   TabSheet1 = new QWidget;
   TabSheet2 = new QWidget;
@@ -79,8 +86,8 @@ void TForm1::CreateControls() {
   PageControl1->setCurrentWidget(TabSheet1);
 
   Memo1 = new TMemo(TabSheet1);
-  Memo1->setGeometry(272, 2, 417, 239);
-  Memo1->setFont(SansSerif(16));
+  Place(Memo1, layout::kMemo1);
+  Memo1->setFont(SansSerif(layout::kMemoFontHeight));
   SetTextColour(Memo1, Qt::blue);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -88,33 +95,35 @@ void TForm1::CreateControls() {
   Memo1->setTabChangesFocus(true);  // readings hold no tabs; Tab moves on as elsewhere
 
   Panel1 = new QFrame(TabSheet1);
-  Panel1->setGeometry(0, 2, 265, 237);
+  Place(Panel1, layout::kPanel1);
   Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
-  Label1 = AddLabel(Panel1, "Label1", 80, 15, texts::kAddressLabel);
-  Label2 = AddLabel(Panel1, "Label2", 112, 31, texts::kAddressRange);
+  Label1 =
+      AddLabel(Panel1, "Label1", layout::kLabel1.left, layout::kLabel1.top, texts::kAddressLabel);
+  Label2 =
+      AddLabel(Panel1, "Label2", layout::kLabel2.left, layout::kLabel2.top, texts::kAddressRange);
 
   Edit1 = new QLineEdit(QStringLiteral("Edit1"), Panel1);
-  Edit1->setGeometry(16, 15, 57, 32);
-  Edit1->setFont(SansSerif(19));
+  Place(Edit1, layout::kEdit1);
+  Edit1->setFont(SansSerif(layout::kEditFontHeight));
   SetTextColour(Edit1, Qt::blue);
 
   Button3 = new QPushButton(Q(texts::kReadButton), Panel1);
-  Button3->setGeometry(16, 81, 237, 41);
+  Place(Button3, layout::kButton3);
 
   Shape1 = new TShape(Panel1);
-  Shape1->setGeometry(32, 161, 25, 25);
+  Place(Shape1, layout::kShape1);
   Shape1->hide();
 
   CheckBox1 = new QCheckBox(Q(texts::kCyclic), Panel1);
-  CheckBox1->setGeometry(72, 166, 169, 17);
+  Place(CheckBox1, layout::kCheckBox1);
 
   for (const texts::InstructionLabel& line : texts::kInstructions) {
     AddLabel(TabSheet2, line.name.data(), line.left, line.top, line.text);
   }
 
   StaticText1 = new QLabel(QStringLiteral("StaticText1"), client);
-  StaticText1->setGeometry(40, 298, 705, 17);
+  Place(StaticText1, layout::kStaticText1);
   StaticText1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
   CreateMenu();

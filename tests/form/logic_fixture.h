@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "environment.h"
 #include "form/form1_logic.h"
 #include "recording_view.h"
 #include "temp_directory.h"
@@ -25,13 +25,13 @@ class LogicTest : public ::testing::Test {
   }
   ~LogicTest() override {
     logic_.reset();
-    for (int n = 1; n <= 4; ++n) ::unsetenv(PortVariable(n).c_str());
+    for (int n = 1; n <= 4; ++n) RemoveEnvironmentVariable(PortVariable(n));
     std::filesystem::current_path(old_directory_);
   }
 
   static std::string PortVariable(int n) { return "VLK240_COM" + std::to_string(n); }
   static void MapPort(int n, const std::string& device) {
-    ::setenv(PortVariable(n).c_str(), device.c_str(), 1);
+    SetEnvironmentVariable(PortVariable(n), device);
   }
 
   // The logic as the view creates it: constructed, then FormCreate.

@@ -1,20 +1,21 @@
 // A fresh directory under the system's temporary directory, removed with its content at the end.
 #pragma once
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace form::testing {
 
 class TempDirectory {
  public:
+  // A name no directory has yet: create_directory is false for one that exists.
   TempDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vlk-form-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    std::random_device random;
+    do {
+      path_ = std::filesystem::temp_directory_path() / ("vlk-form-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(path_));
   }
   ~TempDirectory() {
     std::error_code ignored;

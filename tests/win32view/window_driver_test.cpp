@@ -1,0 +1,237 @@
+// vlk240.exe driven from another process as an operator would, through its controls' messages:
+// started with --demo, it reads the built-in instrument on COM1 once and then cyclically. Every
+// message goes with a time-out, so that a box the window should not show fails the test instead
+// of hanging it.
+//   window_driver_test VLK240.EXE
+#include <windows.h>
+// After <windows.h>, which it needs.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "win32view/control_ids.h"
+#include "worked_example.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace ids = win32view;
+
+std::wstring g_program;
+
+constexpr wchar_t kCaption[] = L"Программа опроса ВЛК240Т по RS485 c протоколом ModBus RTU";
+constexpr wchar_t kReadCaption[] = L"ЧТЕНИЕ ПОКАЗАНИЙ ВЛК240Т";
+// The memo's text after a read of the worked example: its lines, each but the last followed by
+// CR LF.
+std::wstring WorkedExample() {
+  std::string text;
+  for (const std::string& line : testing_example::kMemoLines) {
+    text += (text.empty() ? "" : "\r\n") + line;
+  }
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+  return wide;
+}
+const std::wstring kWorkedExample = WorkedExample();
+
+// Polls `done` every 50 ms for up to `limit`.
+template <typename Condition>
+bool WaitFor(Condition done, std::chrono::milliseconds limit) {
+  for (auto waited = 0ms; waited < limit; waited += 50ms) {
+    if (done()) return true;
+    std::this_thread::sleep_for(50ms);
+  }
+  return done();
+}
+
+class DemoWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // A folder of its own: the window reads and writes user.ini in its current directory.
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    folder_ = std::filesystem::path(temp) / ("vlk240-window-" + std::to_string(::GetTickCount64()));
+    std::filesystem::create_directories(folder_);
+    std::wstring command = L"\"" + g_program + L"\" --demo";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    ASSERT_TRUE(::CreateProcessW(g_program.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+                                 nullptr, folder_.c_str(), &startup, &process_))
+        << ::GetLastError();
+    ::WaitForInputIdle(process_.hProcess, 30000);
+    ASSERT_TRUE(WaitFor([] { return (window_ = ::FindWindowW(ids::kWindowClass, kCaption)); }, 30s))
+        << "no window captioned as the program's";
+  }
+
+  static void TearDownTestSuite() {
+    if (process_.hProcess == nullptr) return;
+    if (window_ != nullptr) ::PostMessageW(window_, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(process_.hProcess, 15000) != WAIT_OBJECT_0) {
+      ADD_FAILURE() << "the window did not close";
+      ::TerminateProcess(process_.hProcess, 1);
+    } else {
+      DWORD code = 1;
+      ::GetExitCodeProcess(process_.hProcess, &code);
+      EXPECT_EQ(code, 0u);
+    }
+    ::CloseHandle(process_.hThread);
+    ::CloseHandle(process_.hProcess);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  void SetUp() override { ASSERT_NE(window_, nullptr); }
+
+  static HWND Control(int id) {
+    struct Search {
+      int id;
+      HWND found;
+    } search{id, nullptr};
+    ::EnumChildWindows(
+        window_,
+        [](HWND child, LPARAM data) -> BOOL {
+          auto& s = *reinterpret_cast<Search*>(data);
+          if (::GetDlgCtrlID(child) != s.id) return TRUE;
+          s.found = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  // Sends and waits for the window to have handled it; fails when it does not within 10 s.
+  static LRESULT Send(HWND to, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(to, message, wparam, lparam, SMTO_NORMAL, 10000, &result)) {
+      ADD_FAILURE() << "message " << message << " not handled in time (a box open?)";
+    }
+    return static_cast<LRESULT>(result);
+  }
+
+  static std::wstring Text(HWND control) {
+    std::wstring text(4096, L'\0');
+    const auto length =
+        Send(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+  }
+
+  // A status bar panel's text, read through a buffer in the window's process: SB_GETTEXTW is
+  // not carried across processes as WM_GETTEXT is.
+  static std::wstring PanelText(int panel) {
+    const HWND bar = Control(ids::kStatusBar1);
+    const auto length = LOWORD(Send(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel)));
+    const SIZE_T bytes = (length + 1) * sizeof(wchar_t);
+    void* remote = ::VirtualAllocEx(process_.hProcess, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+    if (remote == nullptr) return L"<no buffer>";
+    Send(bar, SB_GETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(remote));
+    std::wstring text(length + 1, L'\0');
+    ::ReadProcessMemory(process_.hProcess, remote, text.data(), bytes, nullptr);
+    ::VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+    text.resize(length);
+    return text;
+  }
+
+  static bool Checked(HWND box) { return Send(box, BM_GETCHECK) == BST_CHECKED; }
+
+  static inline std::filesystem::path folder_;
+  static inline PROCESS_INFORMATION process_{};
+  static inline HWND window_ = nullptr;
+};
+
+TEST_F(DemoWindow, StartsWithTheAddressOneNoPortAndEmptyTexts) {
+  EXPECT_EQ(Text(Control(ids::kEdit1)), L"1");
+  EXPECT_EQ(Text(Control(ids::kMemo1)), L"");
+  EXPECT_EQ(Text(Control(ids::kStaticText1)), L"");
+  EXPECT_EQ(PanelText(0), L"");
+  EXPECT_EQ(PanelText(1), L"");
+  EXPECT_EQ(Text(Control(ids::kButton3)), kReadCaption);
+  EXPECT_FALSE(Checked(Control(ids::kCheckBox1)));
+  EXPECT_FALSE(::IsWindowVisible(Control(ids::kShape1)));
+}
+
+// The focus starts in the address field; Tab goes read button, check box, memo, tab bar and round
+// again; Enter in the address field reads as the button does (on COM 1 here). Keys are posted to
+// the focused control, as the keyboard puts them in the window's queue.
+TEST_F(DemoWindow, TabGoesRoundInTheOperatorsOrderAndEnterInTheAddressReads) {
+  const auto focus = [] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window_, nullptr), &info);
+    return info.hwndFocus;
+  };
+  // Posted keys come after any message sent meanwhile: Tab is taken once the focus moves.
+  const auto press = [&](WPARAM key) {
+    const HWND focused = focus();
+    ::PostMessageW(focused, WM_KEYDOWN, key, 1);
+    ::PostMessageW(focused, WM_KEYUP, key, 0xC0000001);
+    if (key == VK_TAB) WaitFor([&] { return focus() != focused; }, 2s);
+  };
+  const HWND order[] = {Control(ids::kEdit1), Control(ids::kButton3), Control(ids::kCheckBox1),
+                        Control(ids::kMemo1), Control(ids::kPageControl1)};
+  ASSERT_EQ(focus(), order[0]);
+  for (const HWND next : {order[1], order[2], order[3], order[4], order[0]}) {
+    press(VK_TAB);
+    EXPECT_EQ(focus(), next) << ::GetDlgCtrlID(focus());
+  }
+  ASSERT_EQ(focus(), order[0]);
+  Send(window_, WM_COMMAND, ids::kPortItemCommand);
+  const HWND memo = Control(ids::kMemo1);
+  Send(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  press(VK_RETURN);
+  EXPECT_TRUE(WaitFor([&] { return Text(memo) == kWorkedExample; }, 5s));
+}
+
+TEST_F(DemoWindow, Com1AndTheReadButtonShowTheWorkedExample) {
+  Send(window_, WM_COMMAND, ids::kPortItemCommand);
+  EXPECT_EQ(PanelText(0), L"COM1");
+  Send(Control(ids::kMemo1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  Send(Control(ids::kButton3), BM_CLICK);
+  EXPECT_EQ(Text(Control(ids::kMemo1)), kWorkedExample);
+  EXPECT_EQ(Text(Control(ids::kStaticText1)), L"Послано:   1 4 0 0 0 13 49 207 ");
+  EXPECT_EQ(PanelText(1).rfind(L"Принято:   1 4 26 ", 0), 0u) << PanelText(1);
+}
+
+TEST_F(DemoWindow, CyclicPollingReadsOnItsTickAndStopsWhenUnchecked) {
+  const HWND check_box = Control(ids::kCheckBox1);
+  const HWND button = Control(ids::kButton3);
+  const HWND memo = Control(ids::kMemo1);
+  Send(check_box, BM_CLICK);
+  ASSERT_TRUE(Checked(check_box));
+  EXPECT_FALSE(::IsWindowEnabled(button));
+  EXPECT_FALSE(::IsWindowEnabled(Control(ids::kEdit1)));
+  EXPECT_EQ(Text(button), L"ИДЁТ ОПРОС...");
+  EXPECT_TRUE(::IsWindowVisible(Control(ids::kShape1)));
+  // The menu is disabled: saving is refused, so no user.ini appears.
+  Send(window_, WM_COMMAND, ids::kSaveSettingsCommand);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "user.ini"));
+
+  // The memo emptied by hand fills again at the next tick, 2 s after the check.
+  Send(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  EXPECT_TRUE(WaitFor([&] { return Text(memo) == kWorkedExample; }, 5s)) << Text(memo).size();
+
+  Send(check_box, BM_CLICK);
+  EXPECT_FALSE(Checked(check_box));
+  EXPECT_TRUE(::IsWindowEnabled(button));
+  EXPECT_EQ(Text(button), kReadCaption);
+  EXPECT_EQ(Text(memo), L"");
+  EXPECT_FALSE(::IsWindowVisible(Control(ids::kShape1)));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc != 2) {
+    std::fputws(L"usage: window_driver_test VLK240.EXE\n", stderr);
+    return 2;
+  }
+  g_program = argv[1];
+  return RUN_ALL_TESTS();
+}
