@@ -53,8 +53,7 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
   try {
-    sim::Attachment attachment{options.device, [] { kill(getpid(), SIGHUP); },
-                               frame_trace.get()};
+    sim::Attachment attachment{options.device, [] { kill(getpid(), SIGHUP); }, frame_trace.get()};
     sim::Simulator simulator(options.config, std::move(attachment));
     std::cout << simulator.SlavePath() << std::endl;
     int signal_number = 0;

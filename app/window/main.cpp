@@ -14,11 +14,11 @@
 #include "window/command_line.h"
 #include "window/demo_instrument.h"
 #include "window/form1.h"
-#include "window/trace_variable.h"
 #include "window/toolkit/application.h"
 #include "window/toolkit/program_identity.h"
 #include "window/toolkit/qt_comport_toolkit.h"
 #include "window/toolkit/qt_dialogs.h"
+#include "window/trace_variable.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
     return line.help ? 0 : 2;
   }
 
-  const std::unique_ptr<trace::FrameTrace> frame_trace = window::OpenTraceFromEnvironment(std::cerr);
+  const std::unique_ptr<trace::FrameTrace> frame_trace =
+      window::OpenTraceFromEnvironment(std::cerr);
 
   // Before Qt starts its threads and before any port name is resolved.
   std::unique_ptr<window::DemoInstrument> demo;

@@ -171,9 +171,8 @@ void Simulator::Serve() {
       if (retry) continue;
       if (trace_ != nullptr) {
         const std::string hung_up = line_->path() + " hung up";
-        trace_->Failed(read_error != 0
-                           ? hung_up + ": " + std::system_category().message(read_error)
-                           : hung_up);
+        trace_->Failed(read_error != 0 ? hung_up + ": " + std::system_category().message(read_error)
+                                       : hung_up);
       }
       if (on_hang_up_) on_hang_up_();
       return;

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "fuzz_file.h"
 #include "form/settings_file.h"
+#include "fuzz_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto path = fuzzing::WriteInput(data, size, "user.ini");

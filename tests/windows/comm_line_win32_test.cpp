@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/comm_api.h"
 #include "native_comm.h"
+#include "platform/comm_api.h"
 #include "platform/win_errors.h"
 #include "wine_skips.h"
 

@@ -33,9 +33,8 @@ TEST(Win32SettingsFile, TakesTheFirstLineUpToItsLineEnd) {
     const char* content;
     const char* first_line;
   } const cases[] = {
-      {"COM3\r\n", "COM3"},    {"COM3", "COM3"},       {"COM3\nCOM1\r\n", "COM3"},
-      {"COM3\rCOM1", "COM3"},  {"COM3 \r\n", "COM3 "}, {"", ""},
-      {"\r\nCOM2\r\n", ""},
+      {"COM3\r\n", "COM3"},   {"COM3", "COM3"}, {"COM3\nCOM1\r\n", "COM3"}, {"COM3\rCOM1", "COM3"},
+      {"COM3 \r\n", "COM3 "}, {"", ""},         {"\r\nCOM2\r\n", ""},
   };
   const comport::TempDir dir;
   const auto path = dir / "user.ini";

@@ -1,12 +1,11 @@
 // The settings file on Linux, through file descriptors.
-#include "form/settings_file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "form/settings_file.h"
 #include "storage/file_replace.h"
 #include "storage/storage_errors.h"
 

@@ -88,8 +88,9 @@ SettingsReadResult ReadSettingsFile(const std::filesystem::path& path) {
   if (IsDirectory(path)) return {SettingsReadStatus::kMissing, {}};
   File file = Open(path, GENERIC_READ);
   if (!file.open()) {
-    return {IsMissing(::GetLastError()) ? SettingsReadStatus::kMissing : SettingsReadStatus::kFailed,
-            {}};
+    return {
+        IsMissing(::GetLastError()) ? SettingsReadStatus::kMissing : SettingsReadStatus::kFailed,
+        {}};
   }
   // A device ("COM1", "NUL") put in the file's place is no settings file.
   if (::GetFileType(file.get()) != FILE_TYPE_DISK) return {SettingsReadStatus::kFailed, {}};

@@ -10,8 +10,8 @@
 namespace reader {
 
 std::string PortNameError(std::string_view name) {
-  if (!name.empty() && name.substr(0, system_text::kDevicePathStart.size()) ==
-                           system_text::kDevicePathStart) {
+  if (!name.empty() &&
+      name.substr(0, system_text::kDevicePathStart.size()) == system_text::kDevicePathStart) {
     // No device path holds a control character; one in the argument is a
     // slip of the keyboard or of a script. The path's other bytes need not
     // be UTF-8.

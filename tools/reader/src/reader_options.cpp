@@ -53,8 +53,7 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          o.address = std::string(value);
          return std::string();
        }},
-      {"--cycle", "", system_text::kCycleHelp,
-       [&o](std::string_view) { return Switch(o.cycle); }},
+      {"--cycle", "", system_text::kCycleHelp, [&o](std::string_view) { return Switch(o.cycle); }},
       {"--interval", "SECONDS", "seconds from one cyclic poll to the next (default 2; 0.5 allowed)",
        [&o](std::string_view value) {
          const auto seconds = WholeNumber<double>(value);

@@ -4,7 +4,8 @@ namespace reader::system_text {
 
 const std::string_view kDevicePathStart = "/";
 
-const std::string_view kPortHelp = "read the instrument on this port: COM1..COM255 or a device path";
+const std::string_view kPortHelp =
+    "read the instrument on this port: COM1..COM255 or a device path";
 const std::string_view kCycleHelp =
     "poll again and again until interrupted (SIGINT, SIGTERM) or --count";
 const std::string_view kListPortsHelp =

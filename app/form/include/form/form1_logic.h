@@ -124,7 +124,7 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   bool reopen_before_poll_ = false;
   exchange::ComPortLine exchange_port_{ComPort1};
   trace::FrameTrace* frame_trace_;
-  std::optional<exchange::TracedPort> traced_port_;  // with a trace only
+  std::optional<exchange::TracedPort> traced_port_;        // with a trace only
   exchange::ExchangePort* worker_port_ = &exchange_port_;  // the port the worker is given
   readings::DecodedFields fields_;  // kept between replies, as the decoder expects
 };
