@@ -5,14 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "form/command_line.h"
+
 namespace window {
 
-struct CommandLine {
-  bool help = false;
-  bool demo = false;       // run against the built-in instrument simulator on COM1
-  bool demo_read = false;  // with demo: choose COM 1 and read once right after start
-  std::string error;       // what is wrong with the line; empty when it is fine
-};
+using form::CommandLine;
 
 CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments);
 
