@@ -90,7 +90,7 @@ bool CommDevice::Close() {
     if (closing_) return false;
     closing_ = true;
     FailAll(ERROR_OPERATION_ABORTED);
-    Wake();
+    WakeWatchers(serving_);
     // A thread serving a transfer polls the descriptors without the lock;
     // they stay open until it has left (FailAll has set its event, which
     // wakes it).
@@ -221,9 +221,9 @@ DWORD CommDevice::Purge(DWORD flags) {
     // PURGE_TXCLEAR has nothing to drop: the layer keeps no output of its
     // own, an ended write has left the port, and a pending one keeps its
     // bytes, as with Windows' driver, which sends from the write itself.
-    // The I/O thread looks again only if something still pends: with nothing
-    // pending it has nothing to change (the exchange purges between polls).
-    if (!reads_.empty() || !writes_.empty() || wait_) Wake();
+    // The watchers look again only if something still pends: with nothing
+    // pending they have nothing to change (the exchange purges between polls).
+    if (!reads_.empty() || !writes_.empty() || wait_) WakeWatchers(serving_);
   }
   return result;
 }
@@ -275,7 +275,7 @@ DWORD CommDevice::SetMask(DWORD mask) {
     // Changes are reported from here on.
     if (has_modem_lines_) GetModemStatus(fd_, &modem_seen_);
     if (has_counters_) GetLineCounters(fd_, &counters_for_events_);
-    Wake();
+    WakeWatchers(serving_);
   }
   return ERROR_SUCCESS;
 }

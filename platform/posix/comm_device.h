@@ -15,7 +15,9 @@
 // A thread that waits for the event of a pending transfer serves the device
 // itself (ServeUntilSet) rather than sleeping until the I/O thread has taken
 // the input, or seen the output drain, and woken it: the same steps under the
-// same lock, one wake-up fewer on the way of a reply. The I/O thread is still
+// same lock, one wake-up fewer on the way of a reply. It serves every pending
+// transfer, not only its own, so each start, purge and close wakes it too
+// (WakeWatchers) and it polls for what is pending then. The I/O thread is still
 // woken for each transfer and keeps its time-out, so a transfer that nobody
 // waits for ends on time.
 //
@@ -135,6 +137,10 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   // I/O thread (comm_device_loop.cpp).
   void RunIoLoop();
   void Wake();  // the eventfd is open while the device lives
+  // Wakes the I/O thread and, when `served` (serving_ as last seen under the
+  // lock), the serving thread: what they poll for has changed. A transfer
+  // started while nobody serves wakes no one else.
+  void WakeWatchers(bool served);
   // What the I/O thread polls the descriptor for; -1 when it leaves it alone.
   int IoThreadWatch() const;
   bool LineStateWatched() const;

@@ -27,6 +27,15 @@ void CommDevice::Wake() {
   [[maybe_unused]] const ssize_t n = ::write(wake_fd_, &one, sizeof one);
 }
 
+void CommDevice::WakeWatchers(bool served) {
+  Wake();
+  if (!served) return;
+  const std::uint64_t one = 1;
+  // A server that left meanwhile finds the count at its next wait: one
+  // extra look, nothing lost.
+  [[maybe_unused]] const ssize_t n = ::write(serve_wake_fd_, &one, sizeof one);
+}
+
 bool CommDevice::LineStateWatched() const {
   if (!wait_) return false;
   return ((mask_ & kModemEvents) != 0 && has_modem_lines_) ||

@@ -23,11 +23,14 @@ std::optional<bool> CommDevice::ServeUntilSet(WinEvent& event, Deadline deadline
     // whichever thread ends it (its time-out on the I/O thread, an abort, a
     // hang-up, the close), and a SetEvent from elsewhere.
     const WinEvent::Watch watch(event, serve_wake_fd_);
-    for (;;) {
+    for (bool first = true;; first = false) {
       if (closing_) break;
       const auto now = Clock::now();
-      // The same steps as the I/O thread's, under the same lock.
-      Pump(now);
+      // The same steps as the I/O thread's, under the same lock. The first
+      // pass skips them: the transfers are as their start or the last pass
+      // left them, and whatever came since shows in the poll (input, room,
+      // a deadline gone by), which would only find an empty queue here.
+      if (!first) Pump(now);
       if (event.TakeSignal()) {
         outcome = true;
         break;
@@ -38,6 +41,8 @@ std::optional<bool> CommDevice::ServeUntilSet(WinEvent& event, Deadline deadline
       }
       // Its transfer ended, but the event was reset since: nothing left to serve.
       if (!TransferPendingWith(event)) break;
+      // Every pending transfer, not only this thread's: the I/O thread leaves
+      // them to it, and each start or purge wakes it to look again.
       const short wanted =
           static_cast<short>((InputWanted() > 0 ? POLLIN : 0) | (write_blocked_ ? POLLOUT : 0));
       pollfd fds[2] = {{serve_wake_fd_, POLLIN, 0}, {fd_, wanted, 0}};

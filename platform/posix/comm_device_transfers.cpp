@@ -53,6 +53,7 @@ DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, 
   *done = 0;
   if (transfer.event) transfer.event->Reset();
   OVERLAPPED* ov = transfer.ov;
+  bool served = false;
   {
     std::lock_guard lock(mutex_);
     if (closing_) return ERROR_INVALID_HANDLE;
@@ -65,12 +66,14 @@ DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, 
       *done = static_cast<DWORD>(ov->InternalHigh);
       return static_cast<DWORD>(ov->Internal);
     }
+    served = serving_;
   }
   // Woken after the lock is left: woken under it, the I/O thread could run at
   // once only to sleep on the lock and be woken again. It learns of the
   // transfer and its time-out, so a transfer nobody waits for still ends on
-  // time. The eventfd stays open while the caller holds the device.
-  Wake();
+  // time; a thread serving another transfer polls for this one too. The
+  // eventfds stay open while the caller holds the device.
+  WakeWatchers(served);
   return ERROR_IO_PENDING;
 }
 
@@ -87,7 +90,7 @@ DWORD CommDevice::StartWaitEvent(DWORD* mask, OVERLAPPED* ov, std::shared_ptr<Wi
     wait_ = EventWait{ov, std::move(event), mask};
     Pump(Clock::now());
     if (!wait_) return static_cast<DWORD>(ov->Internal);
-    Wake();
+    WakeWatchers(serving_);
   }
   return ERROR_IO_PENDING;
 }

@@ -11,6 +11,9 @@ namespace platform::testing {
 namespace {
 
 constexpr auto kRunTime = std::chrono::seconds(10);
+// Far beyond any transfer here (reads end after 5 ms, the peer drains every
+// write) and the run's end, where clearing the mask ends the last event wait.
+constexpr DWORD kWaitLimitMs = 3000;
 
 class ConcurrentUse : public PtyTest {
  protected:
@@ -30,11 +33,17 @@ class ConcurrentUse : public PtyTest {
     DWORD none = ERROR_SUCCESS;
     if (failure_.compare_exchange_strong(none, code)) failed_thread_ = who;
   }
-  // Waits for the end of the transfer on `o`: ERROR_SUCCESS or its code.
+  // Waits for the end of the transfer on `o`: ERROR_SUCCESS or its code. The
+  // wait on the event alone serves the device, beside the other threads'
+  // transfers; bounded, a transfer that nobody serves fails with WAIT_TIMEOUT.
   DWORD Finish(BOOL started, Overlapped* o) {
     if (!started && Comm().GetLastError() != ERROR_IO_PENDING) return Comm().GetLastError();
+    if (const DWORD waited = Comm().WaitForSingleObject(o->event.get(), kWaitLimitMs);
+        waited != WAIT_OBJECT_0) {
+      return waited;
+    }
     DWORD count = 0;
-    return Comm().GetOverlappedResult(port_, &o->ov, &count, 1) ? ERROR_SUCCESS
+    return Comm().GetOverlappedResult(port_, &o->ov, &count, 0) ? ERROR_SUCCESS
                                                                 : Comm().GetLastError();
   }
 

@@ -69,6 +69,7 @@ class PtyTest : public ::testing::Test {
     ASSERT_EQ(grantpt(master_), 0);
     ASSERT_EQ(unlockpt(master_), 0);
     slave_path_ = ptsname(master_);
+    BeforeOpen();
     port_ = Open();
     ASSERT_NE(port_, INVALID_HANDLE_VALUE) << "error " << Comm().GetLastError();
     const DCB dcb = WindowDcb();
@@ -78,6 +79,9 @@ class PtyTest : public ::testing::Test {
     if (port_ != INVALID_HANDLE_VALUE) Comm().CloseHandle(port_);
     CloseMaster();
   }
+
+  // For a fixture that needs the slave before the port claims it.
+  virtual void BeforeOpen() {}
 
   HANDLE Open() {
     const std::string path = "\\\\.\\" + slave_path_;
