@@ -1,5 +1,7 @@
 #include "posix/read_timing.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 
 namespace platform::posix {
@@ -10,6 +12,17 @@ Deadline Total(DWORD multiplier, DWORD constant, DWORD count, Deadline::Clock::t
   // At most (2^32-1)^2 + 2^32-1 < 2^64: no overflow.
   const std::uint64_t ms = std::uint64_t{multiplier} * count + constant;
   return Deadline::AfterMs(ms, start);
+}
+
+constexpr std::chrono::microseconds kMinDrainLook{100};
+
+// A character's length in half bits, for 1.5 stop bits.
+std::uint64_t CharacterHalfBits(const DCB& dcb) {
+  const std::uint64_t stop_half_bits = dcb.StopBits == ONESTOPBIT     ? 2
+                                       : dcb.StopBits == ONE5STOPBITS ? 3
+                                                                      : 4;
+  const std::uint64_t parity_bits = dcb.Parity == NOPARITY ? 0 : 1;
+  return 2 * (1 + dcb.ByteSize + parity_bits) + stop_half_bits;
 }
 
 }  // namespace
@@ -35,6 +48,25 @@ ReadPlan PlanRead(const COMMTIMEOUTS& timeouts, DWORD count, Deadline::Clock::ti
 Deadline PlanWrite(const COMMTIMEOUTS& timeouts, DWORD count, Deadline::Clock::time_point start) {
   return Total(timeouts.WriteTotalTimeoutMultiplier, timeouts.WriteTotalTimeoutConstant, count,
                start);
+}
+
+Deadline::Clock::duration DrainTime(const DCB& dcb, DWORD bytes) {
+  using Duration = Deadline::Clock::duration;
+  if (dcb.BaudRate == 0) return Duration::zero();
+  // Nanoseconds a half bit lasts at 1 bit/s. Whole and partial seconds
+  // apart, so that nothing overflows before the result would.
+  constexpr std::uint64_t kHalfBitNs = 500'000'000;
+  constexpr auto kMaxNs = static_cast<std::uint64_t>(std::chrono::nanoseconds::max().count());
+  const std::uint64_t half_bits = std::uint64_t{bytes} * CharacterHalfBits(dcb);
+  const std::uint64_t whole = half_bits / dcb.BaudRate;
+  const std::uint64_t rest = half_bits % dcb.BaudRate;
+  if (whole >= kMaxNs / kHalfBitNs) return Duration::max();
+  const std::chrono::nanoseconds ns(whole * kHalfBitNs + rest * kHalfBitNs / dcb.BaudRate);
+  return std::chrono::duration_cast<Duration>(ns);
+}
+
+Deadline::Clock::duration NextDrainLook(const DCB& dcb, DWORD unsent) {
+  return std::max<Deadline::Clock::duration>(DrainTime(dcb, unsent), kMinDrainLook);
 }
 
 bool TimeoutsValid(const COMMTIMEOUTS& timeouts) {

@@ -50,6 +50,52 @@ TEST(ReadTiming, WritesUseTheWriteTotalsOnly) {
             std::chrono::hours(24 * 365));
 }
 
+TEST(ReadTiming, DrainTimeCountsEveryBitOfEachCharacterAtTheRate) {
+  using std::chrono::nanoseconds;
+  struct Row {
+    DWORD baud;
+    BYTE size;
+    BYTE parity;
+    BYTE stop;
+    DWORD bytes;
+    long long ns;
+  };
+  const Row rows[] = {
+      {9600, 8, EVENPARITY, ONESTOPBIT, 8, 9'166'666},         // the request: 11 bits a byte
+      {9600, 8, EVENPARITY, ONESTOPBIT, 4096, 4'693'333'333},  // a full 4 KiB queue
+      {9600, 8, NOPARITY, ONESTOPBIT, 1, 1'041'666},           // 10 bits
+      {19200, 7, ODDPARITY, TWOSTOPBITS, 3, 1'718'750},        // 11 bits
+      {300, 5, NOPARITY, ONE5STOPBITS, 2, 50'000'000},         // 7.5 bits
+      {115200, 8, MARKPARITY, TWOSTOPBITS, 0, 0},              // nothing left
+      {0, 8, EVENPARITY, ONESTOPBIT, 8, 0},                    // no rate known
+  };
+  for (const Row& row : rows) {
+    DCB dcb{};
+    dcb.BaudRate = row.baud;
+    dcb.ByteSize = row.size;
+    dcb.Parity = row.parity;
+    dcb.StopBits = row.stop;
+    EXPECT_EQ(DrainTime(dcb, row.bytes), nanoseconds(row.ns)) << row.baud << " " << row.bytes;
+  }
+  // The next look at the queue comes once it can be empty, but never in a spin.
+  DCB window{};
+  window.BaudRate = 9600;
+  window.ByteSize = 8;
+  window.Parity = EVENPARITY;
+  EXPECT_EQ(NextDrainLook(window, 8), nanoseconds(9'166'666));
+  window.BaudRate = 0;
+  EXPECT_EQ(NextDrainLook(window, 8), std::chrono::microseconds(100));
+  window.BaudRate = 3'000'000;
+  EXPECT_EQ(NextDrainLook(window, 1), std::chrono::microseconds(100));
+  // The most bytes at the least rate saturate instead of wrapping to a short time.
+  DCB slow{};
+  slow.BaudRate = 1;
+  slow.ByteSize = 8;
+  slow.StopBits = TWOSTOPBITS;
+  EXPECT_EQ(DrainTime(slow, MAXDWORD), Deadline::Clock::duration::max());
+  EXPECT_TRUE(Deadline::After(DrainTime(slow, MAXDWORD)).IsNever());
+}
+
 TEST(ReadTiming, OnlyAllMaxdwordReadTimeoutsAreInvalid) {
   EXPECT_FALSE(TimeoutsValid({MAXDWORD, MAXDWORD, MAXDWORD, 0, 0}));
   EXPECT_TRUE(TimeoutsValid({MAXDWORD, MAXDWORD, 100, 0, 0}));

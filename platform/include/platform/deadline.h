@@ -30,6 +30,12 @@ class Deadline {
     return Deadline(from + std::chrono::milliseconds(ms));
   }
 
+  // `wait` after `from`; saturates to Never() as AfterMs does.
+  static Deadline After(Clock::duration wait, Clock::time_point from = Clock::now()) {
+    if (wait >= Clock::time_point::max() - from) return Never();
+    return Deadline(from + wait);
+  }
+
   bool IsNever() const { return when_ == Clock::time_point::max(); }
   bool Expired(Clock::time_point now = Clock::now()) const { return !IsNever() && now >= when_; }
   Clock::time_point When() const { return when_; }
