@@ -19,6 +19,7 @@ using testing::LogicTest;
 using testing::ReadBytes;
 using testing::WriteBytes;
 
+const std::string kNotFound = "\rПорт не найден: проверьте, что адаптер подключён.";
 const Log kStartBeforeReading{"title 'ВЛК240ТИ'", "memo cleared", "static text ''", "panel 1 ''"};
 
 Log Then(Log log, const Log& more) {
@@ -44,7 +45,7 @@ TEST_F(LogicTest, SavedPortThatCannotBeOpenedOrAFileThatCannotBeReadShowItsBoxAt
   Create();
   EXPECT_EQ(view_.log, Then(kStartBeforeReading,
                             {"item 2", "process messages", "no item checked", "panel 0 ''",
-                             "box Error: Не могу открыть СОМ 3", "address '1'"}));
+                             "box Error: Не могу открыть СОМ 3" + kNotFound, "address '1'"}));
   EXPECT_FALSE(logic_->ComPort1.Connected());
 
   std::filesystem::remove(directory() / "user.ini");
@@ -75,7 +76,7 @@ TEST_F(LogicTest, PortItemsAreOneRadioGroupAndAFailedChoiceUnchecksThemAll) {
   ForgetLog();
   logic.COM41Click();
   EXPECT_EQ(view_.log, (Log{"item 3", "process messages", "no item checked", "panel 0 ''",
-                            "box Error: Не могу открыть СОМ 4"}));
+                            "box Error: Не могу открыть СОМ 4" + kNotFound}));
   EXPECT_EQ(view_.checked_item, kNoPortItem);
   EXPECT_EQ(view_.boxes[0].button, TMsgDlgBtn::mbCancel);
   EXPECT_FALSE(logic.ComPort1.Connected());
@@ -163,6 +164,22 @@ TEST_F(ReadingTest, CyclicPollingReleasesALostPortQuietlyRetriesAndResumes) {
   EXPECT_EQ(view_.panels[0], "COM1");
   EXPECT_TRUE(view_.Running(FormTimer::kClickerBtn));
   EXPECT_TRUE(view_.cyclic);
+}
+
+// A port that another program holds: the item's message, then why and what to do.
+TEST_F(LogicTest, PortHeldByAnotherProgramSaysSoUnderTheItemsMessage) {
+  sim::Simulator instrument;
+  MapPort(2, instrument.SlavePath());
+  comport::TComPort other;
+  other.SetPort("COM2");
+  other.SetConnected(true);
+  Form1Logic& logic = Create();
+  ForgetLog();
+  logic.COM21Click();
+  ASSERT_EQ(view_.boxes.size(), 1u);
+  EXPECT_EQ(view_.boxes[0].text,
+            "Не могу открыть СОМ 2\rПорт занят другой программой: закройте её и выберите порт "
+            "снова.");
 }
 
 }  // namespace

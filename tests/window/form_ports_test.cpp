@@ -56,7 +56,8 @@ TEST_F(FormTest, SavedPortThatCannotBeOpenedShowsItsItemsMessage) {
   EXPECT_FALSE(form.ComPort1.Connected());
   EXPECT_EQ(Checks(form), kNoneChecked);
   ASSERT_EQ(dialogs_.shown.size(), 1u);
-  EXPECT_EQ(dialogs_.shown[0].text, "Не могу открыть СОМ 3");
+  EXPECT_EQ(dialogs_.shown[0].text,
+            "Не могу открыть СОМ 3\rПорт не найден: проверьте, что адаптер подключён.");
   EXPECT_EQ(dialogs_.shown[0].caption, "Error");
 }
 
@@ -94,8 +95,10 @@ TEST_F(FormTest, ChoosingAPortWithoutDeviceClosesAndUnchecksEverything) {
   EXPECT_TRUE(form.ComPort1.Connected());
   EXPECT_TRUE(form.COM21->isChecked());
 
-  const char* messages[] = {"Не могу открыть СОМ 1", "Не могу открыть СОМ 3",
-                            "Не могу открыть СОМ 4"};
+  const std::string not_found = "\rПорт не найден: проверьте, что адаптер подключён.";
+  const std::string messages[] = {"Не могу открыть СОМ 1" + not_found,
+                                  "Не могу открыть СОМ 3" + not_found,
+                                  "Не могу открыть СОМ 4" + not_found};
   QAction* items[] = {form.COM11, form.COM31, form.COM41};
   for (int i = 0; i < 3; ++i) {
     dialogs_.shown.clear();
