@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "window/toolkit/dialogs.h"
@@ -12,6 +13,7 @@ class RecordingDialogs : public Dialogs {
  public:
   int Show(const DialogBox& box) override {
     shown.push_back(box);
+    if (on_show) on_show();
     if (answers.empty()) return mrOk;
     const int answer = answers.front();
     answers.pop_front();
@@ -19,7 +21,8 @@ class RecordingDialogs : public Dialogs {
   }
 
   std::vector<DialogBox> shown;
-  std::deque<int> answers;  // results of the next boxes, in order
+  std::deque<int> answers;        // results of the next boxes, in order
+  std::function<void()> on_show;  // runs while a box is shown, as its modal loop would
 };
 
 }  // namespace window::testing

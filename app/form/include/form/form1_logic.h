@@ -92,6 +92,8 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   // The bodies of Button3Click, CheckBox1Click and of a port item's handler, unguarded.
   void Poll();
   void ApplyCyclicState();
+  // Stops everything cyclic polling started and unchecks its box, before an address is refused.
+  void StopCyclicPolling();
   void ChoosePort(std::size_t index);
 
   // Switch semantics: switching a timer on starts its interval from that moment, setting the
