@@ -88,6 +88,8 @@ class TForm1 : public QMainWindow, private form::Form1View {
   void CreateControls();
   void CreateMenu();
   void SetKeyboardOrder();
+  // F10 opens the menu "СОМ Порт", as it does on Windows.
+  void OpenMenuFromKeyboard();
   TTimer& TimerOf(form::FormTimer timer);
 
   // form::Form1View
