@@ -111,6 +111,7 @@ class TForm1 : public QMainWindow, private form::Form1View {
   void StartTimer(form::FormTimer timer, int interval_ms) override;
   void StopTimer(form::FormTimer timer) override;
   int ShowMessageBox(const form::DialogBox& box) override;
+  void OpenNoticeBox(const form::DialogBox& box) override;
   void ShowExceptionBox(const std::string& what) override;
   void ProcessMessages() override;
   void SetApplicationTitle(const std::string& title) override;

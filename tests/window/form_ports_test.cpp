@@ -191,6 +191,32 @@ TEST_F(PortLossTest, CyclicPollingReleasesALostPortAndResumesWhenItComesBack) {
   EXPECT_EQ(dialogs_.shown.size(), 1u);
 }
 
+// The box of the loss stays open until the operator closes it, and polling does not wait for
+// that: the port comes back and is read with the box still up.
+TEST_F(PortLossTest, PollingGoesOnWhileTheBoxOfTheLossIsOpen) {
+  TForm1& form = CreateForm();
+  form.COM11->trigger();
+  form.CheckBox1->setChecked(true);
+  Unplug();
+  form.ClickerBtn.Fire();
+  form.ClickerBtn.Fire();
+  ExpectReleasedAfterOneBox(form);
+  ASSERT_EQ(dialogs_.open.size(), 1u);
+  Plug();
+  form.ClickerBtn.Fire();
+  ExpectReadingOnCom1(form);
+  Unplug();
+  form.ClickerBtn.Fire();  // lost again, the box still open: no second one
+  EXPECT_EQ(dialogs_.shown.size(), 1u);
+  dialogs_.CloseOpen();
+  Plug();
+  form.ClickerBtn.Fire();
+  Unplug();
+  form.ClickerBtn.Fire();
+  EXPECT_EQ(dialogs_.shown.size(), 2u);
+  EXPECT_EQ(dialogs_.open.size(), 1u);
+}
+
 TEST_F(PortLossTest, MenuItemOpensALostPortAgainAndAFailedChoiceEndsTheReopening) {
   TForm1& form = CreateForm();
   form.COM11->trigger();

@@ -1,4 +1,5 @@
-// Dialogs that record what would have been shown and answer from a script (OK by default).
+// Dialogs that record what would have been shown and answer from a script (OK by default); a
+// box opened without waiting stays open until the test closes it.
 #pragma once
 
 #include <deque>
@@ -20,7 +21,19 @@ class RecordingDialogs : public Dialogs {
     return answer;
   }
 
-  std::vector<DialogBox> shown;
+  void Open(const DialogBox& box, QWidget* /*owner*/, std::function<void()> closed) override {
+    shown.push_back(box);
+    open.push_back(std::move(closed));
+  }
+  // The operator closes the oldest box still open.
+  void CloseOpen() {
+    std::function<void()> closed = std::move(open.front());
+    open.pop_front();
+    closed();
+  }
+
+  std::vector<DialogBox> shown;  // the boxes opened without waiting too
+  std::deque<std::function<void()>> open;
   std::deque<int> answers;        // results of the next boxes, in order
   std::function<void()> on_show;  // runs while a box is shown, as its modal loop would
 };

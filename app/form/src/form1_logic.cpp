@@ -240,10 +240,6 @@ void Form1Logic::ShowSentFrame(const std::string& text) { view_.SetStaticText(te
 
 void Form1Logic::ArmReplyTimeout() { SetTimerEnabled(FormTimer::kTimeIsOut, true); }
 
-void Form1Logic::ShowErrorBox(const std::string& text) {
-  MessageDlg(text, TMsgDlgType::mtError, TMsgDlgBtn::mbCancel);
-}
-
 void Form1Logic::DisableReplyTimeout() { SetTimerEnabled(FormTimer::kTimeIsOut, false); }
 
 std::int32_t Form1Logic::ReplyTimeoutTag() const { return unanswered_polls_; }
