@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -30,7 +31,10 @@ TForm1::TForm1(Application& app, FormPauses pauses, trace::FrameTrace* frame_tra
   logic_.FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  // A box still open goes before the logic it would report its closing to.
+  qDeleteAll(findChildren<QDialog*>(Qt::FindDirectChildrenOnly));
+}
 
 bool TForm1::MenuEnabled() const { return menuBar()->isEnabled(); }
 
@@ -97,6 +101,10 @@ void TForm1::StartTimer(form::FormTimer timer, int interval_ms) {
 void TForm1::StopTimer(form::FormTimer timer) { TimerOf(timer).SetEnabled(false); }
 
 int TForm1::ShowMessageBox(const form::DialogBox& box) { return app_.dialogs().Show(box); }
+
+void TForm1::OpenNoticeBox(const form::DialogBox& box) {
+  app_.dialogs().Open(box, this, [this] { logic_.NoticeBoxClosed(); });
+}
 
 void TForm1::ShowExceptionBox(const std::string& what) { app_.ShowException(what); }
 

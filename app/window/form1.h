@@ -88,6 +88,8 @@ class TForm1 : public QMainWindow, private form::Form1View {
   void CreateControls();
   void CreateMenu();
   void SetKeyboardOrder();
+  // F10 opens the menu "СОМ Порт", as it does on Windows.
+  void OpenMenuFromKeyboard();
   TTimer& TimerOf(form::FormTimer timer);
 
   // form::Form1View
@@ -109,6 +111,7 @@ class TForm1 : public QMainWindow, private form::Form1View {
   void StartTimer(form::FormTimer timer, int interval_ms) override;
   void StopTimer(form::FormTimer timer) override;
   int ShowMessageBox(const form::DialogBox& box) override;
+  void OpenNoticeBox(const form::DialogBox& box) override;
   void ShowExceptionBox(const std::string& what) override;
   void ProcessMessages() override;
   void SetApplicationTitle(const std::string& title) override;

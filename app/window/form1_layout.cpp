@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -168,6 +169,14 @@ void TForm1::CreateMenu() {
   N5 = N1->addSeparator();
   C1 = N1->addAction(Q(texts::kSaveSettings));
   connect(C1, &QAction::triggered, this, [this] { logic_.C1Click(); });
+  // Qt gives F10 no meaning on Linux; operators used to Windows expect it to open the menu.
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(f10, &QShortcut::activated, this, [this] { OpenMenuFromKeyboard(); });
+}
+
+void TForm1::OpenMenuFromKeyboard() {
+  // Not while cyclic polling runs: the menu is disabled then.
+  if (menuBar()->isEnabled()) menuBar()->setActiveAction(N1->menuAction());
 }
 
 void TForm1::showEvent(QShowEvent* event) {

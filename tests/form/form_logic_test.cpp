@@ -90,7 +90,9 @@ TEST_F(LogicTest, CyclicTickWithABadAddressStopsPollingInOrderThenWarns) {
   EXPECT_FALSE(view_.Running(FormTimer::kClickerBtn));
 }
 
-TEST_F(LogicTest, AddressThatIsNoNumberGoesToTheExceptionBoxAndSkipsTheBlink) {
+// One-shot, only the box. In cyclic mode the field cannot be edited, so the first tick ends
+// cyclic polling as an address out of range does, before the box; the blink does not run.
+TEST_F(LogicTest, AddressThatIsNoNumberGoesToTheExceptionBoxAndEndsCyclicPolling) {
   Form1Logic& logic = Create();
   for (const char* text : {"12 ", "", "1.5", "abc"}) {
     SCOPED_TRACE(text);
@@ -103,14 +105,37 @@ TEST_F(LogicTest, AddressThatIsNoNumberGoesToTheExceptionBoxAndSkipsTheBlink) {
   view_.ClickCyclic(logic, true);
   ForgetLog();
   view_.Tick(logic, FormTimer::kClickerBtn);
-  EXPECT_EQ(view_.log, (Log{"memo cleared", "box ВЛК240ТИ: 'abc' is not a valid integer value."}));
-  EXPECT_TRUE(view_.Running(FormTimer::kClickerBtn));
+  EXPECT_EQ(view_.log, (Log{
+                           "memo cleared",
+                           "indicator white",
+                           "indicator hidden",
+                           "stop ClickerBtn",
+                           "button enabled",
+                           "button '" + kRead + "'",
+                           "cyclic unchecked",
+                           // CheckBox1Click
+                           "button enabled",
+                           "address enabled",
+                           "indicator hidden",
+                           "menu enabled",
+                           "button '" + kRead + "'",
+                           "memo cleared",
+                           "process messages",
+                           // back in Button3Click
+                           "process messages",
+                           "box ВЛК240ТИ: 'abc' is not a valid integer value.",
+                       }));
   EXPECT_EQ(view_.boxes[0].icon, DialogIcon::kStop);
+  EXPECT_FALSE(view_.Running(FormTimer::kClickerBtn));
+  EXPECT_FALSE(view_.Running(FormTimer::kLogo));
+  EXPECT_TRUE(view_.address_enabled);
+  EXPECT_EQ(view_.address, "abc");  // left for the operator to mend
 }
 
+// A tick that comes while the box of its own timer's handler is still open (the port is closed)
+// is dropped, so boxes do not pile up; so is a tick the view still had queued for a stopped one.
 TEST_F(LogicTest, TickWhileItsHandlersBoxIsOpenAndTickOfAStoppedTimerAreDropped) {
   Form1Logic& logic = Create();
-  view_.address = "abc";
   view_.ClickCyclic(logic, true);
   int nested = 0;
   view_.in_box = [&] {
@@ -122,8 +147,12 @@ TEST_F(LogicTest, TickWhileItsHandlersBoxIsOpenAndTickOfAStoppedTimerAreDropped)
   view_.Tick(logic, FormTimer::kClickerBtn);  // the box is closed: the next tick runs
   EXPECT_EQ(view_.boxes.size(), 2u);
 
+  view_.ClickCyclic(logic, false);
+  view_.Tick(logic, FormTimer::kTimeIsOut);
+  view_.Tick(logic, FormTimer::kLogo);
   ForgetLog();
-  logic.TimerTick(FormTimer::kLogo);  // a tick the view still had queued
+  logic.TimerTick(FormTimer::kClickerBtn);  // ticks the view still had queued
+  logic.TimerTick(FormTimer::kLogo);
   logic.TimerTick(FormTimer::kTimeIsOut);
   EXPECT_TRUE(view_.log.empty());
 }

@@ -19,6 +19,7 @@ using testing::LogicTest;
 using testing::ReadBytes;
 using testing::WriteBytes;
 
+const std::string kNotFound = "\rПорт не найден: проверьте, что адаптер подключён.";
 const Log kStartBeforeReading{"title 'ВЛК240ТИ'", "memo cleared", "static text ''", "panel 1 ''"};
 
 Log Then(Log log, const Log& more) {
@@ -44,7 +45,7 @@ TEST_F(LogicTest, SavedPortThatCannotBeOpenedOrAFileThatCannotBeReadShowItsBoxAt
   Create();
   EXPECT_EQ(view_.log, Then(kStartBeforeReading,
                             {"item 2", "process messages", "no item checked", "panel 0 ''",
-                             "box Error: Не могу открыть СОМ 3", "address '1'"}));
+                             "box Error: Не могу открыть СОМ 3" + kNotFound, "address '1'"}));
   EXPECT_FALSE(logic_->ComPort1.Connected());
 
   std::filesystem::remove(directory() / "user.ini");
@@ -75,7 +76,7 @@ TEST_F(LogicTest, PortItemsAreOneRadioGroupAndAFailedChoiceUnchecksThemAll) {
   ForgetLog();
   logic.COM41Click();
   EXPECT_EQ(view_.log, (Log{"item 3", "process messages", "no item checked", "panel 0 ''",
-                            "box Error: Не могу открыть СОМ 4"}));
+                            "box Error: Не могу открыть СОМ 4" + kNotFound}));
   EXPECT_EQ(view_.checked_item, kNoPortItem);
   EXPECT_EQ(view_.boxes[0].button, TMsgDlgBtn::mbCancel);
   EXPECT_FALSE(logic.ComPort1.Connected());
@@ -119,30 +120,59 @@ TEST_F(ReadingTest, OnePollShowsTheRequestTheReplyAndTheReadings) {
   EXPECT_EQ(logic.UnansweredPolls(), 0);
 }
 
-// COM1 names a link to the instrument's line, as /dev/serial/by-id/ names an adapter.
-TEST_F(ReadingTest, CyclicPollingReleasesALostPortQuietlyRetriesAndResumes) {
-  const std::filesystem::path link = directory() / "adapter";
-  auto instrument = std::make_unique<sim::Simulator>();
-  std::filesystem::create_symlink(instrument->SlavePath(), link);
-  MapPort(1, link.string());
-  Form1Logic& logic = Create();
-  logic.PortItemClick(0);
-  view_.ClickCyclic(logic, true);
+// COM1 names a link to the instrument's line, as /dev/serial/by-id/ names an adapter. The box
+// of the loss does not wait for the operator: while it is up the ticks go on trying the port,
+// quietly, and read again once the adapter is back.
+class PortLossTest : public ReadingTest {
+ protected:
+  PortLossTest() { MapPort(1, link_.string()); }
+  void Plug() {
+    instrument_ = std::make_unique<sim::Simulator>();
+    std::filesystem::create_symlink(instrument_->SlavePath(), link_);
+  }
+  void Unplug() {
+    instrument_.reset();
+    std::filesystem::remove(link_);
+  }
+  Form1Logic& StartCyclicPollingOnCom1() {
+    Plug();
+    Form1Logic& logic = Create();
+    logic.PortItemClick(0);
+    view_.ClickCyclic(logic, true);
+    return logic;
+  }
+  // A poll tick and the blink's end, as the timers would bring them.
+  void Poll(Form1Logic& logic) {
+    view_.Tick(logic, FormTimer::kClickerBtn);
+    view_.Tick(logic, FormTimer::kLogo);
+  }
+  long LossBoxes() const {
+    return std::count_if(view_.boxes.begin(), view_.boxes.end(), [](const DialogBox& box) {
+      return box.text.rfind(std::string(exchange::PORT_LOST_TEXT) + "\r", 0) == 0;
+    });
+  }
 
-  instrument.reset();
-  std::filesystem::remove(link);
+  std::filesystem::path link_ = directory() / "adapter";
+  std::unique_ptr<sim::Simulator> instrument_;
+};
+
+TEST_F(PortLossTest, CyclicPollingGoesOnWhileTheBoxOfTheLossIsOpenAndResumesReading) {
+  Form1Logic& logic = StartCyclicPollingOnCom1();
+  Unplug();
   ForgetLog();
-  view_.Tick(logic, FormTimer::kClickerBtn);
+  Poll(logic);
   ASSERT_EQ(view_.boxes.size(), 1u);
-  EXPECT_EQ(view_.boxes[0].text.rfind(std::string(exchange::PORT_LOST_TEXT) + "\r", 0), 0u);
+  EXPECT_EQ(LossBoxes(), 1);
+  EXPECT_EQ(view_.boxes[0].caption, "Error");
+  EXPECT_EQ(view_.boxes[0].button, TMsgDlgBtn::mbCancel);
+  EXPECT_TRUE(view_.notice_open);
   // Released before the box, so the box does not hold the device.
   const auto box =
-      std::find(view_.log.begin(), view_.log.end(), "box Error: " + view_.boxes[0].text);
+      std::find(view_.log.begin(), view_.log.end(), "open box Error: " + view_.boxes[0].text);
   const auto released = std::find(view_.log.begin(), view_.log.end(), "no item checked");
   EXPECT_LT(released, box);
   EXPECT_EQ(view_.panels[0], "");
   EXPECT_FALSE(logic.ComPort1.Connected());
-  view_.Tick(logic, FormTimer::kLogo);
 
   for (int tick = 0; tick < 2; ++tick) {
     ForgetLog();
@@ -153,16 +183,73 @@ TEST_F(ReadingTest, CyclicPollingReleasesALostPortQuietlyRetriesAndResumes) {
     view_.Tick(logic, FormTimer::kLogo);
   }
 
-  instrument = std::make_unique<sim::Simulator>();
-  std::filesystem::create_symlink(instrument->SlavePath(), link);
+  Plug();
   ForgetLog();
-  view_.Tick(logic, FormTimer::kClickerBtn);
+  Poll(logic);
   EXPECT_TRUE(view_.boxes.empty());
+  EXPECT_TRUE(view_.notice_open);  // the operator has not closed it yet
   EXPECT_EQ(view_.memo, Reading());
   EXPECT_EQ(view_.checked_item, 0);
   EXPECT_EQ(view_.panels[0], "COM1");
   EXPECT_TRUE(view_.Running(FormTimer::kClickerBtn));
   EXPECT_TRUE(view_.cyclic);
+}
+
+// One box per loss: a loss while the box of an earlier one is still up adds none; once the
+// operator has closed it, the next loss has its own.
+TEST_F(PortLossTest, OneBoxPerLossAndNoneStackedOnAnOpenOne) {
+  Form1Logic& logic = StartCyclicPollingOnCom1();
+  Unplug();
+  Poll(logic);
+  Poll(logic);
+  Plug();
+  Poll(logic);
+  Unplug();
+  Poll(logic);  // lost again, the first box still open
+  EXPECT_EQ(LossBoxes(), 1);
+  EXPECT_FALSE(logic.ComPort1.Connected());
+
+  view_.CloseNotice(logic);
+  Poll(logic);  // the same loss: reopening stays quiet
+  EXPECT_EQ(LossBoxes(), 1);
+  Plug();
+  Poll(logic);
+  EXPECT_EQ(view_.memo, Reading());
+  Unplug();
+  Poll(logic);
+  EXPECT_EQ(LossBoxes(), 2);
+  EXPECT_TRUE(view_.notice_open);
+}
+
+// Without cyclic polling the box of the loss does not keep the operator's next press from
+// reading either.
+TEST_F(PortLossTest, OneShotPollReopensThePortWhileTheBoxIsOpen) {
+  Plug();
+  Form1Logic& logic = Create();
+  logic.PortItemClick(0);
+  Unplug();
+  logic.Button3Click();
+  ASSERT_TRUE(view_.notice_open);
+  Plug();
+  logic.Button3Click();
+  EXPECT_EQ(view_.memo, Reading());
+  EXPECT_EQ(LossBoxes(), 1);
+}
+
+// A port that another program holds: the item's message, then why and what to do.
+TEST_F(LogicTest, PortHeldByAnotherProgramSaysSoUnderTheItemsMessage) {
+  sim::Simulator instrument;
+  MapPort(2, instrument.SlavePath());
+  comport::TComPort other;
+  other.SetPort("COM2");
+  other.SetConnected(true);
+  Form1Logic& logic = Create();
+  ForgetLog();
+  logic.COM21Click();
+  ASSERT_EQ(view_.boxes.size(), 1u);
+  EXPECT_EQ(view_.boxes[0].text,
+            "Не могу открыть СОМ 2\rПорт занят другой программой: закройте её и выберите порт "
+            "снова.");
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ class RecordingView : public Form1View {
   std::vector<DialogBox> boxes;  // every box shown, the exception boxes too
   std::deque<int> answers;       // how the next boxes are closed (OK when none is left)
   std::function<void()> in_box;  // runs while a box is open, as its modal loop would
+  bool notice_open = false;      // a box opened with OpenNoticeBox is still up
 
   bool Running(FormTimer timer) const { return timers[Index(timer)].has_value(); }
   int Interval(FormTimer timer) const { return timers[Index(timer)].value_or(0); }
@@ -59,6 +60,11 @@ class RecordingView : public Form1View {
   }
   void Tick(Form1Logic& logic, FormTimer timer) {
     if (Running(timer)) logic.TimerTick(timer);
+  }
+  // The operator closes the box that OpenNoticeBox left open.
+  void CloseNotice(Form1Logic& logic) {
+    notice_open = false;
+    logic.NoticeBoxClosed();
   }
 
   std::string AddressText() const override { return address; }
@@ -124,6 +130,11 @@ class RecordingView : public Form1View {
     log.push_back(std::string("stop ") + TimerName(timer));
   }
   int ShowMessageBox(const DialogBox& box) override { return Show(box); }
+  void OpenNoticeBox(const DialogBox& box) override {
+    boxes.push_back(box);
+    log.push_back("open box " + box.caption + ": " + box.text);
+    notice_open = true;
+  }
   void ShowExceptionBox(const std::string& what) override { Show(ExceptionBoxOf(title, what)); }
   void ProcessMessages() override { log.push_back("process messages"); }
   void SetApplicationTitle(const std::string& text) override {

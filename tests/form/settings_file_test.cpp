@@ -124,6 +124,25 @@ TEST(WriteSettingsFile, KeepsTheFilesPermissionBitsAndALinkToIt) {
   EXPECT_EQ(ReadSettingsFile(path).first_line, "COM4");
 }
 
+// Whoever runs the window, root included (whom the permission bits do not stop): a file that
+// nobody may write, or a link to one, is left as it is.
+TEST(WriteSettingsFile, ReadOnlyFileIsKeptByWhoeverRunsTheWindow) {
+  TempDirectory dir;
+  const auto path = dir.path() / "user.ini";
+  WriteBytes(path, "COM3\r\n");
+  std::filesystem::permissions(path, std::filesystem::perms(0444));
+  EXPECT_FALSE(WriteSettingsFile(path, "COM2"));
+  EXPECT_EQ(ReadBytes(path), "COM3\r\n");
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0444));
+
+  const auto link = dir.path() / "link.ini";
+  std::filesystem::create_symlink("user.ini", link);
+  EXPECT_FALSE(WriteSettingsFile(link, "COM2"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadBytes(path), "COM3\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
 TEST(WriteSettingsFile, FailsOverADirectoryAndLeavesIt) {
   TempDirectory dir;
   const auto path = dir.path() / "user.ini";

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -55,6 +56,21 @@ TEST_F(FormKeyboardTest, EnterInTheAddressFieldReadsAsTheButtonDoes) {
   QTest::keyClick(form.Edit1, Qt::Key_Return);
   ASSERT_EQ(dialogs_.shown.size(), 3u);
   EXPECT_EQ(dialogs_.shown[2].text, "'abc' is not a valid integer value.");
+}
+
+// F10 opens the menu "СОМ Порт" as on Windows, but not while cyclic polling has disabled it.
+TEST_F(FormKeyboardTest, F10OpensThePortMenuWhileTheMenuIsEnabled) {
+  TForm1& form = CreateActiveForm();
+  QTest::keyClick(&form, Qt::Key_F10);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.N1->isVisible(); }, 2000));
+  EXPECT_EQ(QApplication::activePopupWidget(), form.N1);
+  QTest::keyClick(form.N1, Qt::Key_Escape);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form.N1->isVisible(); }, 2000));
+
+  form.CheckBox1->setChecked(true);
+  QTest::keyClick(&form, Qt::Key_F10);
+  QTest::qWait(50);
+  EXPECT_FALSE(form.N1->isVisible());
 }
 
 }  // namespace

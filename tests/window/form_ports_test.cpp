@@ -56,7 +56,8 @@ TEST_F(FormTest, SavedPortThatCannotBeOpenedShowsItsItemsMessage) {
   EXPECT_FALSE(form.ComPort1.Connected());
   EXPECT_EQ(Checks(form), kNoneChecked);
   ASSERT_EQ(dialogs_.shown.size(), 1u);
-  EXPECT_EQ(dialogs_.shown[0].text, "Не могу открыть СОМ 3");
+  EXPECT_EQ(dialogs_.shown[0].text,
+            "Не могу открыть СОМ 3\rПорт не найден: проверьте, что адаптер подключён.");
   EXPECT_EQ(dialogs_.shown[0].caption, "Error");
 }
 
@@ -94,8 +95,10 @@ TEST_F(FormTest, ChoosingAPortWithoutDeviceClosesAndUnchecksEverything) {
   EXPECT_TRUE(form.ComPort1.Connected());
   EXPECT_TRUE(form.COM21->isChecked());
 
-  const char* messages[] = {"Не могу открыть СОМ 1", "Не могу открыть СОМ 3",
-                            "Не могу открыть СОМ 4"};
+  const std::string not_found = "\rПорт не найден: проверьте, что адаптер подключён.";
+  const std::string messages[] = {"Не могу открыть СОМ 1" + not_found,
+                                  "Не могу открыть СОМ 3" + not_found,
+                                  "Не могу открыть СОМ 4" + not_found};
   QAction* items[] = {form.COM11, form.COM31, form.COM41};
   for (int i = 0; i < 3; ++i) {
     dialogs_.shown.clear();
@@ -186,6 +189,32 @@ TEST_F(PortLossTest, CyclicPollingReleasesALostPortAndResumesWhenItComesBack) {
   ExpectReadingOnCom1(form);
   EXPECT_TRUE(form.ClickerBtn.Enabled());
   EXPECT_EQ(dialogs_.shown.size(), 1u);
+}
+
+// The box of the loss stays open until the operator closes it, and polling does not wait for
+// that: the port comes back and is read with the box still up.
+TEST_F(PortLossTest, PollingGoesOnWhileTheBoxOfTheLossIsOpen) {
+  TForm1& form = CreateForm();
+  form.COM11->trigger();
+  form.CheckBox1->setChecked(true);
+  Unplug();
+  form.ClickerBtn.Fire();
+  form.ClickerBtn.Fire();
+  ExpectReleasedAfterOneBox(form);
+  ASSERT_EQ(dialogs_.open.size(), 1u);
+  Plug();
+  form.ClickerBtn.Fire();
+  ExpectReadingOnCom1(form);
+  Unplug();
+  form.ClickerBtn.Fire();  // lost again, the box still open: no second one
+  EXPECT_EQ(dialogs_.shown.size(), 1u);
+  dialogs_.CloseOpen();
+  Plug();
+  form.ClickerBtn.Fire();
+  Unplug();
+  form.ClickerBtn.Fire();
+  EXPECT_EQ(dialogs_.shown.size(), 2u);
+  EXPECT_EQ(dialogs_.open.size(), 1u);
 }
 
 TEST_F(PortLossTest, MenuItemOpensALostPortAgainAndAFailedChoiceEndsTheReopening) {

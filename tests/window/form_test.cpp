@@ -190,17 +190,22 @@ TEST_F(FormTest, FirstCyclicTickWithABadAddressStopsCyclicPolling) {
   EXPECT_EQ(form.Shape1->BrushColor(), QColor(Qt::red));
 }
 
-TEST_F(FormTest, CyclicTickWithATextThatIsNoNumberKeepsPollingAndSkipsTheBlink) {
+TEST_F(FormTest, CyclicTickWithATextThatIsNoNumberEndsCyclicPollingThenShowsTheBox) {
   TForm1& form = CreateForm();
   form.Edit1->setText("abc");
   form.CheckBox1->setChecked(true);
+  bool stopped_before_box = false;
+  dialogs_.on_show = [&] {
+    stopped_before_box = !form.CheckBox1->isChecked() && !form.ClickerBtn.Enabled() &&
+                         form.Edit1->isEnabled() && form.MenuEnabled();
+  };
   form.ClickerBtn.Fire();
   ASSERT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(dialogs_.shown[0].text, "'abc' is not a valid integer value.");
-  EXPECT_TRUE(form.CheckBox1->isChecked());
-  EXPECT_TRUE(form.ClickerBtn.Enabled());
+  EXPECT_TRUE(stopped_before_box);
+  EXPECT_TRUE(form.Shape1->isHidden());
   EXPECT_FALSE(form.LOGO.Enabled());
-  EXPECT_EQ(form.Shape1->BrushColor(), QColor(Qt::white));
+  EXPECT_EQ(form.Edit1->text(), "abc");
 }
 
 TEST_F(FormTest, IndicatorIsRedForAboutHalfASecondAfterEachCyclicPoll) {

@@ -9,8 +9,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 namespace window {
 namespace {
@@ -87,6 +89,41 @@ TEST(QtDialogs, WrapsALongTextSoThatAllOfItAndTheButtonStayOnTheScreen) {
   EXPECT_TRUE(text_fits);
   EXPECT_TRUE(button_inside);
   EXPECT_EQ(shown_text, text);
+}
+
+// The box that does not wait: it is up over its owner when Open returns, the owner's timers
+// tick meanwhile, and its one button closes it and tells so once; gone with its owner, it tells
+// no one.
+TEST(QtDialogs, OpenedBoxLeavesTheTimersTickingAndTellsWhenItIsClosed) {
+  QWidget owner;
+  owner.show();
+  int closed = 0;
+  QtDialogs().Open(
+      MessageBoxOf("Связь с СОМ портом потеряна\rx", TMsgDlgType::mtError, TMsgDlgBtn::mbCancel),
+      &owner, [&] { ++closed; });
+  auto* box = owner.findChild<QMessageBox*>();
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+  EXPECT_EQ(box->text(), "Связь с СОМ портом потеряна\nx");
+
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+  timer.start(5);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 3; }, 2000));
+  EXPECT_EQ(closed, 0);
+
+  box->buttons().front()->click();
+  EXPECT_EQ(closed, 1);
+  // Deleted once closed.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return owner.findChild<QMessageBox*>() == nullptr; }, 2000));
+
+  auto other = std::make_unique<QWidget>();
+  QtDialogs().Open(MessageBoxOf("x", TMsgDlgType::mtError, TMsgDlgBtn::mbCancel), other.get(),
+                   [&] { ++closed; });
+  other.reset();
+  EXPECT_EQ(closed, 1);
 }
 
 }  // namespace

@@ -131,7 +131,16 @@ void Form1Logic::Button3Click() {
 
 void Form1Logic::Poll() {
   view_.ClearMemo();
-  const std::int32_t address = comport::StrToInt(view_.AddressText());
+  std::int32_t address = 0;
+  try {
+    address = comport::StrToInt(view_.AddressText());
+  } catch (...) {
+    // The field cannot be edited while cyclic polling runs, so every tick would fail alike and
+    // bring the box back at once: the first one ends cyclic polling, as a number out of range
+    // does.
+    if (TimerEnabled(FormTimer::kClickerBtn)) StopCyclicPolling();
+    throw;
+  }
   if (address >= kMinAddress && address <= kMaxAddress) {
     if (reopen_before_poll_ && !ReopenLostPort()) return;
     const protocol::ReadRequest request =
@@ -142,7 +151,14 @@ void Form1Logic::Poll() {
     ANALIZATOR();
     return;
   }
-  // Stop everything cyclic polling started before telling the operator.
+  StopCyclicPolling();
+  if (MessageDlg(texts::kBadAddress, TMsgDlgType::mtWarning, TMsgDlgBtn::mbOK) == mrOk) {
+    view_.SetAddressText("1");
+    view_.SetAddressEnabled(true);
+  }
+}
+
+void Form1Logic::StopCyclicPolling() {
   view_.SetIndicatorFill(IndicatorFill::kWhite);
   view_.SetIndicatorVisible(false);
   SetTimerEnabled(FormTimer::kLogo, false);
@@ -155,10 +171,6 @@ void Form1Logic::Poll() {
     ApplyCyclicState();
   }
   view_.ProcessMessages();
-  if (MessageDlg(texts::kBadAddress, TMsgDlgType::mtWarning, TMsgDlgBtn::mbOK) == mrOk) {
-    view_.SetAddressText("1");
-    view_.SetAddressEnabled(true);
-  }
 }
 
 void Form1Logic::CheckBox1Click() {
@@ -227,10 +239,6 @@ void Form1Logic::ProcessMessages() { view_.ProcessMessages(); }
 void Form1Logic::ShowSentFrame(const std::string& text) { view_.SetStaticText(text); }
 
 void Form1Logic::ArmReplyTimeout() { SetTimerEnabled(FormTimer::kTimeIsOut, true); }
-
-void Form1Logic::ShowErrorBox(const std::string& text) {
-  MessageDlg(text, TMsgDlgType::mtError, TMsgDlgBtn::mbCancel);
-}
 
 void Form1Logic::DisableReplyTimeout() { SetTimerEnabled(FormTimer::kTimeIsOut, false); }
 

@@ -1,5 +1,8 @@
 // A port that fails during a poll (the adapter pulled out, the line gone): it is released at
-// once, and the following polls open it again without the operator.
+// once, one box tells of it, and the following polls open it again without the operator, the
+// box still open or not.
+#include <utility>
+
 #include "form/form1_logic.h"
 #include "form/port_items.h"
 
@@ -12,7 +15,27 @@ void Form1Logic::ReleaseFailedPort() {
   view_.SetCheckedPortItem(kNoPortItem);
   view_.SetStatusText(kPortPanel, "");
   reopen_before_poll_ = true;
+  loss_to_report_ = true;
 }
+
+void Form1Logic::ShowErrorBox(const std::string& text) {
+  if (!std::exchange(loss_to_report_, false)) {
+    MessageDlg(text, TMsgDlgType::mtError, TMsgDlgBtn::mbCancel);
+    return;
+  }
+  // An unattended station must not wait for someone to close the box: it stays up while the
+  // ticks go on reopening the port. A box still open tells of the line's loss already.
+  if (notice_box_open_) return;
+  notice_box_open_ = true;
+  try {
+    view_.OpenNoticeBox(MessageBoxOf(text, TMsgDlgType::mtError, TMsgDlgBtn::mbCancel));
+  } catch (...) {
+    notice_box_open_ = false;
+    throw;
+  }
+}
+
+void Form1Logic::NoticeBoxClosed() { notice_box_open_ = false; }
 
 bool Form1Logic::ReopenLostPort() {
   try {

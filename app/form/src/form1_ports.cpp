@@ -1,10 +1,31 @@
 // The port menu and the settings file "user.ini".
+#include <optional>
+
+#include "comport/com_errors.h"
 #include "form/form1_logic.h"
 #include "form/form_texts.h"
+#include "form/open_failure_reason.h"
 #include "form/port_items.h"
 #include "form/settings_file.h"
+#include "platform/comm_api.h"
 
 namespace form {
+namespace {
+
+// The system's own code behind a port that did not open (errno on Linux, where one Win32 code
+// covers a forbidden device and a busy one alike). The port raises right after the failed call,
+// so the thread's last system error is still that call's.
+std::optional<int> OpenSystemError(const std::exception& error) {
+  const auto* port_error = dynamic_cast<const comport::EComPort*>(&error);
+  if (port_error == nullptr || port_error->PortErrorCode() != comport::kErrOpenFailed) {
+    return std::nullopt;
+  }
+  const int system_error = platform::Comm().GetLastSystemError();
+  if (system_error == 0) return std::nullopt;
+  return system_error;
+}
+
+}  // namespace
 
 void Form1Logic::PortItemClick(std::size_t index) {
   Guard([this, index] {
@@ -28,12 +49,14 @@ void Form1Logic::ChoosePort(std::size_t index) {
     ComPort1.SetConnected(true);
     view_.SetStatusText(kPortPanel, ComPort1.Port());
   } catch (const std::exception& error) {
+    // The item's own message replaces the port error; the system's code says why, below it.
+    const std::optional<int> system_error = OpenSystemError(error);
     if (frame_trace_ != nullptr) frame_trace_->Failed(error.what());
-    // The item's own message replaces the port error.
     ClosePortQuietly();
     view_.SetCheckedPortItem(kNoPortItem);
     view_.SetStatusText(kPortPanel, "");
-    MessageDlg(item.open_failure, TMsgDlgType::mtError, TMsgDlgBtn::mbCancel);
+    MessageDlg(OpenFailureText(item.open_failure, system_error), TMsgDlgType::mtError,
+               TMsgDlgBtn::mbCancel);
   }
 }
 

@@ -64,6 +64,11 @@ bool DirectoryRefusesReplacement(int code) {
   return code == EACCES || code == EPERM || code == EROFS || code == EBUSY;
 }
 
+bool AnyoneMayWrite(int fd) {
+  struct stat status {};
+  return ::fstat(fd, &status) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
 }  // namespace
 
 bool SettingsFileExists(const std::filesystem::path& path) {
@@ -98,6 +103,8 @@ bool WriteSettingsFile(const std::filesystem::path& path, std::string_view port_
   // Opening the old file for writing tells whether the operator may change it at all.
   Descriptor old_file(::open(path.c_str(), O_WRONLY | kOpenFlags));
   if (old_file.get() < 0 && errno != ENOENT) return false;
+  // Root opens any file for writing; a file that nobody may write is meant to be kept all the same.
+  if (old_file.get() >= 0 && !AnyoneMayWrite(old_file.get())) return false;
   try {
     comport::storage::ReplaceFile(path, content);
     return true;

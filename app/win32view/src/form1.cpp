@@ -130,6 +130,18 @@ void TForm1::StopTimer(form::FormTimer timer) { ::KillTimer(window_, TimerId(tim
 
 int TForm1::ShowMessageBox(const form::DialogBox& box) { return app_.ShowBox(box); }
 
+void TForm1::OpenNoticeBox(const form::DialogBox& box) {
+  notice_box_ = box;
+  if (!::PostMessageW(window_, kShowNoticeBox, 0, 0)) logic_.NoticeBoxClosed();
+}
+
+void TForm1::ShowNoticeBox() {
+  // The handler that opened the box has returned by now, and the box's modal loop dispatches
+  // WM_TIMER to this window as the main loop does: the logic's timers go on while it is up.
+  app_.ShowBox(notice_box_);
+  logic_.NoticeBoxClosed();
+}
+
 void TForm1::ShowExceptionBox(const std::string& what) { app_.ShowException(what); }
 
 void TForm1::ProcessMessages() { Application::ProcessMessages(); }

@@ -1,5 +1,5 @@
 // The window's messages: the operator's commands, the timers' ticks, the indicator's painting,
-// the pages, the keyboard focus and a change of the monitor's DPI.
+// the pages, the keyboard focus, a change of the monitor's DPI and the box that does not wait.
 #include <exception>
 
 #include "form/port_items.h"
@@ -77,6 +77,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
+    case kShowNoticeBox:
+      ShowNoticeBox();
+      return 0;
     case WM_CLOSE:
       ::DestroyWindow(window_);
       return 0;

@@ -59,10 +59,8 @@ QMessageBox::Icon QtIcon(DialogIcon icon) {
   return QMessageBox::NoIcon;
 }
 
-}  // namespace
-
-int QtDialogs::Show(const DialogBox& box) {
-  OneButtonBox dialog(QApplication::activeWindow());
+// Gives `dialog` the box's caption, text, icon and its one button, which it returns.
+QPushButton* Fill(QMessageBox& dialog, const DialogBox& box) {
   dialog.setWindowTitle(QString::fromStdString(box.caption));
   // The texts break lines with a lone CR, which a label does not show as a line break.
   QString text = QString::fromStdString(box.text);
@@ -74,8 +72,28 @@ int QtDialogs::Show(const DialogBox& box) {
   QPushButton* button = dialog.addButton(ok ? QStringLiteral("OK") : QStringLiteral("Cancel"),
                                          ok ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
   dialog.setDefaultButton(button);
+  return button;
+}
+
+}  // namespace
+
+int QtDialogs::Show(const DialogBox& box) {
+  OneButtonBox dialog(QApplication::activeWindow());
+  QPushButton* button = Fill(dialog, box);
   dialog.exec();
-  return ok && dialog.clickedButton() == button ? mrOk : mrCancel;
+  return box.button == TMsgDlgBtn::mbOK && dialog.clickedButton() == button ? mrOk : mrCancel;
+}
+
+void QtDialogs::Open(const DialogBox& box, QWidget* owner, std::function<void()> closed) {
+  auto* dialog = new OneButtonBox(owner);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  Fill(*dialog, box);
+  // With the owner as context the call is dropped once the owner is gone.
+  QObject::connect(dialog, &QDialog::finished,
+                   owner != nullptr ? static_cast<QObject*>(owner) : dialog,
+                   [closed = std::move(closed)] { closed(); });
+  // Window-modal: it keeps the operator off the window, not the window's timers off their ticks.
+  dialog->open();
 }
 
 }  // namespace window

@@ -9,6 +9,7 @@ namespace window {
 class QtDialogs : public Dialogs {
  public:
   int Show(const DialogBox& box) override;
+  void Open(const DialogBox& box, QWidget* owner, std::function<void()> closed) override;
 };
 
 }  // namespace window

@@ -61,6 +61,8 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   void COM31Click() { PortItemClick(2); }
   void COM41Click() { PortItemClick(3); }
   void C1Click();
+  // The box opened with Form1View::OpenNoticeBox has been closed.
+  void NoticeBoxClosed();
   // A tick of `timer`: runs its handler, unless the timer is stopped or its handler still runs
   // from an earlier tick (a modal box is open), so that boxes do not pile up.
   void TimerTick(FormTimer timer);
@@ -92,6 +94,8 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   // The bodies of Button3Click, CheckBox1Click and of a port item's handler, unguarded.
   void Poll();
   void ApplyCyclicState();
+  // Stops everything cyclic polling started and unchecks its box, before an address is refused.
+  void StopCyclicPolling();
   void ChoosePort(std::size_t index);
 
   // Switch semantics: switching a timer on starts its interval from that moment, setting the
@@ -122,6 +126,10 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   std::int32_t unanswered_polls_ = 0;
   // The port failed during a poll and was released: the next poll opens it again first.
   bool reopen_before_poll_ = false;
+  // The port was just released: the exchange's next box tells of the loss.
+  bool loss_to_report_ = false;
+  // The box of a loss is open (Form1View::OpenNoticeBox).
+  bool notice_box_open_ = false;
   exchange::ComPortLine exchange_port_{ComPort1};
   trace::FrameTrace* frame_trace_;
   std::optional<exchange::TracedPort> traced_port_;        // with a trace only

@@ -16,13 +16,14 @@
 //     through CyclicChecked (not for changes the logic makes through SetCyclicChecked);
 //   - port item `i` (0..3 for "COM 1".."COM 4") chosen: PortItemClick(i); "Cохранить настройки"
 //     chosen: C1Click. Neither while the menu is disabled;
-//   - a started timer's tick: TimerTick(timer).
+//   - a started timer's tick: TimerTick(timer);
+//   - the box opened with OpenNoticeBox closed, whichever way: NoticeBoxClosed.
 // The logic's handlers catch everything themselves; they never throw into the view.
 //
 // Calls from the logic into the view: window thread only, from inside a handler. Only
 // ShowMessageBox, ShowExceptionBox and ProcessMessages may run the toolkit's message loop and so
 // deliver further events to the logic before they return; every other operation returns without
-// calling the logic back.
+// calling the logic back (OpenNoticeBox too: the box's closing comes later, as an event).
 #pragma once
 
 #include <string>
@@ -91,6 +92,10 @@ class Form1View {
   // Shows `box` modally, over the window when it is shown, and returns mrOk when it was closed
   // with its OK button, else mrCancel (its Cancel button, Escape, the close button).
   virtual int ShowMessageBox(const DialogBox& box) = 0;
+  // Shows `box` as ShowMessageBox does, but returns at once, so that the window's timers keep
+  // ticking while it is up; when it is closed, the view calls the logic's NoticeBoxClosed. The
+  // logic keeps at most one open.
+  virtual void OpenNoticeBox(const DialogBox& box) = 0;
   // The toolkit's default box for an exception that escaped a handler:
   // ExceptionBoxOf(the application title, what), shown modally.
   virtual void ShowExceptionBox(const std::string& what) = 0;

@@ -22,6 +22,9 @@
 
 namespace win32view {
 
+// The window's own message that shows the box OpenNoticeBox left.
+inline constexpr UINT kShowNoticeBox = WM_APP + 1;
+
 class TForm1 : private form::Form1View {
   // Declared first: ComPort1 below refers into it.
   form::Form1Logic logic_;
@@ -58,6 +61,8 @@ class TForm1 : private form::Form1View {
   void OnDrawShape(const DRAWITEMSTRUCT& item) const;
   LRESULT OnControlColour(HDC dc, HWND control);
   void ShowPage(int index);
+  // Shows the box OpenNoticeBox left, from a message of its own (kShowNoticeBox).
+  void ShowNoticeBox();
 
   // form1_controls.cpp: the window's definition.
   void CreateWindowAndControls();
@@ -87,6 +92,7 @@ class TForm1 : private form::Form1View {
   void StartTimer(form::FormTimer timer, int interval_ms) override;
   void StopTimer(form::FormTimer timer) override;
   int ShowMessageBox(const form::DialogBox& box) override;
+  void OpenNoticeBox(const form::DialogBox& box) override;
   void ShowExceptionBox(const std::string& what) override;
   void ProcessMessages() override;
   void SetApplicationTitle(const std::string& title) override;
@@ -108,6 +114,7 @@ class TForm1 : private form::Form1View {
   std::array<HFONT, kFontKinds> fonts_{};
   UINT dpi_ = 96;
   form::IndicatorFill fill_ = form::IndicatorFill::kWhite;
+  form::DialogBox notice_box_{};  // the box OpenNoticeBox opens
   bool menu_enabled_ = true;
   // Whether the memo holds lines, an empty first one included (its text alone cannot tell).
   bool memo_has_lines_ = false;
