@@ -80,7 +80,9 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
        [&o](std::string_view) { return Switch(o.verbose); }},
       {"--json", "", "print one JSON object per poll, one line each",
        [&o](std::string_view) { return Format(o, OutputFormat::kJson); }},
-      {"--csv", "", "print a header line, then one comma-separated row per poll",
+      {"--csv", "",
+       "print a header line (not when appending to a file that holds some), then one\n"
+       "row per poll; fields separated by ',' (by ';' with the decimal separator ',')",
        [&o](std::string_view) { return Format(o, OutputFormat::kCsv); }},
       {"--demo", "", "read the built-in instrument simulator instead of a port",
        [&o](std::string_view) { return Switch(o.demo); }},
@@ -191,6 +193,10 @@ constexpr std::string_view kOutputAndLostPort =
     "variant and\n"
     "fault code carry (null or empty otherwise); NaN and infinities are null "
     "in JSON.\n"
+    "CSV numbers take the decimal separator when it is ',' (then ';' separates the fields, as\n"
+    "a spreadsheet with that regional setting expects), a full stop otherwise; the relays are\n"
+    "written as \"R\" and one digit per relay, relay 1 first, 1 for on (\"R1010\"), so that a\n"
+    "spreadsheet keeps them as text.\n"
     "\n"
     "Lost port: with --reopen a cyclic read that loses its port (the adapter pulled out) says\n"
     "so once on standard error, closes the port at once and opens it again at each later\n"
