@@ -102,7 +102,8 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          return std::string();
        }},
       {"--separator", "C",
-       "decimal separator: one character, not a digit (default: the regional setting)",
+       "decimal separator: one visible character, no digit of any script, no space\n"
+       "and no mark (default: the regional setting)",
        [&o](std::string_view value) {
          std::string error = SeparatorError(value);
          if (error.empty()) o.separator = std::string(value);
