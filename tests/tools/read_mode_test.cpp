@@ -173,6 +173,15 @@ TEST(ReadMode, TraceHoldsThePollBetweenOpeningAndClosing) {
             }));
 }
 
+// A trace that cannot be written is a diagnostic lost, not a read: told once, and the polls go on.
+TEST(ReadMode, ATraceThatCannotBeWrittenStopsAloneAndTheReadGoesOn) {
+  const auto result = RunWith({"--demo", "--trace", "/dev/full", "--separator", ",", "--cycle",
+                               "--interval", "0.01", "--count", "2"});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.out, kMemo + "\n" + kMemo);
+  EXPECT_EQ(result.err, "vlk240-read: trace to \"/dev/full\" stopped: No space left on device\n");
+}
+
 // The demo's trace: its in-process line in the port's place, with the same frames.
 TEST(ReadMode, DemoTraceHoldsThePollOfTheInProcessLine) {
   const auto result = RunWith({"--demo", "--trace", "-", "--separator", ","});

@@ -211,7 +211,10 @@ constexpr std::string_view kOutputAndLostPort =
 constexpr std::string_view kTraceEvents =
     "program, then \"open PORT [DEVICE]\", \"close PORT\", \"error MESSAGE\" (the open or the\n"
     "transfer just before failed), \"tx N HEX...\" (N bytes sent) or \"rx N HEX...\" (a read\n"
-    "returned N bytes; 0: nothing came within the read time-out).\n"
+    "returned N bytes; 0: nothing came within the read time-out). A trace never holds or ends\n"
+    "the read: a FIFO that no process reads is refused at the start (status 2), and a trace\n"
+    "that cannot be written (a full disk, a reader that has gone or does not keep up) is told\n"
+    "once on standard error and stops, while the polls go on.\n"
     "\n"
     "Examples:\n";
 
