@@ -10,6 +10,7 @@
 
 int main(int argc, char** argv) {
   reader::ReserveStandardDescriptors();
+  reader::IgnoreBrokenPipeSignal();
   const reader::Utf8Console console;
   reader::DescriptorOutput standard_output_buffer(STDOUT_FILENO);
   std::ostream standard_output(&standard_output_buffer);

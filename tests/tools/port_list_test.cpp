@@ -55,15 +55,38 @@ TEST_F(PortListTest, UsbAndBuiltInPortsWithTheirComNames) {
   AddTty("ttyS0", root_ / "sys/devices/platform/serial8250");
   // A virtual console: in the class directory, but without a device.
   fs::create_directories(root_ / "sys/class/tty/tty1");
-  fs::create_directories(root_ / "dev/serial/by-id");
-  fs::create_symlink("../../ttyUSB0", root_ / "dev/serial/by-id/usb-FTDI_FT232R-if00-port0");
+  ::setenv("VLK240_COM2", "/dev/ttyUSB0", 1);
 
   std::ostringstream out;
   EXPECT_EQ(RunListPorts(root_, out), 0);
   EXPECT_EQ(out.str(),
             "/dev/ttyS0  = COM1\n"
-            "/dev/ttyUSB0  = COM2  USB 0403:6001 FTDI FT232R USB UART\n"
-            "    /dev/serial/by-id/usb-FTDI_FT232R-if00-port0\n");
+            "/dev/ttyUSB0  = COM2  USB 0403:6001 FTDI FT232R USB UART\n");
+}
+
+// A by-id link names a port only when its whole path resolves to a character device; what is
+// listed stays one line each, whatever the names hold.
+TEST_F(PortListTest, ByIdLinksCountOnlyWhenTheyLeadToACharacterDevice) {
+  const fs::path by_id = root_ / "dev/serial/by-id";
+  fs::create_directories(by_id);
+  // /dev/null and /dev/zero stand in for adapters: character devices on every system.
+  fs::create_symlink("/dev/null", by_id / "usb-FTDI_FT232R-if00-port0");
+  fs::create_symlink("/dev/zero", by_id / "usb-evil\nforged line\x1B[2J\\");
+  fs::create_symlink("/etc/passwd", by_id / "file");
+  fs::create_symlink("..", by_id / "directory");
+  fs::create_symlink("/dev", by_id / "device-directory");
+  fs::create_symlink("../../ttyUSB5", by_id / "stale");
+  fs::create_symlink("loop-b", by_id / "loop-a");
+  fs::create_symlink("loop-a", by_id / "loop-b");
+  fs::create_symlink("/dev/null\n/dev/ttyUSB9", by_id / "newline-in-the-target");
+
+  std::ostringstream out;
+  EXPECT_EQ(RunListPorts(root_, out), 0);
+  EXPECT_EQ(out.str(),
+            "/dev/null  = COM2\n"
+            "    /dev/serial/by-id/usb-FTDI_FT232R-if00-port0\n"
+            "/dev/zero\n"
+            "    /dev/serial/by-id/usb-evil\\nforged line\\x1B[2J\\\\\n");
 }
 
 TEST_F(PortListTest, NothingFound) {

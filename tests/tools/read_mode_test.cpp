@@ -113,22 +113,40 @@ TEST(ReadMode, JsonObjectPerPoll) {
 
 TEST(ReadMode, CsvHeaderThenRows) {
   sim::Config config;
-  config.readings.fault = 1;  // variant 1: channel 2 only
+  config.readings.fault = 1;      // variant 1: channel 2 only
+  config.readings.relays = 0x0C;  // relays 3 and 4: "0011" would lose its zeros as a number
   sim::Simulator simulator(config);
-  const auto result = RunWith(
-      {"--port", simulator.SlavePath(), "--csv", "--cycle", "--interval", "0.01", "--count", "2"});
+  const auto result = RunWith({"--port", simulator.SlavePath(), "--csv", "--cycle", "--interval",
+                               "0.01", "--count", "2", "--separator", "."});
   EXPECT_EQ(result.status, kExitOk);
   const std::vector<std::string> lines = Lines(result.out);
   ASSERT_EQ(lines.size(), 3u);
+  // The time's field is named as in JSON.
   EXPECT_EQ(lines[0],
-            "timestamp,address,outcome,variant,fault,level1,volume1,"
+            "time,address,outcome,variant,fault,level1,volume1,"
             "level2,volume2,selfcal,"
             "alarm_delay,relays");
   for (int row : {1, 2}) {
     EXPECT_TRUE(std::regex_match(
-        lines[row], std::regex("\\d{4}-[-0-9T:.]+Z,1,accepted,1,1,,,12,100,50,10,1010")))
+        lines[row], std::regex("\\d{4}-[-0-9T:.]+Z,1,accepted,1,1,,,12,100,50,10,R0011")))
         << lines[row];
   }
+}
+
+// A decimal comma, as a spreadsheet in a Russian locale has it: ';' between the fields, so the
+// spreadsheet splits the line into columns, and the numbers with the comma it reads.
+TEST(ReadMode, CsvWithADecimalCommaSeparatesItsFieldsBySemicolons) {
+  sim::Simulator simulator;
+  const auto result = RunWith({"--port", simulator.SlavePath(), "--csv", "--separator", ","});
+  EXPECT_EQ(result.status, kExitOk);
+  const std::vector<std::string> lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0],
+            "time;address;outcome;variant;fault;level1;volume1;level2;volume2;selfcal;"
+            "alarm_delay;relays");
+  EXPECT_TRUE(std::regex_match(
+      lines[1], std::regex("\\d{4}-[-0-9T:.]+Z;1;accepted;1;0;45,5;30,25;12;100;50;10;R1010")))
+      << lines[1];
 }
 
 // The trace's lines without their times.
@@ -153,6 +171,15 @@ TEST(ReadMode, TraceHoldsThePollBetweenOpeningAndClosing) {
                 "00 15 00 0A 42 48 00 00 47 76",
                 "vlk240-read close " + device,
             }));
+}
+
+// A trace that cannot be written is a diagnostic lost, not a read: told once, and the polls go on.
+TEST(ReadMode, ATraceThatCannotBeWrittenStopsAloneAndTheReadGoesOn) {
+  const auto result = RunWith({"--demo", "--trace", "/dev/full", "--separator", ",", "--cycle",
+                               "--interval", "0.01", "--count", "2"});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.out, kMemo + "\n" + kMemo);
+  EXPECT_EQ(result.err, "vlk240-read: trace to \"/dev/full\" stopped: No space left on device\n");
 }
 
 // The demo's trace: its in-process line in the port's place, with the same frames.

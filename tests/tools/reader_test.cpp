@@ -125,10 +125,22 @@ TEST(RunReader, UnusableArgumentsGiveOneLineAndWhereTheUsageIs) {
       {"--port", "COM1\n"},
       {"--port", "ttyUSB0"},
       {"--port", "/dev/ttyUSB0\x1b"},
-      // Separators: digits, controls, line breaks, and UTF-8 that is not
-      // well-formed (overlong, surrogate, beyond U+10FFFF, cut short).
+      // Separators: digits of any script, characters that cannot be seen or
+      // join the digit before them, controls, line breaks, and UTF-8 that is
+      // not well-formed (overlong, surrogate, beyond U+10FFFF, cut short).
       {"--decode", "01", "--separator", "0"},
       {"--decode", "01", "--separator", "9"},
+      {"--decode", "01", "--separator", "١"},             // U+0661, Arabic-Indic one
+      {"--decode", "01", "--separator", "\xef\xbc\x90"},  // U+FF10, fullwidth zero
+      {"--decode", "01", "--separator", "\xe2\x80\x8b"},  // U+200B, zero width space
+      {"--decode", "01", "--separator", "\xe2\x80\xae"},  // U+202E, right-to-left override
+      {"--decode", "01", "--separator", "\xcc\x81"},      // U+0301, combining acute accent
+      {"--decode", "01", "--separator", "\xe0\xa4\x83"},  // U+0903, a spacing mark
+      {"--decode", "01", "--separator", "\xe2\x83\x9d"},  // U+20DD, an enclosing circle
+      {"--decode", "01", "--separator", " "},
+      {"--decode", "01", "--separator", "\xc2\xa0"},          // U+00A0, no-break space
+      {"--decode", "01", "--separator", "\xe3\x80\x80"},      // U+3000, ideographic space
+      {"--decode", "01", "--separator", "\xf3\xa0\x80\x81"},  // U+E0001, language tag
       {"--decode", "01", "--separator", "\n"},
       {"--decode", "01", "--separator", "\x7f"},
       {"--decode", "01", "--separator", "\xc2\x85"},
@@ -174,6 +186,9 @@ TEST(RunReader, ArgumentsInMessagesAreShortAndPrintable) {
   const Outcome unknown = RunWith({"--\x1b[2Jоп\xff"});
   EXPECT_EQ(unknown.err,
             "vlk240-read: unknown argument \"--\\x1B[2Jоп\\xFF\"\nTry 'vlk240-read --help'.\n");
+  // An invisible separator shows as nothing between the quotes: its code point says what it was.
+  const Outcome invisible = RunWith({"--decode", "01", "--separator", "\xe2\x80\x8b"});
+  EXPECT_NE(invisible.err.find("\" (U+200B)\n"), std::string::npos) << invisible.err;
 }
 
 TEST(RunReader, HelpGoesToStandardOutput) {

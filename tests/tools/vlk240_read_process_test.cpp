@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "reply_frames.h"
@@ -19,12 +20,8 @@ struct ProcessResult {
   std::string out;
 };
 
-// `arguments` and `redirections` are appended to the program path as shell
-// words; `out` is what the redirections leave on standard output.
-ProcessResult RunProgram(const std::string& arguments,
-                         const std::string& redirections = "2>/dev/null") {
-  const std::string command =
-      std::string("'") + VLK240_READ_PATH + "' " + arguments + " " + redirections;
+// What the shell `command` prints on standard output, and its status.
+ProcessResult RunShell(const std::string& command) {
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return {-1, ""};
   std::string out;
@@ -33,6 +30,13 @@ ProcessResult RunProgram(const std::string& arguments,
   while ((got = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) out.append(chunk.data(), got);
   const int wait_status = pclose(pipe);
   return {WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1, out};
+}
+
+// `arguments` and `redirections` are appended to the program path as shell
+// words; `out` is what the redirections leave on standard output.
+ProcessResult RunProgram(const std::string& arguments,
+                         const std::string& redirections = "2>/dev/null") {
+  return RunShell(std::string("'") + VLK240_READ_PATH + "' " + arguments + " " + redirections);
 }
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
@@ -87,6 +91,44 @@ TEST(Vlk240ReadProgram, OutputThatCannotBeWrittenEndsWithStatus4) {
     EXPECT_EQ(result.status, 4) << row.arguments << " " << row.redirections;
     EXPECT_EQ(result.out, row.err) << row.arguments << " " << row.redirections;
   }
+}
+
+// A pipe whose reader leaves early (| head -1): the reader ends with its own status 4 and one
+// line on standard error, not by the signal a shell reports as 141. The reader's standard
+// error and its status go to descriptor 3, which leads to this test.
+TEST(Vlk240ReadProgram, APipeWhoseReaderHasGoneEndsWithStatus4) {
+  const ProcessResult result =
+      RunShell(std::string("{ { '") + VLK240_READ_PATH +
+               "' --demo --cycle --interval 0.01 --count 300 2>&3; echo $? >&3; } |"
+               " head -c 1 >/dev/null; } 3>&1");
+  EXPECT_EQ(result.out, "vlk240-read: standard output: Broken pipe\n4\n");
+}
+
+// A log appended to run after run (>> log.csv) has its header once, at the top; a file
+// emptied by > gets it again.
+TEST(Vlk240ReadProgram, CsvAppendedToALogHasOneHeader) {
+  const std::string log =
+      ::testing::TempDir() + "vlk240-read-" + std::to_string(::getpid()) + ".csv";
+  const std::string csv = "--demo --csv --cycle --interval 0.01 --count 2";
+  for (std::string redirection : {">", ">>", ">>"}) {
+    redirection += Quoted(log);
+    ASSERT_EQ(RunProgram(csv, redirection).status, 0) << redirection;
+  }
+  std::ifstream file(log);
+  int headers = 0;
+  int rows = 0;
+  for (std::string line; std::getline(file, line);)
+    ++(line.rfind("time,", 0) == 0 ? headers : rows);
+  EXPECT_EQ(headers, 1);
+  EXPECT_EQ(rows, 6);
+  std::string emptying = ">";
+  emptying += Quoted(log);
+  ASSERT_EQ(RunProgram(csv, emptying).status, 0);
+  std::ifstream emptied(log);
+  std::string first;
+  std::getline(emptied, first);
+  EXPECT_EQ(first.rfind("time,", 0), 0u) << first;
+  std::remove(log.c_str());
 }
 
 // SIGINT ends a cyclic read after the poll in progress, with the status of the

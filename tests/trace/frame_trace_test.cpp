@@ -1,11 +1,19 @@
 #include "trace/frame_trace.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <sstream>
 #include <system_error>
 #include <thread>
@@ -116,6 +124,123 @@ TEST(FrameTrace, LinesOfTwoThreadsStayWholeAndInTimeOrder) {
     ASSERT_GE(time, previous) << line;
     previous = time;
   }
+}
+
+std::filesystem::path TempPath(const std::string& name) {
+  return std::filesystem::temp_directory_path() /
+         (name + "." + std::to_string(getpid()) + "." +
+          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
+
+// The wait status of `body` run in a child process, whose exit status is what `body` returns:
+// for what may end a process or change its limits.
+int InChild(const std::function<int()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(body());
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return status;
+}
+
+// A trace that cannot be written says so once and stops; the program goes on.
+TEST(FrameTraceFailure, AFullDeviceIsToldOnceAndTheTraceStops) {
+  std::ostringstream standard_error;
+  const std::unique_ptr<FrameTrace> trace =
+      FrameTrace::Open("/dev/full", standard_error, "vlk240-read");
+  for (int i = 0; i < 3; ++i) trace->Closing("COM1");
+  EXPECT_EQ(standard_error.str(),
+            "vlk240-read: trace to \"/dev/full\" stopped: No space left on device\n");
+}
+
+// A disk that fills up in the middle of a line: the file keeps whole lines only.
+TEST(FrameTraceFailure, ALineCutShortByAFullDiskIsTakenBack) {
+  const std::filesystem::path path = TempPath("frame_trace_full");
+  std::filesystem::remove(path);
+  constexpr rlim_t kRoom = 100;  // bytes: one line fits, the second does not
+  const int status = InChild([&] {
+    std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+    const rlimit limit{kRoom, kRoom};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+    std::ostringstream standard_error;
+    const std::unique_ptr<FrameTrace> trace =
+        FrameTrace::Open(path.string(), standard_error, "vlk240-read");
+    for (int i = 0; i < 4; ++i) trace->Sent(std::vector<std::uint8_t>(10, 0x55));
+    return standard_error.str() ==
+                   "vlk240-read: trace to \"" + path.string() + "\" stopped: File too large\n"
+               ? 0
+               : 11;
+  });
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  std::ifstream file(path);
+  const std::string text((std::istreambuf_iterator<char>(file)), {});
+  std::filesystem::remove(path);
+  ASSERT_EQ(Lines(text).size(), 1u) << text;
+  EXPECT_EQ(text.back(), '\n') << text;
+}
+
+// A FIFO that no process reads: refused at once, not waited on before the port opens.
+TEST(FrameTraceFailure, AFifoWithoutAReaderIsRefusedAtOnce) {
+  const std::filesystem::path fifo = TempPath("frame_trace_fifo");
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // Should the open wait, a reader comes after a while, so that the test fails, not hangs.
+  std::atomic<bool> opened{false};
+  std::thread rescue([&] {
+    for (int i = 0; i < 200 && !opened; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!opened) ::close(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
+  });
+  try {
+    FrameTrace::Open(fifo.string(), std::cerr, "vlk240");
+    ADD_FAILURE() << "opened a FIFO that no process reads";
+  } catch (const std::system_error& error) {
+    EXPECT_EQ(error.code().value(), ENXIO);
+    EXPECT_EQ(error.code().message(), "no such device, or a FIFO that no process reads");
+  }
+  opened = true;
+  rescue.join();
+  std::filesystem::remove(fifo);
+}
+
+// A FIFO or pipe whose reader leaves, standard error included: the program lives on and says so
+// once; the signal the write raised is not left pending either.
+TEST(FrameTraceFailure, APipeWhoseReaderLeavesEndsTheTraceNotTheProgram) {
+  const std::filesystem::path fifo = TempPath("frame_trace_gone");
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int to_fifo = InChild([&] {
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    std::ostringstream standard_error;
+    const std::unique_ptr<FrameTrace> trace =
+        FrameTrace::Open(fifo.string(), standard_error, "vlk240");
+    trace->Closing("COM1");
+    ::close(reader);
+    trace->Closing("COM1");
+    trace->Closing("COM1");
+    sigset_t pending;
+    sigpending(&pending);
+    if (sigismember(&pending, SIGPIPE) == 1) return 12;
+    return standard_error.str() ==
+                   "vlk240: trace to \"" + fifo.string() + "\" stopped: Broken pipe\n"
+               ? 0
+               : 11;
+  });
+  std::filesystem::remove(fifo);
+  EXPECT_TRUE(WIFEXITED(to_fifo) && WEXITSTATUS(to_fifo) == 0) << to_fifo;
+
+  const int to_standard_error = InChild([] {
+    int pipe_ends[2];
+    if (::pipe(pipe_ends) != 0) return 10;
+    ::close(pipe_ends[0]);
+    ::dup2(pipe_ends[1], STDERR_FILENO);
+    const std::unique_ptr<FrameTrace> trace = FrameTrace::Open("-", std::cerr, "vlk240");
+    trace->Closing("COM1");
+    trace->Closing("COM1");
+    // The program's own standard error is left usable for what it says next.
+    return std::cerr.good() ? 0 : 11;
+  });
+  EXPECT_TRUE(WIFEXITED(to_standard_error) && WEXITSTATUS(to_standard_error) == 0)
+      << to_standard_error;
 }
 
 }  // namespace

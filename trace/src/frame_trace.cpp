@@ -1,24 +1,35 @@
 #include "trace/frame_trace.h"
 
-#include <cerrno>
 #include <system_error>
 
 #include "trace_line.h"
+#include "trace_output.h"
 
 namespace trace {
 
 FrameTrace::FrameTrace(std::ostream& out, std::string program)
-    : out_(out), program_(std::move(program)) {}
+    : FrameTrace(StreamOutput(out), std::move(program), nullptr, {}) {}
+
+FrameTrace::FrameTrace(std::unique_ptr<TraceOutput> output, std::string program,
+                       std::unique_ptr<TraceOutput> report, std::string name)
+    : output_(std::move(output)),
+      program_(std::move(program)),
+      report_(std::move(report)),
+      name_(std::move(name)) {}
+
+FrameTrace::~FrameTrace() = default;
 
 std::unique_ptr<FrameTrace> FrameTrace::Open(const std::string& path, std::ostream& standard_error,
                                              std::string program) {
-  if (path == "-") return std::make_unique<FrameTrace>(standard_error, std::move(program));
-  errno = 0;
-  auto file = std::make_unique<std::ofstream>(path, std::ios::app);
-  if (!*file) throw std::system_error(errno != 0 ? errno : EIO, std::generic_category(), path);
-  auto opened = std::make_unique<FrameTrace>(*file, std::move(program));
-  opened->file_ = std::move(file);
-  return opened;
+  if (path == "-") {
+    return std::unique_ptr<FrameTrace>(
+        new FrameTrace(StreamOutput(standard_error), std::move(program),
+                       StreamOutput(standard_error), "standard error"));
+  }
+  std::string name = "\"";
+  name.append(OneLine(path)).append("\"");
+  return std::unique_ptr<FrameTrace>(new FrameTrace(OpenFileOutput(path), std::move(program),
+                                                    StreamOutput(standard_error), std::move(name)));
 }
 
 void FrameTrace::Opening(std::string_view port, std::string_view device) {
@@ -37,13 +48,19 @@ void FrameTrace::Received(std::span<const std::uint8_t> bytes) { Write("rx", Cou
 
 void FrameTrace::Write(std::string_view event, std::string_view detail) {
   std::lock_guard lock(mutex_);
+  if (!output_) return;
   // Read under the lock, so that the lines of one trace keep the order of their times.
   std::string line = MillisecondsText(std::chrono::steady_clock::now());
   line.append(" ").append(program_).append(" ").append(event);
   line.append(" ").append(detail).append("\n");
-  // One write per line, so that lines appended by two programs to one file stay whole.
-  out_.write(line.data(), static_cast<std::streamsize>(line.size()));
-  out_.flush();
+  const int error = WithoutBrokenPipeSignal([&] { return output_->WriteLine(line); });
+  if (error == 0) return;
+  output_.reset();
+  if (report_ == nullptr) return;
+  // Said once; the program goes on without its trace.
+  const std::string message =
+      program_ + ": trace to " + name_ + " stopped: " + TraceErrors().message(error) + "\n";
+  WithoutBrokenPipeSignal([&] { return report_->WriteLine(message); });
 }
 
 }  // namespace trace

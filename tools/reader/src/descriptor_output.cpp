@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 
 namespace reader {
 
@@ -52,5 +53,7 @@ void ReserveStandardDescriptors() {
     static_cast<void>(reserved);
   }
 }
+
+void IgnoreBrokenPipeSignal() { std::signal(SIGPIPE, SIG_IGN); }
 
 }  // namespace reader

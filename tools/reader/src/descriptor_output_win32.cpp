@@ -113,4 +113,7 @@ bool DescriptorOutput::WriteBuffered() {
 // system handle, never as a C descriptor: there is nothing to reserve.
 void ReserveStandardDescriptors() {}
 
+// Windows raises no signal: a write to a pipe whose reader has gone fails by itself.
+void IgnoreBrokenPipeSignal() {}
+
 }  // namespace reader

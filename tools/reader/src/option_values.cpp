@@ -1,9 +1,11 @@
 #include "option_values.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "argument_text.h"
 #include "platform/port_names.h"
+#include "refused_characters.h"
 #include "system_text.h"
 #include "utf8_character.h"
 
@@ -33,11 +35,13 @@ std::string SeparatorError(std::string_view separator) {
   if (!character || character->length != separator.size()) {
     return "--separator takes exactly one character, in UTF-8, not " + QuotedArgument(separator);
   }
-  const char32_t c = character->code_point;
-  if ((c >= U'0' && c <= U'9') || IsControlOrLineBreak(c)) {
-    return "--separator takes a character that is neither a digit nor a control character, "
-           "not " +
-           QuotedArgument(separator);
+  if (IsRefusedCharacter(character->code_point)) {
+    // The code point too, since an invisible one shows as nothing between the quotes.
+    char code[16];
+    std::snprintf(code, sizeof code, " (U+%04X)", static_cast<unsigned>(character->code_point));
+    return "--separator takes a visible character that is no digit of any script, no space and "
+           "no mark, not " +
+           QuotedArgument(separator) + code;
   }
   return {};
 }

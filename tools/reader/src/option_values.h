@@ -11,7 +11,7 @@ namespace reader {
 std::string PortNameError(std::string_view name);
 
 // One well-formed UTF-8 character that neither reads as part of a number nor
-// breaks the line: no digit, no control character, no line break.
+// hides or breaks the line: none of refused_characters.h.
 std::string SeparatorError(std::string_view separator);
 
 }  // namespace reader

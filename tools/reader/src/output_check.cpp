@@ -1,5 +1,7 @@
 #include "reader/output_check.h"
 
+#include <sys/stat.h>
+
 #include <string>
 #include <system_error>
 
@@ -17,6 +19,13 @@ std::string WriteFailureReason(const std::ostream& out) {
 }
 
 }  // namespace
+
+bool OutputContinuesAFile(const std::ostream& out) {
+  const auto* descriptor = dynamic_cast<const DescriptorOutput*>(out.rdbuf());
+  struct stat file {};
+  return descriptor != nullptr && ::fstat(descriptor->descriptor(), &file) == 0 &&
+         S_ISREG(file.st_mode) && file.st_size > 0;
+}
 
 bool OutputWritten(std::ostream& out, std::ostream& err) {
   out.flush();

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <map>
 
+#include "argument_text.h"
 #include "platform/port_names.h"
 
 namespace reader {
@@ -43,19 +44,22 @@ void AddSysfsDevices(const fs::path& root, std::map<std::string, SerialDevice>& 
   for (const fs::directory_entry& entry : fs::directory_iterator(sys / "class" / "tty", error)) {
     const fs::path device_link = entry.path() / "device";
     if (!fs::exists(device_link, error)) continue;
-    SerialDevice& device = devices[entry.path().filename().string()];
+    SerialDevice& device = devices[(fs::path("/dev") / entry.path().filename()).string()];
     AddUsbDetails(device_link, sys, device);
   }
 }
 
+// A link counts once its whole path resolves to a character device: one that leads to a
+// file or a directory, that goes round in a loop, or whose adapter has gone names no port.
 void AddByIdLinks(const fs::path& root, std::map<std::string, SerialDevice>& devices) {
   std::error_code error;
   for (const fs::directory_entry& entry :
        fs::directory_iterator(root / "dev" / "serial" / "by-id", error)) {
-    const fs::path target = fs::read_symlink(entry.path(), error);
-    if (error || target.filename().empty()) continue;
-    devices[target.filename().string()].by_id.push_back("/dev/serial/by-id/" +
-                                                        entry.path().filename().string());
+    std::error_code unusable;
+    const fs::path device = fs::canonical(entry.path(), unusable);
+    if (unusable || !fs::is_character_file(device, unusable)) continue;
+    devices[device.string()].by_id.push_back("/dev/serial/by-id/" +
+                                             entry.path().filename().string());
   }
 }
 
@@ -72,9 +76,9 @@ std::vector<SerialDevice> FindSerialDevices(const fs::path& root) {
   AddByIdLinks(root, found);
 
   std::vector<SerialDevice> devices;
-  for (auto& [name, device] : found) {
-    device.name = name;
-    device.path = "/dev/" + name;
+  for (auto& [path, device] : found) {
+    device.path = path;
+    device.name = fs::path(path).filename().string();
     std::sort(device.by_id.begin(), device.by_id.end());
     for (int n = 1; n <= kListedComPorts; ++n) {
       const std::string com = "COM" + std::to_string(n);
@@ -92,18 +96,18 @@ int RunListPorts(const fs::path& root, std::ostream& out) {
     return 0;
   }
   for (const SerialDevice& device : devices) {
-    std::string line = device.path;
+    std::string line = PrintableText(device.path);
     if (!device.com_names.empty()) {
       line += "  =";
       for (const std::string& com : device.com_names) line += " " + com;
     }
     if (!device.usb_id.empty()) {
-      line += "  USB " + device.usb_id;
-      if (!device.manufacturer.empty()) line += " " + device.manufacturer;
-      if (!device.product.empty()) line += " " + device.product;
+      line.append("  USB ").append(PrintableText(device.usb_id));
+      if (!device.manufacturer.empty()) line.append(" ").append(PrintableText(device.manufacturer));
+      if (!device.product.empty()) line.append(" ").append(PrintableText(device.product));
     }
     out << line << '\n';
-    for (const std::string& link : device.by_id) out << "    " << link << '\n';
+    for (const std::string& link : device.by_id) out << "    " << PrintableText(link) << '\n';
   }
   return 0;
 }

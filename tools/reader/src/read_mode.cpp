@@ -94,8 +94,10 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
   }
 
   PollSession session(worker, readings::DecimalSeparator());
-  const std::unique_ptr<RecordWriter> writer =
-      MakeRecordWriter(options.format, options.verbose, out);
+  // A header between the rows of earlier runs (>> log.csv) would read as a row of its own.
+  const RecordLayout layout{options.verbose, readings::DecimalSeparator(),
+                            !OutputContinuesAFile(out)};
+  const std::unique_ptr<RecordWriter> writer = MakeRecordWriter(options.format, layout, out);
   if (!OutputWritten(out, err)) return kExitOutputLost;  // the CSV header
   const std::optional<StopSignals> signals =
       options.cycle ? std::optional<StopSignals>(std::in_place) : std::nullopt;

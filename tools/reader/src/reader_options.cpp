@@ -80,7 +80,9 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
        [&o](std::string_view) { return Switch(o.verbose); }},
       {"--json", "", "print one JSON object per poll, one line each",
        [&o](std::string_view) { return Format(o, OutputFormat::kJson); }},
-      {"--csv", "", "print a header line, then one comma-separated row per poll",
+      {"--csv", "",
+       "print a header line (not when appending to a file that holds some), then one\n"
+       "row per poll; fields separated by ',' (by ';' with the decimal separator ',')",
        [&o](std::string_view) { return Format(o, OutputFormat::kCsv); }},
       {"--demo", "", "read the built-in instrument simulator instead of a port",
        [&o](std::string_view) { return Switch(o.demo); }},
@@ -100,7 +102,8 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          return std::string();
        }},
       {"--separator", "C",
-       "decimal separator: one character, not a digit (default: the regional setting)",
+       "decimal separator: one visible character, no digit of any script, no space\n"
+       "and no mark (default: the regional setting)",
        [&o](std::string_view value) {
          std::string error = SeparatorError(value);
          if (error.empty()) o.separator = std::string(value);
@@ -191,6 +194,10 @@ constexpr std::string_view kOutputAndLostPort =
     "variant and\n"
     "fault code carry (null or empty otherwise); NaN and infinities are null "
     "in JSON.\n"
+    "CSV numbers take the decimal separator when it is ',' (then ';' separates the fields, as\n"
+    "a spreadsheet with that regional setting expects), a full stop otherwise; the relays are\n"
+    "written as \"R\" and one digit per relay, relay 1 first, 1 for on (\"R1010\"), so that a\n"
+    "spreadsheet keeps them as text.\n"
     "\n"
     "Lost port: with --reopen a cyclic read that loses its port (the adapter pulled out) says\n"
     "so once on standard error, closes the port at once and opens it again at each later\n"
@@ -204,7 +211,10 @@ constexpr std::string_view kOutputAndLostPort =
 constexpr std::string_view kTraceEvents =
     "program, then \"open PORT [DEVICE]\", \"close PORT\", \"error MESSAGE\" (the open or the\n"
     "transfer just before failed), \"tx N HEX...\" (N bytes sent) or \"rx N HEX...\" (a read\n"
-    "returned N bytes; 0: nothing came within the read time-out).\n"
+    "returned N bytes; 0: nothing came within the read time-out). A trace never holds or ends\n"
+    "the read: a FIFO that no process reads is refused at the start (status 2), and a trace\n"
+    "that cannot be written (a full disk, a reader that has gone or does not keep up) is told\n"
+    "once on standard error and stops, while the polls go on.\n"
     "\n"
     "Examples:\n";
 

@@ -4,17 +4,17 @@
 
 namespace reader {
 
-std::unique_ptr<RecordWriter> MakeRecordWriter(OutputFormat format, bool verbose,
+std::unique_ptr<RecordWriter> MakeRecordWriter(OutputFormat format, const RecordLayout& layout,
                                                std::ostream& out) {
   switch (format) {
     case OutputFormat::kJson:
       return MakeJsonWriter(out);
     case OutputFormat::kCsv:
-      return MakeCsvWriter(out);
+      return MakeCsvWriter(layout.decimal_separator, layout.header, out);
     case OutputFormat::kText:
       break;
   }
-  return MakeTextWriter(verbose, out);
+  return MakeTextWriter(layout.verbose, out);
 }
 
 }  // namespace reader

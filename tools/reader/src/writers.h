@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <ostream>
+#include <string_view>
 
 #include "reader/record_writer.h"
 
@@ -10,6 +11,7 @@ namespace reader {
 
 std::unique_ptr<RecordWriter> MakeTextWriter(bool verbose, std::ostream& out);
 std::unique_ptr<RecordWriter> MakeJsonWriter(std::ostream& out);
-std::unique_ptr<RecordWriter> MakeCsvWriter(std::ostream& out);
+std::unique_ptr<RecordWriter> MakeCsvWriter(std::string_view decimal_separator, bool header,
+                                            std::ostream& out);
 
 }  // namespace reader

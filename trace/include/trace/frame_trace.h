@@ -11,11 +11,14 @@
 // decimals; all processes of a machine share it, so traces of both ends of a line merge by it
 // (sort -n). Each file's lines are in the order of their times.
 //
+// A trace only looks on: when a line cannot be written (a full disk, a FIFO or pipe whose reader
+// has gone) the trace says so once on standard error and stops, and the program goes on. A
+// line is written whole or, where the medium allows, not at all.
+//
 // Thread rule: any thread; each line is written whole, under the trace's lock.
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -25,14 +28,20 @@
 
 namespace trace {
 
+class TraceOutput;
+
 class FrameTrace {
  public:
-  // Lines go to `out`, which must outlive the trace, marked with `program` ("vlk240-read").
+  // Lines go to `out`, which must outlive the trace, marked with `program` ("vlk240-read"). A
+  // failure stops the trace without a word.
   FrameTrace(std::ostream& out, std::string program);
   // Lines are appended to the file at `path` (so that two programs may share one), or go to
-  // `standard_error` for "-". Throws std::system_error when the file cannot be opened.
+  // `standard_error` for "-"; a failure is told on `standard_error`. Opening never waits: a FIFO
+  // that no process reads is refused at once. Throws std::system_error when the file cannot be
+  // opened; its code's message says why in words that fit a trace.
   static std::unique_ptr<FrameTrace> Open(const std::string& path, std::ostream& standard_error,
                                           std::string program);
+  ~FrameTrace();
 
   FrameTrace(const FrameTrace&) = delete;
   FrameTrace& operator=(const FrameTrace&) = delete;
@@ -44,12 +53,15 @@ class FrameTrace {
   void Received(std::span<const std::uint8_t> bytes);
 
  private:
+  FrameTrace(std::unique_ptr<TraceOutput> output, std::string program,
+             std::unique_ptr<TraceOutput> report, std::string name);
   void Write(std::string_view event, std::string_view detail);
 
-  std::unique_ptr<std::ofstream> file_;  // when the trace opened its own file
   std::mutex mutex_;
-  std::ostream& out_;  // guarded by mutex_
+  std::unique_ptr<TraceOutput> output_;  // guarded by mutex_; null once a line failed
   const std::string program_;
+  const std::unique_ptr<TraceOutput> report_;  // where a failure is told; null: nowhere
+  const std::string name_;                     // the trace's name in that message
 };
 
 }  // namespace trace

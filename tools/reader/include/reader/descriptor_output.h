@@ -21,6 +21,7 @@ class DescriptorOutput : public std::streambuf {
 
   // The errno of the write that failed; 0 while every write went out.
   int error() const { return error_; }
+  int descriptor() const { return fd_; }
 
  protected:
   int_type overflow(int_type c) override;
@@ -41,5 +42,9 @@ class DescriptorOutput : public std::streambuf {
 // becomes /dev/null opened the wrong way round, so that writing to it still
 // fails with EBADF, as to a closed descriptor.
 void ReserveStandardDescriptors();
+
+// Lets a write to a pipe whose reader has gone fail with EPIPE, so that the loss is reported
+// and ends the program with its own status, instead of the signal ending it without a word.
+void IgnoreBrokenPipeSignal();
 
 }  // namespace reader

@@ -10,4 +10,9 @@ namespace reader {
 // output: No space left on device") and returns false.
 bool OutputWritten(std::ostream& out, std::ostream& err);
 
+// True when `out` is standard output on a regular file that already holds
+// something (appended to with >>); false for an empty file, a pipe, a terminal
+// or a stream in memory.
+bool OutputContinuesAFile(const std::ostream& out);
+
 }  // namespace reader

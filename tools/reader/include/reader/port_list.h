@@ -9,7 +9,7 @@ namespace reader {
 
 struct SerialDevice {
   std::string name;                // "ttyUSB0"
-  std::string path;                // "/dev/ttyUSB0"
+  std::string path;                // "/dev/ttyUSB0", the key the list is sorted by
   std::vector<std::string> by_id;  // "/dev/serial/by-id/..." links to it
   std::string usb_id;              // "0403:6001" for a USB device, else empty
   std::string manufacturer;        // USB strings where the device has them
@@ -19,14 +19,15 @@ struct SerialDevice {
 
 // The serial devices present under `root` ("/" on a live system; a test passes
 // a fake tree): every /sys/class/tty entry with a "device" link, and every
-// /dev/serial/by-id link. USB ids and strings come from the first directory
+// /dev/serial/by-id link whose whole path resolves to a character device
+// (keyed by that device's real path). USB ids and strings come from the first directory
 // above the tty's device that has idVendor and idProduct. COM1..COM4 are
 // resolved as a port open would (VLK240_COMn or /dev/ttyS(n-1)). Sorted by
-// name. Unreadable parts of the tree are skipped.
+// path. Unreadable parts of the tree are skipped.
 std::vector<SerialDevice> FindSerialDevices(const std::filesystem::path& root);
 
-// Prints the devices, one line each, or says that there are none. Returns the
-// exit status (0).
+// Prints the devices, one line each, or says that there are none; what is not
+// printable in a name is escaped (argument_text.h). Returns the exit status (0).
 int RunListPorts(const std::filesystem::path& root, std::ostream& out);
 
 }  // namespace reader

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "reader/poll_record.h"
 #include "reader/reader_options.h"
@@ -17,11 +18,19 @@ class RecordWriter {
   virtual void Write(const PollRecord& record) = 0;
 };
 
+// How the records are laid out beyond their format.
+struct RecordLayout {
+  bool verbose = false;                 // text: the frames and the time-out count too
+  std::string decimal_separator = ".";  // CSV: "," gives ';' between the fields
+  bool header = true;                   // CSV: the header line first
+};
+
 // Text: the memo lines (with --verbose the sent frame first, then the received
 // frame or the time-out count), an empty line before every poll but the first.
-// JSON: one object per line. CSV: the header line at once, then one row per
-// poll.
-std::unique_ptr<RecordWriter> MakeRecordWriter(OutputFormat format, bool verbose,
+// JSON: one object per line. CSV: the header line at once unless the layout
+// says otherwise, then one row per poll; with the decimal separator "," the
+// fields are separated by ';' and the numbers written with ','.
+std::unique_ptr<RecordWriter> MakeRecordWriter(OutputFormat format, const RecordLayout& layout,
                                                std::ostream& out);
 
 }  // namespace reader
