@@ -1,3 +1,8 @@
+# Tests run as root here and in CI: the port lock files they make go to a folder of the build's
+# own, not to the machine's /run/lock.
+set(VLK_TEST_LOCK_DIR ${CMAKE_BINARY_DIR}/test-locks)
+file(MAKE_DIRECTORY ${VLK_TEST_LOCK_DIR})
+
 # vlk_add_test(<name> LABEL core|gui|stress SOURCES <files...> LIBS <targets...>)
 # One GoogleTest program, its cases registered with CTest under the label (cross-built: the
 # program as one entry, run through CMAKE_CROSSCOMPILING_EMULATOR).
@@ -23,6 +28,7 @@ function(vlk_add_test name)
         ENVIRONMENT "GTEST_OUTPUT=xml:${VLK_TEST_RESULTS_DIR}/")
     endif()
   else()
-    gtest_discover_tests(${name} PROPERTIES LABELS ${T_LABEL} DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+      PROPERTIES LABELS ${T_LABEL} ENVIRONMENT VLK240_LOCK_DIR=${VLK_TEST_LOCK_DIR})
   endif()
 endfunction()

@@ -9,6 +9,7 @@
 
 #include "platform/win_errors.h"
 #include "posix/dcb_mapping.h"
+#include "posix/exclusive_claim.h"
 #include "posix/serial_ioctls.h"
 #include "posix/termios2_io.h"
 
@@ -45,9 +46,11 @@ OpenError OpenSerialDevice(const std::string& path, OpenedDevice* device) {
   if (::flock(opening.fd, LOCK_EX | LOCK_NB) != 0) {
     return Abandon(opening, {ERROR_ACCESS_DENIED, errno});
   }
-  if (int err = TakeExclusive(opening.fd, &opening.owns_exclusive); err != 0) {
+  if (int err = TakeUucpLock(path, &opening.lock); err != 0) {
     return Abandon(opening, Failure(err));
   }
+  if (int err = ClaimExclusive(opening.fd); err != 0) return Abandon(opening, Failure(err));
+  opening.owns_exclusive = true;
 
   DWORD lines = 0;
   const int modem_err = GetModemStatus(opening.fd, &lines);
@@ -68,8 +71,10 @@ OpenError OpenSerialDevice(const std::string& path, OpenedDevice* device) {
 }
 
 void CloseSerialDevice(const OpenedDevice& device) {
-  if (device.owns_exclusive) GiveBackExclusive(device.fd);
+  if (device.owns_exclusive) ClearExclusiveFlag(device.fd);
   ::close(device.fd);
+  // Last, so that whoever finds the lock file gone finds the device free too.
+  ReleaseUucpLock(device.lock);
 }
 
 }  // namespace platform::posix

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/comm_api.h"
+#include "posix/uucp_lock.h"
 
 namespace platform::posix {
 
@@ -15,6 +16,8 @@ struct OpenedDevice {
   bool has_modem_lines = false;
   // This open set the tty's exclusive flag, so closing must clear it.
   bool owns_exclusive = false;
+  // The lock file this open created, removed at close.
+  UucpLock lock;
 };
 
 // Why an open failed: the Win32 code, and the errno behind it (0 when none).
@@ -25,8 +28,10 @@ struct OpenError {
 
 // ERROR_SUCCESS and the open device, or the failure: missing device 2, in use
 // or forbidden 5, not a tty (regular file, /dev/null) 1. Exclusive use takes
-// both flock(LOCK_EX|LOCK_NB), which binds root as well, and TIOCEXCL, which
-// keeps out other programs that do not flock.
+// flock(LOCK_EX|LOCK_NB), which binds root as well; the lock file of the
+// terminal programs that use one; and the exclusive flag, which keeps out
+// other programs that use neither, and which root respects here as well
+// while another program holds the device.
 OpenError OpenSerialDevice(const std::string& path, OpenedDevice* device);
 
 // Closes what OpenSerialDevice opened, giving the exclusive claim back first.

@@ -34,16 +34,16 @@ int SetModemOutput(int fd, ModemOutput line, bool high) {
   return Ioctl(fd, high ? TIOCMBIS : TIOCMBIC, &bit);
 }
 
-int TakeExclusive(int fd, bool* taken) {
-  int already = 0;
-  // A kernel without TIOCGEXCL cannot say: the flag is then taken as ours.
-  if (const int err = Ioctl(fd, TIOCGEXCL, &already); err != 0 && !IsUnsupported(err)) return err;
-  if (const int err = Ioctl(fd, TIOCEXCL, nullptr); err != 0) return err;
-  *taken = already == 0;
+int ReadExclusiveFlag(int fd, bool* set) {
+  int flag = 0;
+  if (const int err = Ioctl(fd, TIOCGEXCL, &flag); err != 0 && !IsUnsupported(err)) return err;
+  *set = flag != 0;
   return 0;
 }
 
-int GiveBackExclusive(int fd) { return Ioctl(fd, TIOCNXCL, nullptr); }
+int SetExclusiveFlag(int fd) { return Ioctl(fd, TIOCEXCL, nullptr); }
+
+int ClearExclusiveFlag(int fd) { return Ioctl(fd, TIOCNXCL, nullptr); }
 
 int SetRs485Toggle(int fd, bool enabled) {
   serial_rs485 rs485{};

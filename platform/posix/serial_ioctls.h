@@ -18,14 +18,12 @@ int GetModemStatus(int fd, DWORD* ms_bits);
 enum class ModemOutput { kDtr, kRts };
 int SetModemOutput(int fd, ModemOutput line, bool high);
 
-// Keeps other programs from opening the tty (TIOCEXCL); *taken tells whether
-// this call set the flag. Root may open a tty that another program already
-// holds so; that claim is not ours to give back.
-int TakeExclusive(int fd, bool* taken);
-// Gives the claim back (TIOCNXCL). The kernel keeps the flag while any
-// descriptor of the tty stays open, such as a pseudo-terminal's master, so a
-// claim left behind would lock out every later open.
-int GiveBackExclusive(int fd);
+// The tty's exclusive flag: while set, open() refuses everyone but root
+// (CAP_SYS_ADMIN) with EBUSY. A kernel that cannot report it (no TIOCGEXCL)
+// reads as not set.
+int ReadExclusiveFlag(int fd, bool* set);
+int SetExclusiveFlag(int fd);    // TIOCEXCL
+int ClearExclusiveFlag(int fd);  // TIOCNXCL
 
 // Driver-side RS485 direction control by RTS (RTS high while sending).
 int SetRs485Toggle(int fd, bool enabled);

@@ -5,6 +5,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -103,21 +104,99 @@ TEST(ExclusiveUse, HeldWhileOpenAndGivenBackOnCloseAndOnAFailedOpen) {
   EXPECT_EQ(report, "");
 }
 
-// Root opens a tty that another program holds exclusively; closing that
-// handle must leave the other program's claim alone.
-TEST(ExclusiveUse, AnotherProgramsClaimOutlivesRootsHandle) {
-  if (::geteuid() != 0) GTEST_SKIP() << "only root opens a tty another program holds exclusively";
+// The tty's exclusive flag as root sees it through a descriptor of its own;
+// -1 when it cannot look.
+int ExclusiveFlagOf(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return -1;
+  int flag = -1;
+  if (::ioctl(fd, TIOCGEXCL, &flag) != 0) flag = -1;
+  ::close(fd);
+  return flag;
+}
+
+// Another program that holds a tty the way one that does not flock would: a
+// process of its own with the tty open and its exclusive flag set, until it
+// is killed.
+class OtherHolder {
+ public:
+  explicit OtherHolder(const std::string& path) {
+    int ready[2];
+    if (::pipe(ready) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      // Only system calls in the child: the test process may have threads.
+      const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+      const char held = fd >= 0 && ::ioctl(fd, TIOCEXCL) == 0 ? 'y' : 'n';
+      if (::write(ready[1], &held, 1) == 1) ::pause();
+      ::_exit(1);
+    }
+    ::close(ready[1]);
+    char held = 'n';
+    held_ = pid_ > 0 && ::read(ready[0], &held, 1) == 1 && held == 'y';
+    ::close(ready[0]);
+  }
+  ~OtherHolder() { Kill(); }
+  OtherHolder(const OtherHolder&) = delete;
+  OtherHolder& operator=(const OtherHolder&) = delete;
+
+  bool Holds() const { return held_; }
+  // kill -9: the program is gone without a word; its descriptor closes, and
+  // a pseudo-terminal keeps the flag it set.
+  void Kill() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool held_ = false;
+};
+
+// Windows lets nobody open a COM port that another program holds; the kernel
+// lets root through the exclusive flag, so the layer looks who holds it.
+TEST(ExclusiveUse, RefusedWhileAnotherProgramHoldsTheFlagRootIncluded) {
   const vlk_test::PseudoTerminal pty;
-  const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(other, 0);
-  ASSERT_EQ(::ioctl(other, TIOCEXCL), 0);
-  const HANDLE port = OpenPort(pty.SlavePath());
+  const std::string& tty = pty.SlavePath();
+  OtherHolder holder(tty);
+  ASSERT_TRUE(holder.Holds());
+  const HANDLE port = OpenPort(tty);
+  EXPECT_EQ(port, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Comm().GetLastError(), 5u);
+  EXPECT_EQ(Comm().GetLastSystemError(), EBUSY);
+  if (port != INVALID_HANDLE_VALUE) Comm().CloseHandle(port);
+  if (::geteuid() == 0) {
+    EXPECT_EQ(ExclusiveFlagOf(tty), 1) << "the holder's flag was cleared";
+  }
+
+  holder.Kill();
+  if (::geteuid() != 0) return;  // the flag left behind keeps everyone else out
+  // Another descriptor in this very process counts as a holder as well.
+  const int raw = ::open(tty.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(raw, 0);
+  EXPECT_EQ(OpenPort(tty), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Comm().GetLastSystemError(), EBUSY);
+  ::close(raw);
+}
+
+// A holder killed on a pseudo-terminal leaves the flag set while the master
+// end stays open: root takes it over and clears it on close, so that other
+// users can open the tty again.
+TEST(ExclusiveUse, FlagLeftByAKilledHolderIsTakenOverAndCleared) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root opens a tty whose flag is left set";
+  const vlk_test::PseudoTerminal pty;
+  const std::string& tty = pty.SlavePath();
+  OtherHolder holder(tty);
+  ASSERT_TRUE(holder.Holds());
+  holder.Kill();
+  ASSERT_EQ(ExclusiveFlagOf(tty), 1) << "the kernel cleared the flag: nothing to take over";
+  const HANDLE port = OpenPort(tty);
   ASSERT_NE(port, INVALID_HANDLE_VALUE) << Comm().GetLastError();
+  EXPECT_EQ(ExclusiveFlagOf(tty), 1);
   Comm().CloseHandle(port);
-  int exclusive = 0;
-  ASSERT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
-  EXPECT_EQ(exclusive, 1);
-  ::close(other);
+  EXPECT_EQ(ExclusiveFlagOf(tty), 0);
 }
 
 }  // namespace

@@ -249,7 +249,8 @@ TEST(RunReader, OpenFailuresSayWhyAndWhatToDo) {
       {"/dev/null", "(win error code: 1): Inappropriate ioctl for device. Not a serial port.\n"},
       {"/", "(win error code: 5): Is a directory. Not a serial port.\n"},
       {simulator.SlavePath(),
-       "(win error code: 5): Resource temporarily unavailable. Another program uses the port.\n"},
+       "(win error code: 5): Resource temporarily unavailable. Another program uses the port. End "
+       "it, then try again.\n"},
   };
   for (const auto& [port, ending] : rows) {
     const Outcome result = RunWith({"--port", port});
@@ -262,6 +263,8 @@ TEST(RunReader, OpenFailuresSayWhyAndWhatToDo) {
   EXPECT_EQ(OpenFailureHint(EACCES),
             ": Permission denied. Join the group dialout (sudo usermod -aG dialout $USER), then "
             "log in again.");
+  EXPECT_EQ(OpenFailureHint(EBUSY),
+            ": Device or resource busy. Another program uses the port. End it, then try again.");
   EXPECT_EQ(OpenFailureHint(EMFILE), ": Too many open files.");
   EXPECT_EQ(OpenFailureHint(0), "");
 }

@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::string_view kJoinDialout =
     "Join the group dialout (sudo usermod -aG dialout $USER), then log in again.";
-constexpr std::string_view kInUse = "Another program uses the port.";
+constexpr std::string_view kInUse = "Another program uses the port. End it, then try again.";
 constexpr std::string_view kNoDevice =
     "No such device; vlk240-read --list-ports shows the serial devices present.";
 constexpr std::string_view kNotSerial = "Not a serial port.";

@@ -11,7 +11,7 @@ namespace {
 constexpr std::string_view kNoPort =
     "No such port; vlk240-read --list-ports shows the COM ports present, Device Manager "
     "(\"Ports (COM & LPT)\") the adapter's number.";
-constexpr std::string_view kInUse = "Another program uses the port.";
+constexpr std::string_view kInUse = "Another program uses the port. End it, then try again.";
 constexpr std::string_view kNotConnected = "The adapter is not connected; plug it in again.";
 
 struct Advice {
