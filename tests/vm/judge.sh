@@ -124,6 +124,33 @@ judge_exclusive() {  # LINE
   fi
 }
 
+judge_in_use() {  # LINE
+  facts=$(fact "in_use_$1")
+  reported "in_use_$1" "$facts" || return 0
+  errors=$(texts "in_use_$1.err")
+  case $errors in
+    *"Another program uses the port. End it, then try again.")
+      if [ "$(value "$facts" held) $(value "$facts" status)" = "1 3" ]; then
+        check "in_use_$1" ok "root's reader refused the line another program held: $errors"
+        return
+      fi
+      ;;
+  esac
+  check "in_use_$1" FAIL "$facts (held=1: the other program held the line; status 3: refused): \
+${errors:-no message}"
+}
+
+judge_killed_holder() {  # LINE
+  facts=$(fact "killed_holder_$1")
+  reported "killed_holder_$1" "$facts" || return 0
+  if [ "$(value "$facts" other)" = 0 ]; then
+    check "killed_holder_$1" ok "after kill -9 of the holder uid 65534 opens the line: the \
+driver dropped the exclusive flag with its last descriptor"
+  else
+    check "killed_holder_$1" FAIL "uid 65534's open after kill -9 of the holder: $facts (0 opened)"
+  fi
+}
+
 # QEMU's 16550 sends and receives at once; the simulator paces the exchange to the wire
 # time of its 8 + 31 bytes at 9600 bit/s, 44.7 ms: no round trip can be shorter.
 judge_roundtrip() {
@@ -235,6 +262,8 @@ for line in uart usb; do
   judge_exception $line
   judge_silent $line
   judge_exclusive $line
+  judge_in_use $line
+  judge_killed_holder $line
 done
 judge_roundtrip
 judge_write

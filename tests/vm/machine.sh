@@ -16,9 +16,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 rm -f "$run/console.in" "$run/console.out" "$run/qmp.sock" "$run/console.log"
 mkfifo "$run/console.in" "$run/console.out"
 
-# KVM where it opens; QEMU falls back to TCG when it does not work.
+# KVM where it opens on a processor with hardware virtualisation; QEMU falls back to TCG when
+# it does not work. A /dev/kvm without vmx or svm (a paravirtual KVM inside a sandbox) opens,
+# but a stock kernel hangs on it before its first line.
 accel="-accel tcg"
-if [ -r /dev/kvm ] && [ -w /dev/kvm ]; then accel="-accel kvm -accel tcg"; fi
+if [ -r /dev/kvm ] && [ -w /dev/kvm ] && grep -q -w -E 'vmx|svm' /proc/cpuinfo; then
+  accel="-accel kvm -accel tcg"
+fi
 
 qemu_pid="" sim_pids=""
 stop() {

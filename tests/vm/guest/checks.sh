@@ -109,6 +109,21 @@ check_unplug() {  # the USB adapter is pulled while the reader polls every secon
   text unplug_usb.err /tmp/cycle.err
 }
 
+# Another program holds the line with the exclusive flag alone, as one that does not flock
+# would: the reader, run by root, is refused. Killed, the holder leaves no flag behind on a
+# real driver: uid 65534 opens the line at once.
+check_held() {  # LINE DEVICE
+  vm_probe hold "$2" >/tmp/hold &
+  holder=$!
+  wait_for grep -q '^held' /tmp/hold
+  bounded vlk240-read --port "$2" --address 1 >/dev/null 2>/tmp/err
+  fact "in_use_$1" "status=$?" "held=$(grep -c '^held' /tmp/hold)"
+  text "in_use_$1.err" /tmp/err
+  kill -9 "$holder"
+  wait "$holder"
+  fact "killed_holder_$1" "$(bounded vm_probe open-as-other "$2")"
+}
+
 adapter_node() { for node in /dev/ttyUSB*; do [ -e "$node" ] && echo "$node" && return; done; }
 adapter_present() { [ -n "$(adapter_node)" ]; }
 
@@ -158,6 +173,7 @@ run_checks() {
     check_reply exception "$line" "$device" 2
     check_reply silent "$line" "$device" 3
     fact "exclusive_$line" "$(bounded vm_probe exclusive "$device")"
+    check_held "$line" "$device"
   done
   fact exchange_uart "$(bounded vm_probe exchange "$UART" 1)"
   fact write_uart "$(bounded vm_probe write "$UART")"

@@ -8,6 +8,8 @@ mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
 mount -t tmpfs tmpfs /tmp
+# The lock folder of terminal programs, where the reader leaves its lock file while it holds a line.
+mkdir -p /run/lock
 # The host's answers must not come back as console output.
 stty -echo
 

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -76,6 +78,21 @@ int RunExclusive(const std::string& device) {
   const int freed_other = OpenInChild(device, true);
   std::cout << "held_root=" << held_root << " held_other=" << held_other
             << " freed_root=" << freed_root << " freed_other=" << freed_other << std::endl;
+  return 0;
+}
+
+int RunHold(const std::string& device) {
+  const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0 || ioctl(fd, TIOCEXCL) != 0) {
+    std::cout << "error=\"cannot hold " << device << "\"" << std::endl;
+    return 1;
+  }
+  std::cout << "held" << std::endl;
+  for (;;) pause();
+}
+
+int RunOpenAsOther(const std::string& device) {
+  std::cout << "other=" << OpenInChild(device, true) << std::endl;
   return 0;
 }
 

@@ -10,7 +10,8 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: vm_probe exchange DEVICE ADDRESS | write DEVICE | exclusive DEVICE | status DEVICE\n";
+    "usage: vm_probe exchange DEVICE ADDRESS | write DEVICE | exclusive DEVICE | hold DEVICE |\n"
+    "       open-as-other DEVICE | status DEVICE\n";
 
 }  // namespace
 
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
       return vm_probe::RunWrite(device);
     } else if (command == "exclusive" && argc == 3) {
       return vm_probe::RunExclusive(device);
+    } else if (command == "hold" && argc == 3) {
+      return vm_probe::RunHold(device);
+    } else if (command == "open-as-other" && argc == 3) {
+      return vm_probe::RunOpenAsOther(device);
     } else if (command == "try-open" && argc == 3) {
       return vm_probe::RunTryOpen(device);
     } else if (command == "status" && argc == 3) {

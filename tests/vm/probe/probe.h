@@ -25,6 +25,14 @@ int RunWrite(const std::string& device);
 // A held port refuses a second opener, root or not, and takes it once closed.
 int RunExclusive(const std::string& device);
 
+// Holds the port as another program that does not flock would: the exclusive flag alone, until
+// it is killed. Prints "held" once it holds.
+int RunHold(const std::string& device);
+
+// Whether uid 65534 can open the port now: "other=" and the error code of its open, 0 when it
+// opened.
+int RunOpenAsOther(const std::string& device);
+
 // Opens the port once and exits with the Win32 error code of the open (0: it
 // opened); the child side of RunExclusive.
 int RunTryOpen(const std::string& device);
