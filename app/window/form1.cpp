@@ -32,7 +32,7 @@ TForm1::TForm1(Application& app, FormPauses pauses, trace::FrameTrace* frame_tra
 }
 
 TForm1::~TForm1() {
-  // A box still open goes before the logic it would report its closing to.
+  // A box still open goes while the logic it reports its closing to is still there.
   qDeleteAll(findChildren<QDialog*>(Qt::FindDirectChildrenOnly));
 }
 

@@ -221,21 +221,6 @@ TEST_F(PortLossTest, OneBoxPerLossAndNoneStackedOnAnOpenOne) {
   EXPECT_TRUE(view_.notice_open);
 }
 
-// Without cyclic polling the box of the loss does not keep the operator's next press from
-// reading either.
-TEST_F(PortLossTest, OneShotPollReopensThePortWhileTheBoxIsOpen) {
-  Plug();
-  Form1Logic& logic = Create();
-  logic.PortItemClick(0);
-  Unplug();
-  logic.Button3Click();
-  ASSERT_TRUE(view_.notice_open);
-  Plug();
-  logic.Button3Click();
-  EXPECT_EQ(view_.memo, Reading());
-  EXPECT_EQ(LossBoxes(), 1);
-}
-
 // A port that another program holds: the item's message, then why and what to do.
 TEST_F(LogicTest, PortHeldByAnotherProgramSaysSoUnderTheItemsMessage) {
   sim::Simulator instrument;
