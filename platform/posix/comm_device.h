@@ -109,6 +109,10 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
 
   // Transfers (comm_device_transfers.cpp).
   DWORD StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done);
+  // Advances the transfers and the wait with the input already taken: new
+  // input is taken only by a start and on the descriptor's readiness, since a
+  // poll for it reports what is there, and a read on every wake-up would mostly
+  // find nothing.
   void Pump(Clock::time_point now);
   // Reads what the pending transfers and waits want and the kernel has.
   void FillInput();

@@ -23,14 +23,11 @@ std::optional<bool> CommDevice::ServeUntilSet(WinEvent& event, Deadline deadline
     // whichever thread ends it (its time-out on the I/O thread, an abort, a
     // hang-up, the close), and a SetEvent from elsewhere.
     const WinEvent::Watch watch(event, serve_wake_fd_);
-    for (bool first = true;; first = false) {
+    for (;;) {
       if (closing_) break;
       const auto now = Clock::now();
-      // The same steps as the I/O thread's, under the same lock. The first
-      // pass skips them: the transfers are as their start or the last pass
-      // left them, and whatever came since shows in the poll (input, room,
-      // a deadline gone by), which would only find an empty queue here.
-      if (!first) Pump(now);
+      // The same steps as the I/O thread's, under the same lock.
+      Pump(now);
       if (event.TakeSignal()) {
         outcome = true;
         break;

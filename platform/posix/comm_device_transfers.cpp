@@ -57,6 +57,7 @@ DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, 
     ov->Internal = ERROR_IO_PENDING;
     ov->InternalHigh = 0;
     queue->push_back(std::move(transfer));
+    FillInput();  // what came before the start can end it at once
     Pump(Clock::now());
     if (!IsPending(ov)) {
       *done = static_cast<DWORD>(ov->InternalHigh);
@@ -84,6 +85,7 @@ DWORD CommDevice::StartWaitEvent(DWORD* mask, OVERLAPPED* ov, std::shared_ptr<Wi
     ov->InternalHigh = 0;
     *mask = 0;
     wait_ = EventWait{ov, std::move(event), mask};
+    FillInput();
     Pump(Clock::now());
     if (!wait_) return static_cast<DWORD>(ov->Internal);
     WakeWatchers(serving_);
@@ -108,7 +110,6 @@ bool CommDevice::IsPending(const OVERLAPPED* ov) const {
 }
 
 void CommDevice::Pump(Clock::time_point now) {
-  if (!hung_up_) FillInput();
   ServeReads(now);  // bytes that came before a hang-up are still handed over
   if (!hung_up_) ServeWrites(now);
   if (hung_up_) {
