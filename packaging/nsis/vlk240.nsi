@@ -163,6 +163,20 @@ Section
 SectionEnd
 
 Section "Uninstall"
+  ; Off the Path first: the folder is gone only after it.
+  Call un.ReadPath
+  ${IfNot} ${Errors}
+    Call un.PathWithoutInstDir
+    ${If} $2 == "1"
+      ${If} $1 == ""
+        DeleteRegValue HKCU "${ENVIRONMENT_KEY}" "Path"
+      ${Else}
+        WriteRegExpandStr HKCU "${ENVIRONMENT_KEY}" "Path" $1
+      ${EndIf}
+      !insertmacro ENVIRONMENT_CHANGED
+    ${EndIf}
+  ${EndIf}
+
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$INSTDIR\vlk240.exe"
   Delete "$INSTDIR\vlk240-read.exe"
@@ -182,17 +196,4 @@ Section "Uninstall"
   ; Only when empty: the operator's saved port (user.ini) stays.
   RMDir "$APPDATA\vlk240"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
-
-  Call un.ReadPath
-  ${IfNot} ${Errors}
-    Call un.PathWithoutInstDir
-    ${If} $2 == "1"
-      ${If} $1 == ""
-        DeleteRegValue HKCU "${ENVIRONMENT_KEY}" "Path"
-      ${Else}
-        WriteRegExpandStr HKCU "${ENVIRONMENT_KEY}" "Path" $1
-      ${EndIf}
-      !insertmacro ENVIRONMENT_CHANGED
-    ${EndIf}
-  ${EndIf}
 SectionEnd
