@@ -37,6 +37,7 @@ LoadLanguageFile "${NSISDIR}\Contrib\Language files\Russian.nlf"
 ; The longest Path read or written whole: NSIS's strings hold NSIS_MAX_STRLEN characters with the
 ; terminating one, and a value of exactly that many without a terminator would lose its last.
 !define /math PATH_LIMIT ${NSIS_MAX_STRLEN} - 2
+!define PATH_UNCHANGED "Path не изменён: он длиннее, чем установщик может прочитать и записать; добавьте в него $INSTDIR вручную"
 
 ; $0 a Path; $1 the same Path without its entries that are $INSTDIR (letter case and a trailing
 ; backslash aside), the other entries as they were, empty ones too; $2 "1" when there was one.
@@ -125,19 +126,17 @@ Section
 
   Call ReadPath
   ${If} ${Errors}
-    DetailPrint "Path не изменён (слишком длинный): добавьте в него $INSTDIR"
+    DetailPrint "${PATH_UNCHANGED}"
   ${Else}
     Call PathWithoutInstDir
     StrLen $3 "$0;$INSTDIR"
     ${If} $2 == "1"
       DetailPrint "$INSTDIR уже есть в Path"
     ${ElseIf} $3 > ${PATH_LIMIT}
-      DetailPrint "Path не изменён (слишком длинный): добавьте в него $INSTDIR"
+      DetailPrint "${PATH_UNCHANGED}"
     ${Else}
       ${If} $0 == ""
         StrCpy $0 "$INSTDIR"
-      ${ElseIf} $0 == ";"
-        StrCpy $0 ";$INSTDIR"
       ${Else}
         StrCpy $1 $0 "" -1
         ${If} $1 == ";"

@@ -223,6 +223,18 @@ TEST_F(Installer, ReinstallKeepsOnePathEntryAndUninstallKeepsTheProgramFoldersPo
   EXPECT_EQ(path->text, kOwnPath) << fs::path(path->text).string();
 }
 
+// A Path longer than the installer's strings hold is never cut: it stays as it was.
+TEST_F(Installer, APathTooLongToRewriteWholeIsLeftAsItWas) {
+  std::wstring along = L"C:\\tools";
+  while (along.size() < 1100) along += L";C:\\tools\\" + std::to_wstring(along.size());
+  WritePath(along);
+  ASSERT_EQ(RunToEnd(g_setup, L"/S"), 0);
+  EXPECT_EQ(ReadPath().value_or(StoredPath{}).text, along);
+  ASSERT_EQ(RunToEnd(programs_ / L"uninstall.exe", L"/S"), 0);
+  EXPECT_TRUE(WaitFor([&] { return !fs::exists(programs_); }, 30s)) << programs_.string();
+  EXPECT_EQ(ReadPath().value_or(StoredPath{}).text, along);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
