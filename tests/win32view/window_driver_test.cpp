@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -223,6 +224,29 @@ TEST_F(DemoWindow, CyclicPollingReadsOnItsTickAndStopsWhenUnchecked) {
   EXPECT_EQ(Text(button), kReadCaption);
   EXPECT_EQ(Text(memo), L"");
   EXPECT_FALSE(::IsWindowVisible(Control(ids::kShape1)));
+}
+
+// A box opens centred on the window, not at its corner over the menu: a wrong address read
+// gives the warning, whose OK puts "1" back in the address field.
+TEST_F(DemoWindow, ABoxOpensCentredOnTheWindow) {
+  Send(Control(ids::kEdit1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"0"));
+  ::PostMessageW(Control(ids::kButton3), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = ::FindWindowW(nullptr, L"Warning")); }, 10s));
+  RECT outer{}, own{};
+  ::GetWindowRect(window_, &outer);
+  // The box is placed as it is created; give that a moment under a loaded Wine.
+  const auto centred = [&] {
+    ::GetWindowRect(box, &own);
+    return std::abs((own.left + own.right) - (outer.left + outer.right)) <= 2 &&
+           std::abs((own.top + own.bottom) - (outer.top + outer.bottom)) <= 2;
+  };
+  EXPECT_TRUE(WaitFor(centred, 2s))
+      << "window " << outer.left << "," << outer.top << " " << outer.right << "," << outer.bottom
+      << "; box " << own.left << "," << own.top << " " << own.right << "," << own.bottom;
+  ::PostMessageW(box, TDM_CLICK_BUTTON, IDOK, 0);
+  EXPECT_TRUE(WaitFor([] { return ::FindWindowW(nullptr, L"Warning") == nullptr; }, 10s));
+  EXPECT_EQ(Text(Control(ids::kEdit1)), L"1");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the Windows ZIP from an already built tree into a scratch folder and checks it: one
 # vlk240-<version>-windows-x64.zip holding, in its one folder, README-Windows.txt and the
-# programs named, each importing only Windows' own DLLs.
+# programs named, each importing only Windows' own DLLs, the README with CR LF line ends.
 #   check_zip.sh CPACK BUILD_DIR PROGRAM.exe...
 set -eu
 cpack=$1 build_dir=$2
@@ -34,6 +34,14 @@ if [ "$listed" != "$expected" ]; then
   exit 1
 fi
 unzip -q "$zip" -d "$scratch/unpacked"
+# Notepad of older Windows shows a note with bare LF line ends as one line.
+readme="$scratch/unpacked/$folder/README-Windows.txt"
+lines=$(tr -cd '\n' <"$readme" | wc -c)
+crlf_lines=$(grep -c "$(printf '\r')\$" "$readme" || true)
+if [ "$lines" -eq 0 ] || [ "$crlf_lines" -ne "$lines" ]; then
+  echo "zip: README-Windows.txt has $lines lines, $crlf_lines of them ending in CR LF" >&2
+  exit 1
+fi
 for program in "$@"; do
   sh "$here/system_dlls_only.sh" "$scratch/unpacked/$folder/$program"
 done

@@ -29,6 +29,21 @@ std::vector<std::string> Arguments() {
   return arguments;
 }
 
+// The usage in a box wide enough that no help line wraps, since a wrapped line would lose its
+// indent. A window program has no console to print to.
+void ShowUsage(const std::string& text, bool error) {
+  const std::wstring content = comport::WideFromUtf8(text);
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
+  config.pszWindowTitle = L"vlk240";
+  config.pszMainIcon = error ? TD_ERROR_ICON : TD_INFORMATION_ICON;
+  config.pszContent = content.c_str();
+  config.dwCommonButtons = TDCBF_OK_BUTTON;
+  config.cxWidth = 320;  // dialog units
+  ::TaskDialogIndirect(&config, nullptr, nullptr, nullptr);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*command_line*/,
@@ -37,11 +52,9 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   const win32view::CommandLine line = win32view::ParseCommandLine(
       std::vector<std::string_view>(arguments.begin(), arguments.end()));
   if (line.help || !line.error.empty()) {
-    // A window program has no console to print to.
     std::string text = win32view::UsageText();
     if (!line.error.empty()) text = line.error + "\n\n" + text;
-    ::MessageBoxW(nullptr, comport::WideFromUtf8(text).c_str(), L"vlk240",
-                  line.help ? MB_ICONINFORMATION : MB_ICONERROR);
+    ShowUsage(text, !line.help);
     return line.help ? 0 : 2;
   }
 
