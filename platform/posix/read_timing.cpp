@@ -53,8 +53,9 @@ Deadline PlanWrite(const COMMTIMEOUTS& timeouts, DWORD count, Deadline::Clock::t
 Deadline::Clock::duration DrainTime(const DCB& dcb, DWORD bytes) {
   using Duration = Deadline::Clock::duration;
   if (dcb.BaudRate == 0) return Duration::zero();
-  // Nanoseconds a half bit lasts at 1 bit/s. Whole and partial seconds
-  // apart, so that nothing overflows before the result would.
+  // A half bit lasts half a second at 1 bit/s. The quotient and the
+  // remainder by the rate are scaled apart, so that nothing overflows before
+  // the result would.
   constexpr std::uint64_t kHalfBitNs = 500'000'000;
   constexpr auto kMaxNs = static_cast<std::uint64_t>(std::chrono::nanoseconds::max().count());
   const std::uint64_t half_bits = std::uint64_t{bytes} * CharacterHalfBits(dcb);
