@@ -15,6 +15,20 @@ using testing::LogicTest;
 const std::string kRead = "ЧТЕНИЕ ПОКАЗАНИЙ ВЛК240Т";
 const std::string kPolling = "ИДЁТ ОПРОС...";
 
+// A cyclic tick whose address check fails: the tick ends cyclic polling (through
+// CheckBox1Click) before the check's box, followed by what comes after the box.
+Log CyclicPollingEndedThen(const Log& after) {
+  Log log{"memo cleared", "indicator white", "indicator hidden", "stop ClickerBtn",
+          "button enabled", "button '" + kRead + "'", "cyclic unchecked",
+          // CheckBox1Click
+          "button enabled", "address enabled", "indicator hidden", "menu enabled",
+          "button '" + kRead + "'", "memo cleared", "process messages",
+          // back in Button3Click
+          "process messages"};
+  log.insert(log.end(), after.begin(), after.end());
+  return log;
+}
+
 TEST_F(LogicTest, StartSetsTheTitleClearsTheTextsAndPutsOneIntoTheAddress) {
   Create();
   EXPECT_EQ(view_.log, (Log{"title 'ВЛК240ТИ'", "memo cleared", "static text ''", "panel 1 ''",
@@ -59,24 +73,7 @@ TEST_F(LogicTest, CyclicTickWithABadAddressStopsPollingInOrderThenWarns) {
   view_.ClickCyclic(logic, true);
   ForgetLog();
   view_.Tick(logic, FormTimer::kClickerBtn);
-  EXPECT_EQ(view_.log, (Log{
-                           "memo cleared",
-                           "indicator white",
-                           "indicator hidden",
-                           "stop ClickerBtn",
-                           "button enabled",
-                           "button '" + kRead + "'",
-                           "cyclic unchecked",
-                           // CheckBox1Click
-                           "button enabled",
-                           "address enabled",
-                           "indicator hidden",
-                           "menu enabled",
-                           "button '" + kRead + "'",
-                           "memo cleared",
-                           "process messages",
-                           // back in Button3Click
-                           "process messages",
+  EXPECT_EQ(view_.log, CyclicPollingEndedThen({
                            "box Warning: Неправильное значение сетевого адреса",
                            "address '1'",
                            "address enabled",
@@ -105,24 +102,7 @@ TEST_F(LogicTest, AddressThatIsNoNumberGoesToTheExceptionBoxAndEndsCyclicPolling
   view_.ClickCyclic(logic, true);
   ForgetLog();
   view_.Tick(logic, FormTimer::kClickerBtn);
-  EXPECT_EQ(view_.log, (Log{
-                           "memo cleared",
-                           "indicator white",
-                           "indicator hidden",
-                           "stop ClickerBtn",
-                           "button enabled",
-                           "button '" + kRead + "'",
-                           "cyclic unchecked",
-                           // CheckBox1Click
-                           "button enabled",
-                           "address enabled",
-                           "indicator hidden",
-                           "menu enabled",
-                           "button '" + kRead + "'",
-                           "memo cleared",
-                           "process messages",
-                           // back in Button3Click
-                           "process messages",
+  EXPECT_EQ(view_.log, CyclicPollingEndedThen({
                            "box ВЛК240ТИ: 'abc' is not a valid integer value.",
                        }));
   EXPECT_EQ(view_.boxes[0].icon, DialogIcon::kStop);
