@@ -10,6 +10,7 @@
 
 #include "form/form1_logic.h"
 #include "form/form_view.h"
+#include "form/port_items.h"
 #include "trace/frame_trace.h"
 #include "window/toolkit/application.h"
 #include "window/toolkit/memo.h"
@@ -117,7 +118,7 @@ class TForm1 : public QMainWindow, private form::Form1View {
   void SetApplicationTitle(const std::string& title) override;
 
   Application& app_;
-  std::array<QAction*, 4> port_actions_{};
+  std::array<QAction*, form::kPortItems.size()> port_actions_{};
   QActionGroup* port_group_ = nullptr;
   bool centred_ = false;
 };

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "comport/com_port.h"
+#include "exchange/exchange_timing.h"
 #include "support/pseudo_terminal.h"
 
 namespace {
@@ -35,8 +36,8 @@ void Print(const char* name, std::vector<double> samples, const char* unit) {
 void Configure(comport::TComPort& port, const std::string& path) {
   port.SetEvents({});
   port.Parity().SetBits(comport::prEven);
-  port.Timeouts().SetReadTotalMultiplier(6);
-  port.Timeouts().SetWriteTotalMultiplier(150);
+  port.Timeouts().SetReadTotalMultiplier(exchange::READ_TIMEOUT_MS_PER_BYTE);
+  port.Timeouts().SetWriteTotalMultiplier(exchange::WRITE_TIMEOUT_MS_PER_BYTE);
   port.SetPort(path);
   port.SetConnected(true);
 }

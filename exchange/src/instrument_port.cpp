@@ -1,5 +1,7 @@
 #include "exchange/instrument_port.h"
 
+#include "exchange/exchange_timing.h"
+
 namespace exchange {
 
 void AssignInstrumentLineSettings(comport::TCustomComPort& port) {
@@ -15,8 +17,8 @@ void AssignInstrumentLineSettings(comport::TCustomComPort& port) {
   flow.SetControlRTS(comport::rtsDisable);
   flow.SetXonXoffOut(false);
   flow.SetXonXoffIn(false);
-  port.Timeouts().SetReadTotalMultiplier(6);
-  port.Timeouts().SetWriteTotalMultiplier(150);
+  port.Timeouts().SetReadTotalMultiplier(READ_TIMEOUT_MS_PER_BYTE);
+  port.Timeouts().SetWriteTotalMultiplier(WRITE_TIMEOUT_MS_PER_BYTE);
 }
 
 }  // namespace exchange

@@ -140,37 +140,43 @@ TEST(TextConversions, Characters) {
   }
 }
 
+// Each code's number and text as the component documents them; the raising sites use the
+// names, so a name on the wrong number shows the wrong message.
 TEST(PortErrors, EveryCodeHasItsMessage) {
-  // By code, from 1.
-  const std::vector<std::string> kMessages = {
-      "Unable to open com port",
-      "WriteFile function failed",
-      "ReadFile function failed",
-      "Invalid Async parameter",
-      "PurgeComm function failed",
-      "Unable to get async status",
-      "SetCommState function failed",
-      "SetCommTimeouts failed",
-      "SetupComm function failed",
-      "ClearCommError function failed",
-      "GetCommModemStatus function failed",
-      "EscapeCommFunction function failed",
-      "TransmitCommChar function failed",
-      "Cannot set property while connected",
-      "EnumPorts function failed",
-      "Failed to store settings",
-      "Failed to load settings",
-      "Link (un)registration failed",
-      "Cannot change led state if ComPort is selected",
-      "Cannot wait for event if event thread is created",
-      "WaitForEvent method failed",
-      "A component is linked to OnRxBuf event",
-      "Registry error",
+  struct Row {
+    TPortError name;
+    std::int32_t code;
+    std::string text;
   };
-  ASSERT_EQ(kMessages.size(), 23u);
-  for (std::int32_t code = 1; code <= 23; ++code) {
-    const std::string& text = kMessages[static_cast<std::size_t>(code - 1)];
-    const EComPort plain(code);
+  const std::vector<Row> rows = {
+      {kErrOpenFailed, 1, "Unable to open com port"},
+      {kErrWriteFailed, 2, "WriteFile function failed"},
+      {kErrReadFailed, 3, "ReadFile function failed"},
+      {kErrInvalidAsync, 4, "Invalid Async parameter"},
+      {kErrPurgeFailed, 5, "PurgeComm function failed"},
+      {kErrAsyncStatus, 6, "Unable to get async status"},
+      {kErrSetStateFailed, 7, "SetCommState function failed"},
+      {kErrTimeoutsFailed, 8, "SetCommTimeouts failed"},
+      {kErrSetupCommFailed, 9, "SetupComm function failed"},
+      {kErrClearErrorFailed, 10, "ClearCommError function failed"},
+      {kErrModemStatusFailed, 11, "GetCommModemStatus function failed"},
+      {kErrEscapeFailed, 12, "EscapeCommFunction function failed"},
+      {kErrTransmitFailed, 13, "TransmitCommChar function failed"},
+      {kErrConnectedProperty, 14, "Cannot set property while connected"},
+      {kErrEnumPortsFailed, 15, "EnumPorts function failed"},
+      {kErrStoreFailed, 16, "Failed to store settings"},
+      {kErrLoadFailed, 17, "Failed to load settings"},
+      {kErrLinkFailed, 18, "Link (un)registration failed"},
+      {kErrLedState, 19, "Cannot change led state if ComPort is selected"},
+      {kErrThreadCreated, 20, "Cannot wait for event if event thread is created"},
+      {kErrWaitFailed, 21, "WaitForEvent method failed"},
+      {kErrRxBufLinked, 22, "A component is linked to OnRxBuf event"},
+      {kErrRegistry, 23, "Registry error"},
+  };
+  ASSERT_EQ(rows.size(), 23u);
+  for (const auto& [name, code, text] : rows) {
+    EXPECT_EQ(static_cast<std::int32_t>(name), code) << text;
+    const EComPort plain(name);
     EXPECT_EQ(plain.PortErrorCode(), code);
     EXPECT_EQ(plain.SystemErrorCode(), -1);
     EXPECT_EQ(plain.Message(), text) << code;

@@ -18,22 +18,6 @@ namespace {
 
 using testing::RecordingDialogs;
 
-TEST(ApplicationGuard, ShowsAnEscapingExceptionWithTheTitleAndGoesOn) {
-  RecordingDialogs dialogs;
-  Application app(dialogs);
-  app.SetTitle("ВЛК240ТИ");
-  bool after = false;
-  app.Guard([] { throw std::runtime_error("broken"); });
-  app.Guard([] { throw 42; });
-  app.Guard([&] { after = true; });
-  ASSERT_EQ(dialogs.shown.size(), 2u);
-  EXPECT_EQ(dialogs.shown[0].caption, "ВЛК240ТИ");
-  EXPECT_EQ(dialogs.shown[0].text, "broken.");
-  EXPECT_EQ(dialogs.shown[0].icon, DialogIcon::kStop);
-  EXPECT_EQ(dialogs.shown[0].button, TMsgDlgBtn::mbOK);
-  EXPECT_TRUE(after);
-}
-
 TEST(QtComportToolkit, ShowsOnTheWindowThreadWhenCalledFromAnother) {
   RecordingDialogs dialogs;
   Application app(dialogs);

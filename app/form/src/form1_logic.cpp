@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "exchange/EMUL_Functions.h"
+#include "exchange/exchange_timing.h"
 #include "exchange/instrument_port.h"
 #include "exchange/port_trace.h"
 #include "form/form_texts.h"

@@ -15,7 +15,7 @@ void Application::PumpMessagesBriefly() {
 }
 
 void Application::ShowException(std::string_view what) {
-  // A failing box must not throw out of Guard, which is noexcept.
+  // Called from inside Qt's event loop, which no exception may cross: a failing box must not throw.
   try {
     dialogs_.Show(form::ExceptionBoxOf(title_, what));
   } catch (...) {

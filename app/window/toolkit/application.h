@@ -1,14 +1,12 @@
 // What the window asks of the application object: the title, message processing and the
 // default exception box. No exception may cross Qt's event loop: the logic's handlers guard
-// themselves (form::Form1Logic) and show the box through the view, which comes here; any other
-// entry point of the Qt side runs through Guard. The box is shown and the loop goes on.
+// themselves (form::Form1Logic) and show the box through the view, which comes here, as do the
+// port component's exceptions (QtComportToolkit). The box is shown and the loop goes on.
 // Window thread only.
 #pragma once
 
-#include <exception>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "window/toolkit/dialogs.h"
 
@@ -33,18 +31,6 @@ class Application {
 
   // The default exception box: form::ExceptionBoxOf(the title, what).
   void ShowException(std::string_view what);
-
-  // Runs `handler`; an exception that escapes it goes to the default exception box.
-  template <typename Handler>
-  void Guard(Handler&& handler) noexcept {
-    try {
-      std::forward<Handler>(handler)();
-    } catch (const std::exception& error) {
-      ShowException(error.what());
-    } catch (...) {
-      ShowException("Unknown exception");
-    }
-  }
 
  private:
   Dialogs& dialogs_;

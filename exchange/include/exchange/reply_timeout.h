@@ -6,8 +6,6 @@
 
 namespace exchange {
 
-inline constexpr std::int32_t REPLY_TIMEOUT_MS = 270;
-
 // The window's reply time-out timer and the status panel it writes. Window thread only.
 class ReplyTimeoutView {
  public:

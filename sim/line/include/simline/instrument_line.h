@@ -23,6 +23,7 @@
 #include <random>
 
 #include "exchange/exchange_port.h"
+#include "exchange/exchange_timing.h"
 #include "sim/config.h"
 #include "sim/request_framer.h"
 
@@ -33,7 +34,8 @@ class InstrumentLine : public exchange::ExchangePort {
   using Clock = std::chrono::steady_clock;
 
   // Read time-out per byte asked for: the instrument port's ReadTotalTimeoutMultiplier.
-  static constexpr std::chrono::milliseconds kReadTimeoutPerByte{6};
+  static constexpr std::chrono::milliseconds kReadTimeoutPerByte{
+      exchange::READ_TIMEOUT_MS_PER_BYTE};
 
   // Throws std::invalid_argument for a configuration outside the instrument's ranges (address
   // 1..247, variant 0..3, relays 0..15), as the simulator does.

@@ -1,0 +1,23 @@
+// How long each step of one exchange may take. Every user takes the number from here: the
+// window's timer, the instrument port's time-outs, the in-process line and the benchmarks.
+#pragma once
+
+#include <cstdint>
+
+namespace exchange {
+
+// The window's reply time-out, `Time_is_out`: longer than the longest read below (31 bytes,
+// 186 ms), so the count of unanswered polls never runs ahead of a reply still being read.
+inline constexpr std::int32_t REPLY_TIMEOUT_MS = 270;
+
+// Read time-out per byte asked for (ReadTotalTimeoutMultiplier): a 31-byte reply takes 36 ms at
+// 9600 bit/s, so a slow instrument has five times that before the read gives up.
+inline constexpr std::int32_t READ_TIMEOUT_MS_PER_BYTE = 6;
+
+// Write time-out per byte sent (WriteTotalTimeoutMultiplier): a byte takes about 1 ms at
+// 9600 bit/s, so a write ends by time-out only when the line is stuck.
+inline constexpr std::int32_t WRITE_TIMEOUT_MS_PER_BYTE = 150;
+
+static_assert(31 * READ_TIMEOUT_MS_PER_BYTE < REPLY_TIMEOUT_MS);
+
+}  // namespace exchange
