@@ -3,6 +3,7 @@
 #include "exchange/EMUL_Functions.h"
 #include "exchange/poll.h"
 #include "exchange/reply_timeout.h"
+#include "instrument/read_request.h"
 #include "protocol/frames.h"
 
 namespace reader {
@@ -47,7 +48,7 @@ PollRecord PollSession::Poll(std::uint8_t address) {
   record.address = address;
   view_->error_text.clear();
 
-  const protocol::ReadRequest request = protocol::FillReadRequest(TX_BUF, address);
+  const protocol::ReadRequest request = instrument::FillReadRequest(TX_BUF, address);
   TX_LEN = request.tx_len;
   RX_LEN = request.rx_len;
   const exchange::ExchangeResult result = exchange::POTOK_START(*view_, worker_);
