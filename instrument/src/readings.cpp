@@ -46,7 +46,7 @@ std::optional<Readings> Decode(const protocol::FrameBuffer& rx, DecodedFields& k
     }
   }
   if (readings.variant != 0) {
-    std::array<bool, status::kRelayCount> relays{};
+    RelayStates relays{};
     for (std::size_t bit = 0; bit < relays.size(); ++bit)
       relays[bit] = ((status_byte >> bit) & 1) != 0;
     readings.relays = relays;

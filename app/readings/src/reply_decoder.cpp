@@ -7,7 +7,7 @@
 namespace readings {
 namespace {
 
-std::string RelayLine(const std::array<bool, instrument::status::kRelayCount>& relays) {
+std::string RelayLine(const instrument::RelayStates& relays) {
   std::string line = "Состояния реле: ";
   for (const bool on : relays) line += on ? "Вкл. " : "Выкл. ";
   return line;
@@ -45,7 +45,8 @@ std::string TrailerText(TrailerLine kind, const instrument::Readings& readings,
   return {};
 }
 
-// The memo's lines for one reply: none for variant 0.
+}  // namespace
+
 std::vector<std::string> MemoLines(const instrument::Readings& readings,
                                    std::string_view separator) {
   std::vector<std::string> lines;
@@ -62,8 +63,6 @@ std::vector<std::string> MemoLines(const instrument::Readings& readings,
   lines.push_back(RelayLine(*readings.relays));
   return lines;
 }
-
-}  // namespace
 
 std::optional<std::vector<std::string>> DecodeReply(const protocol::FrameBuffer& rx,
                                                     DecodedFields& fields,

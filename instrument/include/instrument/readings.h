@@ -22,6 +22,8 @@ struct DecodedFields {
   float SELFCAL_LEVEL = 0.0f;
 };
 
+using RelayStates = std::array<bool, status::kRelayCount>;  // relay 1 first
+
 // What one normal reply says. A channel's level and volume are there when the variant has the
 // channel and the fault code says its sensor works; the sensor is reported failed when the
 // variant has the channel and the fault code says so. A fault code the variant does not list
@@ -38,7 +40,7 @@ struct Readings {
   bool sensor2_failed = false;
   float selfcal = 0.0f;
   std::uint8_t alarm_delay = 0;
-  std::optional<std::array<bool, status::kRelayCount>> relays;  // relay 1 first; variants 1..3
+  std::optional<RelayStates> relays;  // variants 1..3
 };
 
 // Decodes the accepted reply in `rx` and stores what it carries in `kept`. An exception reply

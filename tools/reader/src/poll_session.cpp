@@ -5,6 +5,7 @@
 #include "exchange/reply_timeout.h"
 #include "instrument/read_request.h"
 #include "protocol/frames.h"
+#include "readings/reply_decoder.h"
 
 namespace reader {
 
@@ -61,10 +62,10 @@ PollRecord PollSession::Poll(std::uint8_t address) {
     const std::size_t length =
         exception ? protocol::EXCEPTION_REPLY_LENGTH : static_cast<std::size_t>(RX_LEN);
     record.reply.assign(RX_BUF.begin(), RX_BUF.begin() + static_cast<std::ptrdiff_t>(length));
-    if (auto lines = readings::DecodeReply(RX_BUF, fields_, separator_)) {
+    record.readings = instrument::Decode(RX_BUF, fields_);
+    if (record.readings) {
       record.outcome = PollOutcome::kAccepted;
-      record.lines = std::move(*lines);
-      record.readings = ReadingsOfReply(RX_BUF, fields_);
+      record.lines = readings::MemoLines(*record.readings, separator_);
     } else {
       record.outcome = PollOutcome::kException;
     }

@@ -24,6 +24,10 @@ std::optional<std::vector<std::string>> DecodeReply(const protocol::FrameBuffer&
                                                     DecodedFields& fields,
                                                     std::string_view separator);
 
+// The memo's lines for one reply's readings: none for variant 0.
+std::vector<std::string> MemoLines(const instrument::Readings& readings,
+                                   std::string_view separator);
+
 // The status bar text for an accepted reply, given its bytes as decimal text ("1 4 26 ...").
 std::string ReceivedStatusText(std::string_view rx_text);
 
