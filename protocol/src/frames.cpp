@@ -27,16 +27,16 @@ std::int32_t NormalCopyLength(std::int32_t func, std::int32_t rx_len) {
 
 }  // namespace
 
-ReadRequest FillReadRequest(FrameBuffer& tx, std::uint8_t address) {
-  constexpr std::uint8_t kRegisterCount = 13;
+ReadRequest FillReadInputRegisters(FrameBuffer& tx, std::uint8_t address,
+                                   std::uint16_t first_register, std::uint16_t register_count) {
   tx[0] = address;
   tx[1] = FUNC_READ_INPUT_REGISTERS;
-  tx[2] = 0;  // first register, high byte first
-  tx[3] = 0;
-  tx[4] = 0;  // register count, high byte first
-  tx[5] = kRegisterCount;
+  tx[2] = static_cast<std::uint8_t>(first_register >> 8);  // high byte first
+  tx[3] = static_cast<std::uint8_t>(first_register);
+  tx[4] = static_cast<std::uint8_t>(register_count >> 8);
+  tx[5] = static_cast<std::uint8_t>(register_count);
   // address, function, byte count, the registers and two CRC bytes
-  return ReadRequest{6, 2 * kRegisterCount + 5};
+  return ReadRequest{6, 2 * std::int32_t{register_count} + 5};
 }
 
 void AppendCrc(FrameBuffer& tx, std::int32_t tx_len) {

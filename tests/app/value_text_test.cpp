@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <limits>
 
-#include "readings/skley_float.h"
+#include "instrument/skley_float.h"
 
 namespace readings {
 namespace {
+
+using instrument::SKLEY_FLOAT;
 
 struct ValueCase {
   float value;

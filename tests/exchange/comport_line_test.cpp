@@ -11,7 +11,7 @@
 #include "exchange/poll.h"
 #include "fake_window.h"
 #include "frame_bytes.h"
-#include "protocol/frames.h"
+#include "instrument/read_request.h"
 #include "support/pseudo_terminal.h"
 
 namespace {
@@ -28,7 +28,7 @@ class ComPortLineTest : public ::testing::Test {
     port_.Timeouts().SetReadTotalMultiplier(6);
     port_.Timeouts().SetWriteTotalMultiplier(150);
     UART_THREAT::Instance().SetPort(&line_);
-    const auto request = protocol::FillReadRequest(TX_BUF, 1);
+    const auto request = instrument::FillReadRequest(TX_BUF, 1);
     TX_LEN = request.tx_len;
     RX_LEN = request.rx_len;
   }

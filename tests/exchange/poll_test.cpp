@@ -10,6 +10,7 @@
 #include "exchange/reply_timeout.h"
 #include "fake_port.h"
 #include "fake_window.h"
+#include "instrument/read_request.h"
 #include "protocol/frames.h"
 
 namespace {
@@ -37,7 +38,7 @@ class PollTest : public ::testing::Test {
   // decode (here: show the reply), then let the window process events, which runs the reply
   // time-out's handler if it is still armed.
   ExchangeResult Poll(std::uint8_t address = 1) {
-    const auto request = protocol::FillReadRequest(TX_BUF, address);
+    const auto request = instrument::FillReadRequest(TX_BUF, address);
     TX_LEN = request.tx_len;
     RX_LEN = request.rx_len;
     ExchangeResult result = exchange::POTOK_START(window_, UART_THREAT::Instance());

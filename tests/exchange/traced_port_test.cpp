@@ -8,6 +8,7 @@
 #include "exchange/EMUL_Functions.h"
 #include "exchange/uart_exchange.h"
 #include "fake_port.h"
+#include "instrument/read_request.h"
 #include "protocol/frames.h"
 
 namespace {
@@ -25,7 +26,7 @@ std::vector<std::string> Events(const std::string& text) {
 }
 
 ExchangeOutcome Exchange(exchange::ExchangePort& port) {
-  const protocol::ReadRequest request = protocol::FillReadRequest(EMUL_Functions::TX_BUF, 1);
+  const protocol::ReadRequest request = instrument::FillReadRequest(EMUL_Functions::TX_BUF, 1);
   return exchange::UART_EXCHANGE(&port, request.tx_len, request.rx_len);
 }
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "readings/skley_float.h"
+#include "instrument/skley_float.h"
 #include "readings/value_text.h"
 #include "reference_value_text.h"
 
@@ -22,7 +22,7 @@ int main() {
     workers.emplace_back([&, t] {
       for (std::uint64_t p = t; p <= 0xFFFFFFFFull; p += threads) {
         const auto pattern = static_cast<std::uint32_t>(p);
-        const float value = static_cast<float>(readings::SKLEY_FLOAT(
+        const float value = static_cast<float>(instrument::SKLEY_FLOAT(
             static_cast<std::uint8_t>(pattern >> 24), static_cast<std::uint8_t>(pattern >> 16),
             static_cast<std::uint8_t>(pattern >> 8), static_cast<std::uint8_t>(pattern)));
         if (readings::ValueText(value, ",") == reference::ValueText(value, ",")) continue;

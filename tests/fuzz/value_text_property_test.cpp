@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <random>
 
-#include "readings/skley_float.h"
+#include "instrument/skley_float.h"
 #include "readings/value_text.h"
 #include "reference_value_text.h"
 
@@ -15,7 +15,7 @@ namespace {
 
 // What the decoder shows for a pattern: loaded through SKLEY_FLOAT, stored as a single.
 float Loaded(std::uint32_t pattern) {
-  return static_cast<float>(readings::SKLEY_FLOAT(
+  return static_cast<float>(instrument::SKLEY_FLOAT(
       static_cast<std::uint8_t>(pattern >> 24), static_cast<std::uint8_t>(pattern >> 16),
       static_cast<std::uint8_t>(pattern >> 8), static_cast<std::uint8_t>(pattern)));
 }

@@ -10,7 +10,7 @@
 namespace {
 
 using protocol::AppendCrc;
-using protocol::FillReadRequest;
+using protocol::FillReadInputRegisters;
 using protocol::FrameBuffer;
 using protocol::MatchReply;
 using protocol::ReplyCrcOk;
@@ -20,23 +20,12 @@ using protocol_test::Concat;
 using protocol_test::NormalReply;
 using protocol_test::WithCrc;
 
-std::string SentText(std::uint8_t address) {
+TEST(ReadRequest, RegistersHighByteFirstAndReplyLength) {
   FrameBuffer tx{};
-  const auto request = FillReadRequest(tx, address);
-  return protocol::SentFrameText(tx, request.tx_len);
-}
-
-TEST(ReadRequest, BytesLengthsAndSentText) {
-  FrameBuffer tx{};
-  const auto request = FillReadRequest(tx, 1);
+  const auto request = FillReadInputRegisters(tx, 247, 0x0102, 0x0304);
   EXPECT_EQ(request.tx_len, 6);
-  EXPECT_EQ(request.rx_len, 31);
-  AppendCrc(tx, request.tx_len);
-  EXPECT_EQ(Bytes(tx.begin(), tx.begin() + 8), (Bytes{1, 4, 0, 0, 0, 13, 0x31, 0xCF}));
-  EXPECT_EQ(tx[8], 0);
-
-  EXPECT_EQ(SentText(1), "Послано:   1 4 0 0 0 13 49 207 ");
-  EXPECT_EQ(SentText(247), "Послано:   247 4 0 0 0 13 37 89 ");
+  EXPECT_EQ(request.rx_len, 2 * 0x0304 + 5);
+  EXPECT_EQ(Bytes(tx.begin(), tx.begin() + 7), (Bytes{247, 4, 1, 2, 3, 4, 0}));
   EXPECT_EQ(protocol::RECEIVED_PREFIX, "Принято:   ");
 }
 

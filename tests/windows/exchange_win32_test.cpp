@@ -5,7 +5,7 @@
 #include "exchange/poll.h"
 #include "fake_port.h"
 #include "fake_window.h"
-#include "protocol/frames.h"
+#include "instrument/read_request.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -26,7 +26,7 @@ TEST(ExchangeOnWindows, TheWorkerPollsAtThreadPriorityHighest) {
   };
   UART_THREAT::Instance().SetPort(&port);
   FakeWindow window;
-  const auto request = protocol::FillReadRequest(EMUL_Functions::TX_BUF, 1);
+  const auto request = instrument::FillReadRequest(EMUL_Functions::TX_BUF, 1);
   EMUL_Functions::TX_LEN = request.tx_len;
   EMUL_Functions::RX_LEN = request.rx_len;
   const auto result = exchange::POTOK_START(window, UART_THREAT::Instance());

@@ -11,6 +11,7 @@
 #include "exchange/instrument_port.h"
 #include "exchange/port_trace.h"
 #include "form/form_texts.h"
+#include "instrument/read_request.h"
 #include "protocol/frames.h"
 #include "readings/decimal_separator.h"
 #include "runtime/int_text.h"
@@ -145,7 +146,7 @@ void Form1Logic::Poll() {
   if (address >= kMinAddress && address <= kMaxAddress) {
     if (reopen_before_poll_ && !ReopenLostPort()) return;
     const protocol::ReadRequest request =
-        protocol::FillReadRequest(EMUL_Functions::TX_BUF, static_cast<std::uint8_t>(address));
+        instrument::FillReadRequest(EMUL_Functions::TX_BUF, static_cast<std::uint8_t>(address));
     EMUL_Functions::TX_LEN = request.tx_len;
     EMUL_Functions::RX_LEN = request.rx_len;
     POTOK_START();

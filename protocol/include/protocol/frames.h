@@ -26,8 +26,10 @@ struct ReadRequest {
   std::int32_t rx_len;  // reply bytes to read
 };
 
-// Stores the request "read 13 input registers from register 0" for `address` in tx[0..5].
-ReadRequest FillReadRequest(FrameBuffer& tx, std::uint8_t address);
+// Stores the request "read `register_count` input registers from `first_register`" for
+// `address` in tx[0..5].
+ReadRequest FillReadInputRegisters(FrameBuffer& tx, std::uint8_t address,
+                                   std::uint16_t first_register, std::uint16_t register_count);
 
 // Writes the CRC of tx[0..tx_len-1] into tx[tx_len] (low byte) and tx[tx_len+1] (high byte).
 // The CRC count is tx_len cut to 8 bits; tx_len outside 0..268 writes nothing.

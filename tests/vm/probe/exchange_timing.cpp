@@ -3,6 +3,7 @@
 
 #include "comport/com_port.h"
 #include "exchange/instrument_port.h"
+#include "instrument/read_request.h"
 #include "probe.h"
 #include "protocol/frames.h"
 
@@ -16,7 +17,7 @@ int RunExchange(const std::string& device, int address) {
 
   protocol::FrameBuffer request{};
   const protocol::ReadRequest lengths =
-      protocol::FillReadRequest(request, static_cast<std::uint8_t>(address));
+      instrument::FillReadRequest(request, static_cast<std::uint8_t>(address));
   protocol::AppendCrc(request, lengths.tx_len);
   protocol::FrameBuffer reply{};
 

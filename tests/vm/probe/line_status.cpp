@@ -8,6 +8,7 @@
 
 #include "comport/com_port.h"
 #include "exchange/instrument_port.h"
+#include "instrument/read_request.h"
 #include "platform/comm_api.h"
 #include "probe.h"
 #include "protocol/frames.h"
@@ -50,7 +51,7 @@ int RunStatus(const std::string& device) {
 
   // A request the instrument answers; its reply stays unread in the input queue.
   protocol::FrameBuffer request{};
-  const protocol::ReadRequest lengths = protocol::FillReadRequest(request, 1);
+  const protocol::ReadRequest lengths = instrument::FillReadRequest(request, 1);
   protocol::AppendCrc(request, lengths.tx_len);
   port.SendBytes(request.data(), lengths.tx_len + 2);
   platform::DWORD errors = 0;

@@ -10,6 +10,7 @@
 
 #include "comport/com_port.h"
 #include "exchange/instrument_port.h"
+#include "instrument/read_request.h"
 #include "probe.h"
 #include "protocol/frames.h"
 
@@ -51,7 +52,7 @@ int RunWrite(const std::string& device) {
   }
 
   protocol::FrameBuffer request{};
-  const protocol::ReadRequest lengths = protocol::FillReadRequest(request, kSilentAddress);
+  const protocol::ReadRequest lengths = instrument::FillReadRequest(request, kSilentAddress);
   protocol::AppendCrc(request, lengths.tx_len);
   int early = 0;
   Clock::duration shortest = Clock::duration::max();

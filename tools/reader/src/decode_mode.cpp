@@ -3,17 +3,11 @@
 #include <algorithm>
 
 #include "exchange/EMUL_Functions.h"
+#include "instrument/register_map.h"
 #include "protocol/frames.h"
 #include "readings/reply_decoder.h"
 
 namespace reader {
-namespace {
-
-// The system's one request reads 13 registers: address, function, count, 26
-// data bytes, CRC.
-constexpr std::int32_t kReplyLength = 31;
-
-}  // namespace
 
 int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator, std::ostream& out,
               std::ostream& err) {
@@ -23,7 +17,8 @@ int RunDecode(std::span<const std::uint8_t> frame, std::string_view separator, s
   const std::int32_t dev_func = scratch[1] & ~protocol::EXCEPTION_FLAG;
 
   EMUL_Functions::FrameBuffer rx{};
-  const std::int32_t accepted = protocol::MatchReply(scratch, rx, dev_addr, dev_func, kReplyLength);
+  const std::int32_t accepted = protocol::MatchReply(
+      scratch, rx, dev_addr, dev_func, static_cast<std::int32_t>(instrument::reply::kLength));
   // A matched frame always carries a non-zero function code; zero means nothing
   // was copied.
   if (rx[1] == 0) {

@@ -1,6 +1,7 @@
 #include <cstdio>
-#include <optional>
+#include <variant>
 
+#include "instrument/fields.h"
 #include "record_fields.h"
 #include "writers.h"
 
@@ -43,38 +44,35 @@ std::string JsonString(std::string_view text) {
 
 // JSON has no NaN or infinity: they become null, as does a value the reply did
 // not carry.
-std::string JsonNumber(std::optional<float> value) {
-  if (!value) return "null";
-  std::string text = FloatText(*value);
-  return (text == "nan" || text == "inf" || text == "-inf") ? "null" : text;
-}
+struct JsonText {
+  std::string operator()(std::monostate) const { return "null"; }
+  std::string operator()(unsigned value) const { return std::to_string(value); }
+  std::string operator()(float value) const {
+    std::string text = FloatText(value);
+    return (text == "nan" || text == "inf" || text == "-inf") ? "null" : text;
+  }
+  std::string operator()(const instrument::RelayStates& relays) const {
+    std::string text = "[";
+    for (std::size_t i = 0; i < relays.size(); ++i) {
+      text += std::string(i > 0 ? "," : "") + (relays[i] ? "true" : "false");
+    }
+    return text + "]";
+  }
+};
+
+std::string JsonValue(const instrument::FieldValue& value) { return std::visit(JsonText{}, value); }
 
 class JsonWriter : public RecordWriter {
  public:
   explicit JsonWriter(std::ostream& out) : out_(out) {}
 
   void Write(const PollRecord& record) override {
-    const std::optional<ReplyReadings>& r = record.readings;
     std::string json = "{\"time\":" + JsonString(IsoTime(record.time)) +
                        ",\"address\":" + std::to_string(record.address) +
                        ",\"outcome\":" + JsonString(OutcomeName(record.outcome));
-    json += ",\"variant\":" + (r ? std::to_string(r->variant) : "null");
-    json += ",\"fault\":" + (r ? std::to_string(r->fault) : "null");
-    json += ",\"level1\":" + JsonNumber(r ? r->level1 : std::nullopt);
-    json += ",\"volume1\":" + JsonNumber(r ? r->volume1 : std::nullopt);
-    json += ",\"level2\":" + JsonNumber(r ? r->level2 : std::nullopt);
-    json += ",\"volume2\":" + JsonNumber(r ? r->volume2 : std::nullopt);
-    json += ",\"selfcal\":" + JsonNumber(r ? std::optional<float>(r->selfcal) : std::nullopt);
-    json += ",\"alarm_delay\":" + (r ? std::to_string(r->alarm_delay) : "null");
-    json += ",\"relays\":";
-    if (r && r->relays) {
-      json += '[';
-      for (std::size_t i = 0; i < r->relays->size(); ++i) {
-        json += std::string(i > 0 ? "," : "") + ((*r->relays)[i] ? "true" : "false");
-      }
-      json += ']';
-    } else {
-      json += "null";
+    for (const instrument::Field& field : instrument::Fields()) {
+      json += ",\"" + std::string(field.name) +
+              "\":" + (record.readings ? JsonValue(field.value(*record.readings)) : "null");
     }
     json += ",\"lines\":[";
     for (std::size_t i = 0; i < record.lines.size(); ++i) {

@@ -3,7 +3,9 @@
 #include "exchange/EMUL_Functions.h"
 #include "exchange/poll.h"
 #include "exchange/reply_timeout.h"
+#include "instrument/read_request.h"
 #include "protocol/frames.h"
+#include "readings/reply_decoder.h"
 
 namespace reader {
 
@@ -47,7 +49,7 @@ PollRecord PollSession::Poll(std::uint8_t address) {
   record.address = address;
   view_->error_text.clear();
 
-  const protocol::ReadRequest request = protocol::FillReadRequest(TX_BUF, address);
+  const protocol::ReadRequest request = instrument::FillReadRequest(TX_BUF, address);
   TX_LEN = request.tx_len;
   RX_LEN = request.rx_len;
   const exchange::ExchangeResult result = exchange::POTOK_START(*view_, worker_);
@@ -60,10 +62,10 @@ PollRecord PollSession::Poll(std::uint8_t address) {
     const std::size_t length =
         exception ? protocol::EXCEPTION_REPLY_LENGTH : static_cast<std::size_t>(RX_LEN);
     record.reply.assign(RX_BUF.begin(), RX_BUF.begin() + static_cast<std::ptrdiff_t>(length));
-    if (auto lines = readings::DecodeReply(RX_BUF, fields_, separator_)) {
+    record.readings = instrument::Decode(RX_BUF, fields_);
+    if (record.readings) {
       record.outcome = PollOutcome::kAccepted;
-      record.lines = std::move(*lines);
-      record.readings = ReadingsOfReply(RX_BUF, fields_);
+      record.lines = readings::MemoLines(*record.readings, separator_);
     } else {
       record.outcome = PollOutcome::kException;
     }

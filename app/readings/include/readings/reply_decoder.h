@@ -1,27 +1,19 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "instrument/readings.h"
 #include "protocol/frame_buffer.h"
 
 namespace readings {
 
-// What the instrument reported, kept between replies: a field that the current reply's variant
-// and fault code do not decode keeps the value of an earlier reply. All zero before the first.
-struct DecodedFields {
-  float LEVEL_1 = 0.0f;
-  float VOLUME_1 = 0.0f;
-  float LEVEL_2 = 0.0f;
-  float VOLUME_2 = 0.0f;
-  std::uint8_t DEVICE_VARIANT = 0;
-  std::uint8_t SENSOR_FAULT = 0;
+// What the memo keeps between replies: the instrument's values and the relay line, rebuilt for
+// every reply of variant 1, 2 or 3.
+struct DecodedFields : instrument::DecodedFields {
   std::string RELAY_TEXT;
-  std::uint8_t ALARM_DELAY = 0;
-  float SELFCAL_LEVEL = 0.0f;
 };
 
 // Decodes an accepted reply, as the exchange left it in `rx` (RX_BUF), into `fields` and returns
@@ -31,6 +23,10 @@ struct DecodedFields {
 std::optional<std::vector<std::string>> DecodeReply(const protocol::FrameBuffer& rx,
                                                     DecodedFields& fields,
                                                     std::string_view separator);
+
+// The memo's lines for one reply's readings: none for variant 0.
+std::vector<std::string> MemoLines(const instrument::Readings& readings,
+                                   std::string_view separator);
 
 // The status bar text for an accepted reply, given its bytes as decimal text ("1 4 26 ...").
 std::string ReceivedStatusText(std::string_view rx_text);

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "exchange/UART_THREAT.h"
+#include "instrument/readings.h"
 #include "reader/poll_record.h"
-#include "readings/reply_decoder.h"
 
 namespace reader {
 
@@ -36,7 +36,7 @@ class PollSession {
   exchange::UART_THREAT& worker_;
   std::string separator_;
   std::unique_ptr<ConsolePollView> view_;
-  readings::DecodedFields fields_;
+  instrument::DecodedFields fields_;
 };
 
 }  // namespace reader

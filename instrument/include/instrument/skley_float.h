@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace readings {
+namespace instrument {
 
 // Reads four reply bytes, most significant first, as the bit pattern of an IEEE 754 single and
 // widens it to double.
@@ -13,4 +13,4 @@ namespace readings {
 // recognised by its bits instead and still gives 0.0. Quiet NaN and infinities pass through.
 double SKLEY_FLOAT(std::uint8_t b3, std::uint8_t b2, std::uint8_t b1, std::uint8_t b0);
 
-}  // namespace readings
+}  // namespace instrument

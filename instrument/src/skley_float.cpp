@@ -1,8 +1,8 @@
-#include "readings/skley_float.h"
+#include "instrument/skley_float.h"
 
 #include <bit>
 
-namespace readings {
+namespace instrument {
 namespace {
 
 constexpr std::uint32_t kExponentMask = 0x7F800000u;
@@ -23,4 +23,4 @@ double SKLEY_FLOAT(std::uint8_t b3, std::uint8_t b2, std::uint8_t b1, std::uint8
   return static_cast<double>(std::bit_cast<float>(word));
 }
 
-}  // namespace readings
+}  // namespace instrument
