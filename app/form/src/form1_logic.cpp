@@ -11,9 +11,8 @@
 #include "exchange/instrument_port.h"
 #include "exchange/port_trace.h"
 #include "form/form_texts.h"
-#include "instrument/read_request.h"
-#include "protocol/frames.h"
 #include "readings/decimal_separator.h"
+#include "readings/reply_decoder.h"
 #include "runtime/int_text.h"
 
 namespace form {
@@ -145,12 +144,8 @@ void Form1Logic::Poll() {
   }
   if (address >= kMinAddress && address <= kMaxAddress) {
     if (reopen_before_poll_ && !ReopenLostPort()) return;
-    const protocol::ReadRequest request =
-        instrument::FillReadRequest(EMUL_Functions::TX_BUF, static_cast<std::uint8_t>(address));
-    EMUL_Functions::TX_LEN = request.tx_len;
-    EMUL_Functions::RX_LEN = request.rx_len;
-    POTOK_START();
-    ANALIZATOR();
+    ANALIZATOR(polling::PollInstrument(static_cast<std::uint8_t>(address), *this,
+                                       exchange::UART_THREAT::Instance(), fields_));
     return;
   }
   StopCyclicPolling();
@@ -216,19 +211,15 @@ void Form1Logic::Time_is_outTimer() {
   Guard([this] { exchange::Time_is_outTimer(*this); });
 }
 
-void Form1Logic::POTOK_START() { exchange::POTOK_START(*this, exchange::UART_THREAT::Instance()); }
-
-void Form1Logic::ANALIZATOR() {
-  if (EMUL_Functions::RX_STATE.load(std::memory_order_acquire) != EMUL_Functions::RX_ACCEPTED) {
-    return;  // the armed time-out reports the unanswered poll
-  }
+void Form1Logic::ANALIZATOR(const polling::PollResult& result) {
+  if (!result.Answered()) return;  // the armed time-out reports the unanswered poll
   SetTimerEnabled(FormTimer::kTimeIsOut, false);
   view_.SetStatusText(kReplyPanel, readings::ReceivedStatusText(EMUL_Functions::RX_TEXT));
-  const auto lines =
-      readings::DecodeReply(EMUL_Functions::RX_BUF, fields_, readings::DecimalSeparator());
-  if (!lines) return;  // exception reply: the memo stays as it is
+  if (!result.readings) return;  // exception reply: the memo stays as it is
   view_.ClearMemo();
-  for (const std::string& line : *lines) view_.AddMemoLine(line);
+  for (const std::string& line :
+       readings::MemoLines(*result.readings, readings::DecimalSeparator()))
+    view_.AddMemoLine(line);
 }
 
 void Form1Logic::ClearPollTexts() {

@@ -1,10 +1,11 @@
 #include "reader/poll_session.h"
 
+#include <utility>
+
 #include "exchange/EMUL_Functions.h"
 #include "exchange/poll.h"
 #include "exchange/reply_timeout.h"
-#include "instrument/read_request.h"
-#include "protocol/frames.h"
+#include "polling/poll_instrument.h"
 #include "readings/reply_decoder.h"
 
 namespace reader {
@@ -35,6 +36,26 @@ class ConsolePollView : public exchange::PollView, public exchange::ReplyTimeout
   std::int32_t tag = 0;
 };
 
+namespace {
+
+// The record tells a port that was not open and one that failed alike.
+PollOutcome RecordOutcome(polling::PollOutcome outcome) {
+  switch (outcome) {
+    case polling::PollOutcome::kAccepted:
+      return PollOutcome::kAccepted;
+    case polling::PollOutcome::kException:
+      return PollOutcome::kException;
+    case polling::PollOutcome::kUnanswered:
+      return PollOutcome::kUnanswered;
+    case polling::PollOutcome::kPortClosed:
+    case polling::PollOutcome::kPortError:
+      return PollOutcome::kPortError;
+  }
+  return PollOutcome::kUnanswered;
+}
+
+}  // namespace
+
 PollSession::PollSession(exchange::UART_THREAT& worker, std::string separator)
     : worker_(worker),
       separator_(std::move(separator)),
@@ -43,39 +64,23 @@ PollSession::PollSession(exchange::UART_THREAT& worker, std::string separator)
 PollSession::~PollSession() = default;
 
 PollRecord PollSession::Poll(std::uint8_t address) {
-  using namespace EMUL_Functions;
   PollRecord record;
   record.time = std::chrono::system_clock::now();
   record.address = address;
   view_->error_text.clear();
 
-  const protocol::ReadRequest request = instrument::FillReadRequest(TX_BUF, address);
-  TX_LEN = request.tx_len;
-  RX_LEN = request.rx_len;
-  const exchange::ExchangeResult result = exchange::POTOK_START(*view_, worker_);
-
-  if (RX_STATE.load(std::memory_order_acquire) == RX_ACCEPTED &&
-      result.outcome == exchange::ExchangeOutcome::kAccepted) {
+  polling::PollResult result = polling::PollInstrument(address, *view_, worker_, fields_);
+  record.outcome = RecordOutcome(result.outcome);
+  if (result.Answered()) {
     view_->DisableReplyTimeout();
-    view_->SetStatusPanel1(readings::ReceivedStatusText(RX_TEXT));
-    const bool exception = (RX_BUF[1] & protocol::EXCEPTION_FLAG) != 0;
-    const std::size_t length =
-        exception ? protocol::EXCEPTION_REPLY_LENGTH : static_cast<std::size_t>(RX_LEN);
-    record.reply.assign(RX_BUF.begin(), RX_BUF.begin() + static_cast<std::ptrdiff_t>(length));
-    record.readings = instrument::Decode(RX_BUF, fields_);
-    if (record.readings) {
-      record.outcome = PollOutcome::kAccepted;
-      record.lines = readings::MemoLines(*record.readings, separator_);
-    } else {
-      record.outcome = PollOutcome::kException;
-    }
+    view_->SetStatusPanel1(readings::ReceivedStatusText(EMUL_Functions::RX_TEXT));
+    record.reply = std::move(result.reply);
+    if (result.readings) record.lines = readings::MemoLines(*result.readings, separator_);
+    record.readings = std::move(result.readings);
   } else {
-    const bool port_failed = result.outcome == exchange::ExchangeOutcome::kPortError ||
-                             result.outcome == exchange::ExchangeOutcome::kPortClosed;
-    record.outcome = port_failed ? PollOutcome::kPortError : PollOutcome::kUnanswered;
     // The port's own message, not the window's box that wraps it.
     record.error =
-        result.outcome == exchange::ExchangeOutcome::kPortError ? result.error : view_->error_text;
+        result.outcome == polling::PollOutcome::kPortError ? result.error : view_->error_text;
     // Nothing disarmed the time-out, so it fires as in the window: a port
     // failure counts too.
     if (view_->armed) exchange::Time_is_outTimer(*view_);

@@ -19,7 +19,8 @@
 #include "exchange/reply_timeout.h"
 #include "exchange/traced_port.h"
 #include "form/form_view.h"
-#include "readings/reply_decoder.h"
+#include "instrument/readings.h"
+#include "polling/poll_instrument.h"
 #include "trace/frame_trace.h"
 
 namespace form {
@@ -68,8 +69,9 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   void TimerTick(FormTimer timer);
 
   // Routines. They may throw; the handlers that call them catch.
-  void POTOK_START();
-  void ANALIZATOR();
+  // Shows what a poll came to: a valid reply stops the reply time-out and goes to panel 1, a
+  // normal one's readings to the memo; without one the armed time-out tells later.
+  void ANALIZATOR(const polling::PollResult& result);
   void READ_Params();
   void SAVE_Params();
 
@@ -134,7 +136,7 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   trace::FrameTrace* frame_trace_;
   std::optional<exchange::TracedPort> traced_port_;        // with a trace only
   exchange::ExchangePort* worker_port_ = &exchange_port_;  // the port the worker is given
-  readings::DecodedFields fields_;  // kept between replies, as the decoder expects
+  instrument::DecodedFields fields_;  // kept between replies, as the decoder expects
 };
 
 }  // namespace form

@@ -12,10 +12,10 @@ namespace reader {
 
 class ConsolePollView;
 
-// One poll after another, as the window's read button runs them: fills the
-// request, runs POTOK_START through a console view, decodes an accepted reply
-// like ANALIZATOR, and counts an unanswered poll as the window's reply time-out
-// would when it fires. Keeps the decoded fields and the time-out count across
+// One poll after another, as the window's read button runs them: the window's
+// poll routine through a console view, then an accepted reply's texts as
+// ANALIZATOR shows them, or an unanswered poll counted as the window's reply
+// time-out would when it fires. Keeps the decoded fields and the time-out count across
 // polls. The port is the one set on the worker; a port that failed is released
 // by the caller, between polls. Thread rule: one thread (the reader's "window
 // thread") calls Poll and PortUnavailable.
