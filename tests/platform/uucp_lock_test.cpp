@@ -107,12 +107,18 @@ class UucpLockTest : public ::testing::Test {
   std::optional<std::string> saved_;
 };
 
-TEST_F(UucpLockTest, OwnFileWhileOpenRemovedOnClose) {
-  const HANDLE port = OpenPort(pty_.SlavePath());
-  ASSERT_NE(port, INVALID_HANDLE_VALUE) << Comm().GetLastError();
-  EXPECT_EQ(Contents(lock_file_), FormatLockPid(::getpid()));
-  Comm().CloseHandle(port);
-  EXPECT_FALSE(fs::exists(lock_file_));
+// Our own file while the port is open, in place of none or of a dead owner's;
+// gone once it is closed.
+TEST_F(UucpLockTest, OwnFileWhileOpenRemovedOnCloseADeadOwnersReplaced) {
+  for (const bool stale : {false, true}) {
+    SCOPED_TRACE(stale ? "a dead owner's file" : "no file");
+    if (stale) PlantLockFile(FormatLockPid(DeadPid()));
+    const HANDLE port = OpenPort(pty_.SlavePath());
+    ASSERT_NE(port, INVALID_HANDLE_VALUE) << Comm().GetLastError();
+    EXPECT_EQ(Contents(lock_file_), FormatLockPid(::getpid()));
+    Comm().CloseHandle(port);
+    EXPECT_FALSE(fs::exists(lock_file_));
+  }
 }
 
 // A file that names a live process, or no process at all (its owner may be
@@ -124,15 +130,6 @@ TEST_F(UucpLockTest, LiveOwnerOrNoOwnerRefusesAndTheFileStays) {
     ExpectRefusedAsBusy();
     EXPECT_EQ(Contents(lock_file_), text);
   }
-}
-
-TEST_F(UucpLockTest, DeadOwnersFileIsReplaced) {
-  PlantLockFile(FormatLockPid(DeadPid()));
-  const HANDLE port = OpenPort(pty_.SlavePath());
-  ASSERT_NE(port, INVALID_HANDLE_VALUE) << Comm().GetLastError();
-  EXPECT_EQ(Contents(lock_file_), FormatLockPid(::getpid()));
-  Comm().CloseHandle(port);
-  EXPECT_FALSE(fs::exists(lock_file_));
 }
 
 // A file another program put in our file's place while we held the port is
