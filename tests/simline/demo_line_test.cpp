@@ -16,13 +16,13 @@
 #include "platform/port_names.h"
 #include "platform/win_errors.h"
 
+#include "worked_example.h"
+
 namespace simline {
 namespace {
 
 const std::array<std::uint8_t, 8> kRequest{1, 4, 0, 0, 0, 13, 49, 207};
-const std::vector<std::uint8_t> kWorkedReply{
-    0x01, 0x04, 0x1A, 0x00, 0x00, 0x42, 0x36, 0x00, 0x00, 0x41, 0xF2, 0x00, 0x00, 0x41, 0x40, 0x00,
-    0x00, 0x42, 0xC8, 0x00, 0x00, 0x00, 0x15, 0x00, 0x0A, 0x42, 0x48, 0x00, 0x00, 0x47, 0x76};
+const std::vector<std::uint8_t>& kWorkedReply = testing_example::kReply;
 
 TEST(DemoLine, APortObjectPollsTheInstrumentThroughTheSeam) {
   const DemoLine demo("COM1", DemoLine::Pace::kAtOnce);
