@@ -6,13 +6,14 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "exchange/EMUL_Functions.h"
 #include "runtime/toolkit.h"
+#include "simline/demo_line.h"
 #include "window/command_line.h"
-#include "window/demo_instrument.h"
 #include "window/form1.h"
 #include "window/toolkit/application.h"
 #include "window/toolkit/program_identity.h"
@@ -33,8 +34,8 @@ int main(int argc, char** argv) {
       window::OpenTraceFromEnvironment(std::cerr);
 
   // Before Qt starts its threads and before any port name is resolved.
-  std::unique_ptr<window::DemoInstrument> demo;
-  if (line.demo) demo = std::make_unique<window::DemoInstrument>();
+  std::optional<simline::DemoLine> demo;
+  if (line.demo) demo.emplace("COM1", simline::DemoLine::Pace::kLineSpeed);
 
   QApplication qt(argc, argv);
   window::SetProgramIdentity();

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "worked_example.h"
+
 namespace readings {
 namespace {
 
@@ -16,11 +18,7 @@ using testing::ElementsAre;
 using testing::ElementsAreArray;
 using Lines = std::vector<std::string>;
 
-// Fault code 0, level 1 = 45.5, volume 1 = 30.25, level 2 = 12.0, volume 2 = 100.0, status
-// 0x15 (variant 1, relays 1 and 3 on), alarm delay 10 s, self-calibration 50.0.
-constexpr std::array<std::uint8_t, 31> kWorkedExample = {
-    0x01, 0x04, 0x1A, 0x00, 0x00, 0x42, 0x36, 0x00, 0x00, 0x41, 0xF2, 0x00, 0x00, 0x41, 0x40, 0x00,
-    0x00, 0x42, 0xC8, 0x00, 0x00, 0x00, 0x15, 0x00, 0x0A, 0x42, 0x48, 0x00, 0x00, 0x47, 0x76};
+const std::vector<std::uint8_t>& kWorkedExample = testing_example::kReply;
 
 constexpr std::size_t kFault = 4;
 constexpr std::size_t kStatus = 22;

@@ -9,6 +9,7 @@
 #include "logic_fixture.h"
 #include "readings/decimal_separator.h"
 #include "sim/simulator.h"
+#include "support/pluggable_adapter.h"
 #include "worked_example.h"
 
 namespace form {
@@ -125,17 +126,9 @@ TEST_F(ReadingTest, OnePollShowsTheRequestTheReplyAndTheReadings) {
 // quietly, and read again once the adapter is back.
 class PortLossTest : public ReadingTest {
  protected:
-  PortLossTest() { MapPort(1, link_.string()); }
-  void Plug() {
-    instrument_ = std::make_unique<sim::Simulator>();
-    std::filesystem::create_symlink(instrument_->SlavePath(), link_);
-  }
-  void Unplug() {
-    instrument_.reset();
-    std::filesystem::remove(link_);
-  }
+  PortLossTest() { MapPort(1, adapter_.Link().string()); }
   Form1Logic& StartCyclicPollingOnCom1() {
-    Plug();
+    adapter_.Plug();
     Form1Logic& logic = Create();
     logic.PortItemClick(0);
     view_.ClickCyclic(logic, true);
@@ -152,13 +145,12 @@ class PortLossTest : public ReadingTest {
     });
   }
 
-  std::filesystem::path link_ = directory() / "adapter";
-  std::unique_ptr<sim::Simulator> instrument_;
+  vlk_test::PluggableAdapter adapter_{directory() / "adapter"};
 };
 
 TEST_F(PortLossTest, CyclicPollingGoesOnWhileTheBoxOfTheLossIsOpenAndResumesReading) {
   Form1Logic& logic = StartCyclicPollingOnCom1();
-  Unplug();
+  adapter_.Unplug();
   ForgetLog();
   Poll(logic);
   ASSERT_EQ(view_.boxes.size(), 1u);
@@ -183,7 +175,7 @@ TEST_F(PortLossTest, CyclicPollingGoesOnWhileTheBoxOfTheLossIsOpenAndResumesRead
     view_.Tick(logic, FormTimer::kLogo);
   }
 
-  Plug();
+  adapter_.Plug();
   ForgetLog();
   Poll(logic);
   EXPECT_TRUE(view_.boxes.empty());
@@ -199,12 +191,12 @@ TEST_F(PortLossTest, CyclicPollingGoesOnWhileTheBoxOfTheLossIsOpenAndResumesRead
 // operator has closed it, the next loss has its own.
 TEST_F(PortLossTest, OneBoxPerLossAndNoneStackedOnAnOpenOne) {
   Form1Logic& logic = StartCyclicPollingOnCom1();
-  Unplug();
+  adapter_.Unplug();
   Poll(logic);
   Poll(logic);
-  Plug();
+  adapter_.Plug();
   Poll(logic);
-  Unplug();
+  adapter_.Unplug();
   Poll(logic);  // lost again, the first box still open
   EXPECT_EQ(LossBoxes(), 1);
   EXPECT_FALSE(logic.ComPort1.Connected());
@@ -212,10 +204,10 @@ TEST_F(PortLossTest, OneBoxPerLossAndNoneStackedOnAnOpenOne) {
   view_.CloseNotice(logic);
   Poll(logic);  // the same loss: reopening stays quiet
   EXPECT_EQ(LossBoxes(), 1);
-  Plug();
+  adapter_.Plug();
   Poll(logic);
   EXPECT_EQ(view_.memo, Reading());
-  Unplug();
+  adapter_.Unplug();
   Poll(logic);
   EXPECT_EQ(LossBoxes(), 2);
   EXPECT_TRUE(view_.notice_open);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "worked_example.h"
+
 namespace {
 
 using instrument::Decode;
@@ -22,12 +24,12 @@ protocol::FrameBuffer Rx(const std::vector<std::uint8_t>& bytes) {
   return rx;
 }
 
-// Level 1 = 45.5, volume 1 = 30.25, level 2 = 12.0, volume 2 = 100.0, alarm delay 10 s,
-// self-calibration 50.0; `fault` at offset 4 and `status` at offset 22.
+// The worked example with `fault` at offset 4 and `status` at offset 22.
 protocol::FrameBuffer Reply(std::uint8_t fault, std::uint8_t status) {
-  return Rx({0x01,   0x04, 0x1A, 0x00, fault, 0x42, 0x36, 0x00, 0x00, 0x41, 0xF2,
-             0x00,   0x00, 0x41, 0x40, 0x00,  0x00, 0x42, 0xC8, 0x00, 0x00, 0x00,
-             status, 0x00, 0x0A, 0x42, 0x48,  0x00, 0x00, 0x47, 0x76});
+  std::vector<std::uint8_t> bytes = testing_example::kReply;
+  bytes[4] = fault;
+  bytes[22] = status;
+  return Rx(bytes);
 }
 
 struct Carried {

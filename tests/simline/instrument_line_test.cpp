@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "worked_example.h"
+
 namespace simline {
 namespace {
 
@@ -21,9 +23,7 @@ std::array<std::uint8_t, 8> Request(std::uint8_t address) {
   return {247, 4, 0, 0, 0, 13, 37, 89};
 }
 
-const std::vector<std::uint8_t> kWorkedReply{
-    0x01, 0x04, 0x1A, 0x00, 0x00, 0x42, 0x36, 0x00, 0x00, 0x41, 0xF2, 0x00, 0x00, 0x41, 0x40, 0x00,
-    0x00, 0x42, 0xC8, 0x00, 0x00, 0x00, 0x15, 0x00, 0x0A, 0x42, 0x48, 0x00, 0x00, 0x47, 0x76};
+const std::vector<std::uint8_t>& kWorkedReply = testing_example::kReply;
 
 std::vector<std::uint8_t> Exchange(InstrumentLine& line, std::uint8_t address,
                                    std::int32_t count = 31) {

@@ -8,6 +8,7 @@
 #include "form_fixture.h"
 #include "readings/decimal_separator.h"
 #include "sim/simulator.h"
+#include "support/pluggable_adapter.h"
 
 namespace window {
 namespace {
@@ -145,16 +146,8 @@ class PortLossTest : public FormTest {
  protected:
   PortLossTest() {
     readings::SetDecimalSeparator(",");
-    MapPort(1, link_.string());
-    Plug();
-  }
-  void Plug() {
-    instrument_ = std::make_unique<sim::Simulator>();
-    std::filesystem::create_symlink(instrument_->SlavePath(), link_);
-  }
-  void Unplug() {
-    instrument_.reset();
-    std::filesystem::remove(link_);
+    MapPort(1, adapter_.Link().string());
+    adapter_.Plug();
   }
   // Released: closed, no item checked, panel 0 empty; and the one box that says so.
   void ExpectReleasedAfterOneBox(const TForm1& form) {
@@ -171,20 +164,19 @@ class PortLossTest : public FormTest {
     EXPECT_EQ(form.StatusBar1->PanelText(0), "COM1");
   }
 
-  std::filesystem::path link_ = directory() / "adapter";
-  std::unique_ptr<sim::Simulator> instrument_;
+  vlk_test::PluggableAdapter adapter_{directory() / "adapter"};
 };
 
 TEST_F(PortLossTest, CyclicPollingReleasesALostPortAndResumesWhenItComesBack) {
   TForm1& form = CreateForm();
   form.COM11->trigger();
   form.CheckBox1->setChecked(true);
-  Unplug();
+  adapter_.Unplug();
   for (int tick = 0; tick < 3; ++tick) form.ClickerBtn.Fire();  // then two quiet ticks
   ExpectReleasedAfterOneBox(form);
   EXPECT_EQ(form.StatusBar1->PanelText(1), exchange::PORT_UNAVAILABLE_TEXT);
 
-  Plug();
+  adapter_.Plug();
   form.ClickerBtn.Fire();
   ExpectReadingOnCom1(form);
   EXPECT_TRUE(form.ClickerBtn.Enabled());
@@ -197,21 +189,21 @@ TEST_F(PortLossTest, PollingGoesOnWhileTheBoxOfTheLossIsOpen) {
   TForm1& form = CreateForm();
   form.COM11->trigger();
   form.CheckBox1->setChecked(true);
-  Unplug();
+  adapter_.Unplug();
   form.ClickerBtn.Fire();
   form.ClickerBtn.Fire();
   ExpectReleasedAfterOneBox(form);
   ASSERT_EQ(dialogs_.open.size(), 1u);
-  Plug();
+  adapter_.Plug();
   form.ClickerBtn.Fire();
   ExpectReadingOnCom1(form);
-  Unplug();
+  adapter_.Unplug();
   form.ClickerBtn.Fire();  // lost again, the box still open: no second one
   EXPECT_EQ(dialogs_.shown.size(), 1u);
   dialogs_.CloseOpen();
-  Plug();
+  adapter_.Plug();
   form.ClickerBtn.Fire();
-  Unplug();
+  adapter_.Unplug();
   form.ClickerBtn.Fire();
   EXPECT_EQ(dialogs_.shown.size(), 2u);
   EXPECT_EQ(dialogs_.open.size(), 1u);
@@ -220,15 +212,15 @@ TEST_F(PortLossTest, PollingGoesOnWhileTheBoxOfTheLossIsOpen) {
 TEST_F(PortLossTest, MenuItemOpensALostPortAgainAndAFailedChoiceEndsTheReopening) {
   TForm1& form = CreateForm();
   form.COM11->trigger();
-  Unplug();
+  adapter_.Unplug();
   form.Button3->click();
   ExpectReleasedAfterOneBox(form);
-  Plug();
+  adapter_.Plug();
   form.COM11->trigger();
   form.Button3->click();
   ExpectReadingOnCom1(form);
 
-  Unplug();
+  adapter_.Unplug();
   form.Button3->click();
   form.COM21->trigger();  // no device there: a port that failed to open is not active
   form.Button3->click();

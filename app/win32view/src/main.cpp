@@ -7,10 +7,10 @@
 #include "exchange/EMUL_Functions.h"
 #include "runtime/toolkit.h"
 #include "runtime/win32_text.h"
+#include "simline/demo_line.h"
 #include "win32view/application.h"
 #include "win32view/command_line.h"
 #include "win32view/comport_toolkit.h"
-#include "win32view/demo_instrument.h"
 #include "win32view/form1.h"
 
 // After the window's header, which includes <windows.h> in its place.
@@ -61,8 +61,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
   // Before any port is opened, and kept until the window has closed its port.
-  std::optional<win32view::DemoInstrument> demo;
-  if (line.demo) demo.emplace();
+  std::optional<simline::DemoLine> demo;
+  if (line.demo) demo.emplace("COM1", simline::DemoLine::Pace::kLineSpeed);
 
   win32view::Application app;
   win32view::ComportToolkit toolkit(app);

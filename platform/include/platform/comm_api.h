@@ -72,6 +72,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/port_names.h"
 
 namespace platform {
 
@@ -242,14 +246,19 @@ class CommApi {
   // a forbidden device and a busy one alike); 0 when the backend knows none.
   // On Windows the system's own code is the Win32 code of that failure.
   virtual int GetLastSystemError() { return 0; }
+
+  // The system's device behind `port_name`, for traces and messages: by the system's rule
+  // (port_names.h), or "" where the backend serves the port without one.
+  virtual std::string DevicePath(std::string_view port_name) { return ResolvePortName(port_name); }
 };
 
 // The backend in force for the whole process: the system's own (POSIX or
 // Win32) unless a test installed another with ScopedCommApi.
 CommApi& Comm();
 
-// Installs `api` as the backend for its lifetime (tests only; not thread-safe
-// against calls in flight).
+// Installs `api` as the backend for its lifetime: a test's fake, or the demo's
+// line (simline/demo_line.h). Install before any thread that uses the seam
+// starts and remove after the last has ended (not safe against calls in flight).
 class ScopedCommApi {
  public:
   explicit ScopedCommApi(CommApi& api);

@@ -9,7 +9,6 @@
 #include "comport/com_errors.h"
 #include "platform/comm_api.h"
 #include "platform/port_names.h"
-#include "reader/demo_line.h"
 #include "reader/open_failure.h"
 #include "reader/output_check.h"
 #include "reader/poll_session.h"
@@ -19,6 +18,7 @@
 #include "reader/stop_signal.h"
 #include "readings/decimal_separator.h"
 #include "runtime/int_text.h"
+#include "simline/demo_line.h"
 #include "trace/frame_trace.h"
 
 namespace reader {
@@ -177,7 +177,7 @@ int RunRead(const ReaderOptions& options, std::ostream& out, std::ostream& err) 
     return PollPort(options, *address.address, *options.port, frame_trace.get(), out, err);
   }
 
-  const DemoLine demo;
+  const simline::DemoLine demo("<demo>", simline::DemoLine::Pace::kAtOnce);
   return PollPort(options, *address.address, demo.PortName(), frame_trace.get(), out, err);
 }
 

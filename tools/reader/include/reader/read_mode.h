@@ -19,7 +19,7 @@ struct AddressText {
 AddressText ParseAddress(std::string_view text);
 
 // Reads the instrument through the port of --port, or for --demo through the
-// simulated instrument on an in-process line (demo_line.h): opens the port set
+// simulated instrument on an in-process line (simline/demo_line.h): opens the port set
 // up like the window's, polls once or cyclically,
 // prints each poll and reports failures on `err`. Returns the exit status.
 // `options` passed the option checks.

@@ -18,9 +18,8 @@ class ReaderPort {
  public:
   // Opens `port_name` (COMn or a device path) and sets it on `worker`. Throws
   // the port's error (derived from std::exception) when it cannot be opened;
-  // the worker is then left alone. The name of a living DemoLine sets that
-  // line on the worker instead (demo_line.h). `frame_trace` may be null; else
-  // it must outlive the port.
+  // the worker is then left alone. `frame_trace` may be null; else it must
+  // outlive the port.
   ReaderPort(exchange::UART_THREAT& worker, const std::string& port_name,
              trace::FrameTrace* frame_trace = nullptr);
   // Takes the port away from the worker, then closes it.

@@ -1,17 +1,22 @@
-#include "win32view/demo_port.h"
+#include "simline/demo_port.h"
 
 #include <exception>
 
+#include "platform/port_names.h"
 #include "platform/win_errors.h"
 
-namespace win32view {
+namespace simline {
 
 using platform::BOOL;
 using platform::DWORD;
 using platform::HANDLE;
 
-DemoPort::DemoPort(platform::CommApi& next, exchange::ExchangePort& line, std::string device_path)
-    : next_(next), line_(line), device_path_(std::move(device_path)) {}
+DemoPort::DemoPort(platform::CommApi& next, exchange::ExchangePort& line,
+                   std::string_view port_name)
+    : next_(next),
+      line_(line),
+      device_path_(std::string(platform::kDeviceNamespacePrefix).append(port_name)),
+      port_name_(port_name) {}
 
 bool DemoPort::IsDevice(HANDLE handle) {
   const std::lock_guard lock(mutex_);
@@ -84,7 +89,7 @@ BOOL DemoPort::Transfer(bool write, void* buffer, DWORD count, DWORD* done,
   std::int32_t moved = 0;
   try {
     // The line takes one call at a time; the read waits out the line's own time-out.
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(line_mutex_);
     const auto length = static_cast<std::int32_t>(count);
     moved = write ? line_.SendBytes(static_cast<const std::uint8_t*>(buffer), length)
                   : line_.ReceiveBytes(static_cast<std::uint8_t*>(buffer), length);
@@ -122,7 +127,7 @@ BOOL DemoPort::GetOverlappedResult(HANDLE dev, platform::OVERLAPPED* ov, DWORD* 
 
 BOOL DemoPort::PurgeComm(HANDLE dev, DWORD flags) {
   if (!IsDevice(dev)) return next_.PurgeComm(dev, flags);
-  const std::lock_guard lock(mutex_);
+  const std::lock_guard lock(line_mutex_);
   line_.PurgeBuffers((flags & platform::PURGE_RXCLEAR) != 0,
                      (flags & platform::PURGE_TXCLEAR) != 0);
   return 1;
@@ -176,4 +181,8 @@ void DemoPort::SetLastError(DWORD code) { next_.SetLastError(code); }
 
 int DemoPort::GetLastSystemError() { return next_.GetLastSystemError(); }
 
-}  // namespace win32view
+std::string DemoPort::DevicePath(std::string_view port_name) {
+  return port_name == port_name_ ? std::string() : next_.DevicePath(port_name);
+}
+
+}  // namespace simline

@@ -1,21 +1,21 @@
-// The built-in instrument of --demo: COM1 is served by the simulated instrument on an
-// in-process line (simline/instrument_line.h), so the window shows readings on a PC with no
-// adapter. The port object opens, sets and transfers through the serial seam exactly as on a
-// real port; only the device behind "\\.\COM1" is the line. Every other port, and the events
-// and waits, go to the system's own backend.
+// The serial seam with one port served by an in-process line (instrument_line.h): the port
+// object opens, sets and transfers through the seam exactly as on a real port; only the device
+// behind that one port name is the line. Every other port, and the events and waits, go to the
+// backend beneath. Transfers on the line end at their start (a read waits out the line's own
+// time-out first); the line reports no errors, no modem signals and no comm events.
 //
-// Thread rule: install (demo_instrument.h) on the window thread before any port is opened, and
-// keep it until the port is closed; the calls then come from the window thread and the
-// exchange worker, which never overlap on the device.
+// Thread rule: install (demo_line.h) before any port is opened and keep it until the port is
+// closed. Calls may come from any thread; the line takes one transfer at a time.
 #pragma once
 
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "exchange/exchange_port.h"
 #include "platform/comm_api.h"
 
-namespace win32view {
+namespace simline {
 
 // The serial seam with one device served by `line`, the rest by `next`.
 class DemoPort : public platform::CommApi {
@@ -24,8 +24,8 @@ class DemoPort : public platform::CommApi {
   using DWORD = platform::DWORD;
   using BOOL = platform::BOOL;
 
-  // `device_path` as the component opens it ("\\.\COM1").
-  DemoPort(platform::CommApi& next, exchange::ExchangePort& line, std::string device_path);
+  // `port_name` as the port object is given it ("COM1"); it opens "\\.\" followed by it.
+  DemoPort(platform::CommApi& next, exchange::ExchangePort& line, std::string_view port_name);
 
   HANDLE CreateFileA(const char* path, DWORD access, DWORD share_mode, void* security,
                      DWORD disposition, DWORD flags, HANDLE template_file) override;
@@ -56,6 +56,8 @@ class DemoPort : public platform::CommApi {
   DWORD GetLastError() override;
   void SetLastError(DWORD code) override;
   int GetLastSystemError() override;
+  // The served port has no device of the system's: none is named for it.
+  std::string DevicePath(std::string_view port_name) override;
 
  private:
   bool IsDevice(HANDLE handle);
@@ -64,12 +66,16 @@ class DemoPort : public platform::CommApi {
 
   platform::CommApi& next_;
   exchange::ExchangePort& line_;
-  const std::string device_path_;
+  const std::string device_path_;  // "\\.\" + port_name_
+  const std::string port_name_;
   std::mutex mutex_;
   // The open device's handle: an event of `next_`, so that no other handle has its value.
   HANDLE device_ = platform::INVALID_HANDLE_VALUE;  // guarded by mutex_
   platform::DCB dcb_{};                             // guarded by mutex_
   platform::COMMTIMEOUTS timeouts_{};               // guarded by mutex_
+  // Held across a transfer, which may wait out the line's read time-out, so that the calls
+  // on other handles never wait behind it.
+  std::mutex line_mutex_;
 };
 
-}  // namespace win32view
+}  // namespace simline

@@ -1,0 +1,65 @@
+// The demo line as the programs use it: a port object opened on the served name polls the
+// simulated instrument through the serial seam, one opener at a time, with no device named for
+// it; every other name still reaches the system, and the seam is the system's again after.
+#include "simline/demo_line.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "comport/com_errors.h"
+#include "comport/com_port.h"
+#include "exchange/comport_line.h"
+#include "exchange/instrument_port.h"
+#include "platform/comm_api.h"
+#include "platform/port_names.h"
+#include "platform/win_errors.h"
+
+#include "worked_example.h"
+
+namespace simline {
+namespace {
+
+const std::array<std::uint8_t, 8> kRequest{1, 4, 0, 0, 0, 13, 49, 207};
+const std::vector<std::uint8_t>& kWorkedReply = testing_example::kReply;
+
+TEST(DemoLine, APortObjectPollsTheInstrumentThroughTheSeam) {
+  const DemoLine demo("COM1", DemoLine::Pace::kAtOnce);
+  comport::TComPort port;
+  exchange::AssignInstrumentLineSettings(port);
+  port.SetPort(demo.PortName());
+  port.SetConnected(true);
+  exchange::ComPortLine line(port);
+  ASSERT_EQ(line.SendBytes(kRequest.data(), 8), 8);
+  std::vector<std::uint8_t> reply(40);
+  reply.resize(static_cast<std::size_t>(line.ReceiveBytes(reply.data(), 40)));
+  EXPECT_EQ(reply, kWorkedReply);
+
+  // A served port has one opener at a time, as a real one.
+  comport::TComPort second;
+  second.SetPort(demo.PortName());
+  EXPECT_THROW(second.SetConnected(true), comport::EComPort);
+
+  EXPECT_EQ(platform::Comm().DevicePath("COM1"), "");
+  EXPECT_EQ(platform::Comm().DevicePath("COM2"), platform::ResolvePortName("COM2"));
+  port.SetConnected(false);
+  second.SetConnected(true);  // free again once closed
+}
+
+TEST(DemoLine, OtherNamesReachTheSystemAndTheSeamIsItsOwnAfter) {
+  {
+    const DemoLine demo("<demo>", DemoLine::Pace::kAtOnce);
+    platform::CommApi& api = platform::Comm();
+    EXPECT_EQ(api.CreateFileA("\\\\.\\COM250", platform::GENERIC_READ | platform::GENERIC_WRITE,
+                              0, nullptr, platform::OPEN_EXISTING, platform::FILE_FLAG_OVERLAPPED,
+                              0),
+              platform::INVALID_HANDLE_VALUE);
+    EXPECT_EQ(api.GetLastError(), platform::ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(api.DevicePath("<demo>"), "");
+  }
+  EXPECT_EQ(platform::Comm().DevicePath("<demo>"), platform::ResolvePortName("<demo>"));
+}
+
+}  // namespace
+}  // namespace simline
