@@ -17,9 +17,9 @@ namespace comport::storage {
 namespace {
 
 [[noreturn]] void Fail(std::string_view what, const std::filesystem::path& path, DWORD code) {
-  throw EStorageError(
-      std::string(what) + " \"" + Utf8FromWide(path.wstring()) + "\": " + Win32ErrorText(code),
-      static_cast<int>(code));
+  throw EStorageError(std::string(what) + " \"" + runtime::Utf8FromWide(path.wstring()) +
+                          "\": " + runtime::Win32ErrorText(code),
+                      static_cast<int>(code));
 }
 
 // Closes the handle and deletes the temporary file unless released.

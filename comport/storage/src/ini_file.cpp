@@ -114,7 +114,7 @@ std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view na
                                    std::int32_t default_value) const {
   const std::optional<std::string> value = Value(section, name);
   if (!value) return default_value;
-  return TryStrToInt(*value).value_or(default_value);
+  return runtime::TryStrToInt(*value).value_or(default_value);
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view name, std::int32_t value) {

@@ -106,7 +106,8 @@ std::vector<StoredKey> ParseKeyStore(std::string_view contents, const std::files
     if (!name || !text) malformed("bad \"%\" escape");
     StoredValue value{std::move(*name), std::move(*text)};
     if (line[0] == 'i') {
-      const std::optional<std::int32_t> integer = TryStrToInt(std::get<std::string>(value.value));
+      const std::optional<std::int32_t> integer =
+          runtime::TryStrToInt(std::get<std::string>(value.value));
       if (!integer) malformed("not a 32-bit integer");
       value.value = *integer;
     }

@@ -51,7 +51,7 @@ class TKeyStore;
 
 // A view of one key of a store; it must not outlive the store. The key comes
 // into being with its first value.
-class TKeyStoreKey : public TRegistryKey {
+class TKeyStoreKey : public runtime::TRegistryKey {
  public:
   TKeyStoreKey(TKeyStore& store, std::string path) : store_(store), path_(std::move(path)) {}
 

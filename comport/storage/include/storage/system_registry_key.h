@@ -18,7 +18,7 @@
 
 namespace comport {
 
-class TSystemRegistryKey : public TRegistryKey {
+class TSystemRegistryKey : public runtime::TRegistryKey {
  public:
   enum class Root { kCurrentUser, kLocalMachine };
 
