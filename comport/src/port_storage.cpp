@@ -7,10 +7,6 @@
 
 namespace comport {
 
-using storage::ForEachStoredSetting;
-using storage::StoredSetting;
-using storage::ValueForm;
-
 void SaveToIniFile(TCustomComPort& port, runtime::TCustomIniFile& ini_file) {
   const std::string section = port.Name();
   ForEachStoredSetting(port, [&](const StoredSetting& setting) {

@@ -5,7 +5,7 @@
 #include "comport/text_conversions.h"
 #include "runtime/int_text.h"
 
-namespace comport::storage {
+namespace comport {
 namespace {
 
 using P = TCustomComPort;
@@ -112,4 +112,4 @@ void ForEachStoredSetting(TCustomComPort& port,
   }
 }
 
-}  // namespace comport::storage
+}  // namespace comport

@@ -13,7 +13,7 @@
 // <windows.h> makes ReplaceFile a macro for its ReplaceFileW, which would rename ours.
 #undef ReplaceFile
 
-namespace comport::storage {
+namespace storage {
 namespace {
 
 [[noreturn]] void Fail(std::string_view what, const std::filesystem::path& path, DWORD code) {
@@ -123,4 +123,4 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view contents) {
   temp.Release();
 }
 
-}  // namespace comport::storage
+}  // namespace storage

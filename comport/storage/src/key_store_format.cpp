@@ -5,7 +5,7 @@
 #include "runtime/int_text.h"
 #include "storage/storage_errors.h"
 
-namespace comport::storage {
+namespace storage {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -116,4 +116,4 @@ std::vector<StoredKey> ParseKeyStore(std::string_view contents, const std::files
   return keys;
 }
 
-}  // namespace comport::storage
+}  // namespace storage

@@ -7,7 +7,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-namespace comport {
+namespace storage {
 namespace {
 
 HKEY RootKey(TSystemRegistryKey::Root root) {
@@ -117,4 +117,4 @@ void TSystemRegistryKey::DeleteKey(std::string_view path, Root root) {
   }
 }
 
-}  // namespace comport
+}  // namespace storage

@@ -30,7 +30,7 @@
 
 #include "runtime/custom_ini_file.h"
 
-namespace comport {
+namespace storage {
 
 class TIniFile : public runtime::TCustomIniFile {
  public:
@@ -59,4 +59,4 @@ class TIniFile : public runtime::TCustomIniFile {
   bool crlf_ = false;
 };
 
-}  // namespace comport
+}  // namespace storage

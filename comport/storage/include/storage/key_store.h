@@ -32,8 +32,6 @@
 
 #include "runtime/registry_key.h"
 
-namespace comport {
-
 namespace storage {
 
 struct StoredValue {
@@ -44,8 +42,6 @@ struct StoredKey {
   std::string path;
   std::vector<StoredValue> values;  // in the order first written
 };
-
-}  // namespace storage
 
 class TKeyStore;
 
@@ -91,7 +87,7 @@ class TKeyStore {
   void Write(std::string_view path, std::string_view name, Value value);
 
   std::filesystem::path path_;
-  std::vector<storage::StoredKey> keys_;  // in the order first written
+  std::vector<StoredKey> keys_;  // in the order first written
 };
 
-}  // namespace comport
+}  // namespace storage

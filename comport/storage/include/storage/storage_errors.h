@@ -5,7 +5,7 @@
 
 #include "runtime/exception.h"
 
-namespace comport {
+namespace storage {
 
 // A file that cannot be read or written, a malformed store file, or a name or
 // value that the file format cannot hold. `SystemCode()` is the errno of the
@@ -33,4 +33,4 @@ class ERegistryValueError : public EStorageError {
   std::string value_name_;
 };
 
-}  // namespace comport
+}  // namespace storage

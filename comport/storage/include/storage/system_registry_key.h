@@ -16,7 +16,7 @@
 
 #include "runtime/registry_key.h"
 
-namespace comport {
+namespace storage {
 
 class TSystemRegistryKey : public runtime::TRegistryKey {
  public:
@@ -45,4 +45,4 @@ class TSystemRegistryKey : public runtime::TRegistryKey {
   void* key_;  // the open HKEY
 };
 
-}  // namespace comport
+}  // namespace storage
