@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   window::QtDialogs dialogs;
   window::Application app(dialogs);
   window::QtComportToolkit toolkit(app);
-  comport::ScopedToolkit scoped_toolkit(toolkit);
+  runtime::ScopedToolkit scoped_toolkit(toolkit);
   EMUL_Functions::SetMessagePump(&window::Application::PumpMessagesBriefly);
 
   window::TForm1 form(app, window::RealPauses(), frame_trace.get());

@@ -41,12 +41,12 @@ void Measure(const char* name, comport::TSyncMethod sync_method) {
     pty.Write({0x55});
     const auto deadline = sent + std::chrono::seconds(2);
     while (arrived_ns.load(std::memory_order_acquire) == 0 && Clock::now() < deadline) {
-      comport::ProcessThreadCalls(std::chrono::milliseconds(1));
+      runtime::ProcessThreadCalls(std::chrono::milliseconds(1));
     }
     const std::int64_t arrived = arrived_ns.load(std::memory_order_acquire);
     if (arrived == 0) continue;  // lost rounds show as fewer samples, not as figures
     latencies.push_back(static_cast<double>(arrived - sent.time_since_epoch().count()) / 1e6);
-    comport::ProcessThreadCalls(std::chrono::milliseconds(2));  // let the line settle
+    runtime::ProcessThreadCalls(std::chrono::milliseconds(2));  // let the line settle
   }
   port.SetConnected(false);
   if (latencies.empty()) {

@@ -21,7 +21,7 @@ constexpr auto kTimeouts = &TCustomComPort::ApplyTimeoutSettings;
 constexpr auto kQueues = &TCustomComPort::ApplyQueueSizes;
 }  // namespace
 
-void TComParity::CopyFrom(const TPersistent& source) {
+void TComParity::CopyFrom(const runtime::TPersistent& source) {
   const auto& from = SourceAs<TComParity>(source);
   bits_ = from.bits_;
   check_ = from.check_;
@@ -34,7 +34,7 @@ void TComParity::SetCheck(bool value) { Store(check_, value, kLine); }
 void TComParity::SetReplace(bool value) { Store(replace_, value, kLine); }
 void TComParity::SetReplaceChar(char value) { Store(replace_char_, value, kLine); }
 
-void TComFlowControl::CopyFrom(const TPersistent& source) {
+void TComFlowControl::CopyFrom(const runtime::TPersistent& source) {
   const auto& from = SourceAs<TComFlowControl>(source);
   out_cts_flow_ = from.out_cts_flow_;
   out_dsr_flow_ = from.out_dsr_flow_;
@@ -78,7 +78,7 @@ void TComFlowControl::SetFlowControl(TFlowControl value) {
   Reapply(kLine);
 }
 
-void TComTimeouts::CopyFrom(const TPersistent& source) {
+void TComTimeouts::CopyFrom(const runtime::TPersistent& source) {
   const auto& from = SourceAs<TComTimeouts>(source);
   read_interval_ = from.read_interval_;
   read_total_multiplier_ = from.read_total_multiplier_;
@@ -101,7 +101,7 @@ void TComTimeouts::SetWriteTotalConstant(std::int32_t value) {
   Store(write_total_constant_, value, kTimeouts);
 }
 
-void TComBuffer::CopyFrom(const TPersistent& source) {
+void TComBuffer::CopyFrom(const runtime::TPersistent& source) {
   const auto& from = SourceAs<TComBuffer>(source);
   input_size_ = from.input_size_;
   output_size_ = from.output_size_;

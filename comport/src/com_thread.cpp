@@ -13,7 +13,8 @@ namespace comport {
 using platform::Comm;
 using platform::DWORD;
 
-TComThread::TComThread(TCustomComPort& port, TSyncMethod sync_method, TEventReceiver* receiver)
+TComThread::TComThread(TCustomComPort& port, TSyncMethod sync_method,
+                       runtime::TEventReceiver* receiver)
     : port_(port), sync_method_(sync_method), receiver_(receiver) {
   stop_event_ = Comm().CreateEventA(nullptr, 1, 0, nullptr);
   SetPriority(port.MonitorPriority());
@@ -65,7 +66,7 @@ void TComThread::Execute() {
   } catch (...) {
     // An exception of a handler or processing method ends the thread; it is
     // still reported rather than lost.
-    ReportCurrentException();
+    runtime::ReportCurrentException();
   }
   comm.SetCommMask(device, 0);
   comm.PurgeComm(device, platform::PURGE_TXCLEAR | platform::PURGE_RXCLEAR);
@@ -75,7 +76,7 @@ void TComThread::Execute() {
 void TComThread::DeliverEvents() {
   switch (sync_method_) {
     case smThreadSync:
-      Synchronize([this] { RunEventHandlers(); });
+      runtime::Synchronize([this] { RunEventHandlers(); });
       break;
     case smWindowSync:
       SendEventMessages();

@@ -14,11 +14,11 @@
 
 namespace comport {
 
-class TComThread final : public TThread {
+class TComThread final : public runtime::TThread {
  public:
   // Suspended, with its stop event and the port's MonitorPriority; sets the
   // device's event mask from Events. `receiver` is used only under smWindowSync.
-  TComThread(TCustomComPort& port, TSyncMethod sync_method, TEventReceiver* receiver);
+  TComThread(TCustomComPort& port, TSyncMethod sync_method, runtime::TEventReceiver* receiver);
   // Stops the thread and waits for it.
   ~TComThread() override;
 
@@ -38,7 +38,7 @@ class TComThread final : public TThread {
   TComEvents events_;
   // Fixed at start: SyncMethod cannot change while the port is open.
   const TSyncMethod sync_method_;
-  TEventReceiver* const receiver_;
+  runtime::TEventReceiver* const receiver_;
 };
 
 }  // namespace comport

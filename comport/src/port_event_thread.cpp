@@ -9,8 +9,8 @@ namespace comport {
 
 void TCustomComPort::StartEventThread() {
   if (sync_method_ == smWindowSync) {
-    event_window_ =
-        std::make_unique<TEventReceiver>([this](TMessage& message) { EventWindowProc(message); });
+    event_window_ = std::make_unique<runtime::TEventReceiver>(
+        [this](runtime::TMessage& message) { EventWindowProc(message); });
   }
   event_thread_ = std::make_unique<TComThread>(*this, sync_method_, event_window_.get());
   event_thread_->Start();
@@ -23,20 +23,20 @@ void TCustomComPort::StopEventThread() {
   event_window_.reset();
 }
 
-void TCustomComPort::EventWindowProc(TMessage& message) {
+void TCustomComPort::EventWindowProc(runtime::TMessage& message) {
   if (message.Msg != kEventMessage) {
-    message.Result = DefWindowProc(message);
+    message.Result = runtime::DefWindowProc(message);
     return;
   }
   try {
     // The event thread may go on waiting while the handlers run here.
-    if (TEventReceiver::InSendMessage()) TEventReceiver::ReplyMessage(0);
+    if (runtime::TEventReceiver::InSendMessage()) runtime::TEventReceiver::ReplyMessage(0);
     if (!Connected()) return;
     for (const detail::EventEntry& entry : detail::kEventTable) {
       if (message.WParam == entry.mask_bit) (this->*entry.process)();
     }
   } catch (const std::exception& error) {
-    CurrentToolkit().HandleException(error);
+    runtime::CurrentToolkit().HandleException(error);
   }
 }
 

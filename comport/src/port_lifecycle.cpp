@@ -13,7 +13,7 @@ namespace comport {
 using platform::Comm;
 using platform::INVALID_HANDLE_VALUE;
 
-TCustomComPort::TCustomComPort(TComponent* owner) : TComponent(owner) {
+TCustomComPort::TCustomComPort(runtime::TComponent* owner) : runtime::TComponent(owner) {
   parity_ = std::make_unique<TComParity>(this);
   flow_control_ = std::make_unique<TComFlowControl>(this);
   timeouts_ = std::make_unique<TComTimeouts>(this);
@@ -27,7 +27,7 @@ TCustomComPort::~TCustomComPort() {
     try {
       ClosePort();
     } catch (const std::exception& error) {
-      CurrentToolkit().HandleException(error);
+      runtime::CurrentToolkit().HandleException(error);
     }
     if (thread_created_) StopEventThread();
     CloseDevice();
@@ -70,7 +70,7 @@ void TCustomComPort::ClosePort() {
 }
 
 void TCustomComPort::AfterLoad() {
-  TComponent::AfterLoad();
+  runtime::TComponent::AfterLoad();
   const bool connect = connect_after_load_;
   connect_after_load_ = false;
   if (!connect || Designing() || DeviceHandle() != INVALID_HANDLE_VALUE) return;
@@ -78,7 +78,7 @@ void TCustomComPort::AfterLoad() {
   try {
     OpenPort();
   } catch (const std::exception& error) {
-    CurrentToolkit().HandleException(error);
+    runtime::CurrentToolkit().HandleException(error);
   }
 }
 

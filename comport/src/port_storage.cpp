@@ -7,47 +7,43 @@
 
 namespace comport {
 
-using storage::ForEachStoredSetting;
-using storage::StoredSetting;
-using storage::ValueForm;
-
-void SaveToIniFile(TCustomComPort& port, TCustomIniFile& ini_file) {
+void SaveToIniFile(TCustomComPort& port, runtime::TCustomIniFile& ini_file) {
   const std::string section = port.Name();
   ForEachStoredSetting(port, [&](const StoredSetting& setting) {
     const std::string value = setting.get(port);
     if (setting.form == ValueForm::kText) {
       ini_file.WriteString(section, setting.name, value);
     } else {
-      ini_file.WriteInteger(section, setting.name, StrToInt(value));
+      ini_file.WriteInteger(section, setting.name, runtime::StrToInt(value));
     }
   });
 }
 
-void LoadFromIniFile(TCustomComPort& port, TCustomIniFile& ini_file) {
+void LoadFromIniFile(TCustomComPort& port, runtime::TCustomIniFile& ini_file) {
   const std::string section = port.Name();
   ForEachStoredSetting(port, [&](const StoredSetting& setting) {
     const std::string fallback = setting.fixed_default ? setting.fixed_default : setting.get(port);
     if (setting.form == ValueForm::kText) {
       setting.set(port, ini_file.ReadString(section, setting.name, fallback));
     } else {
-      setting.set(port,
-                  std::to_string(ini_file.ReadInteger(section, setting.name, StrToInt(fallback))));
+      setting.set(port, std::to_string(ini_file.ReadInteger(section, setting.name,
+                                                            runtime::StrToInt(fallback))));
     }
   });
 }
 
-void SaveToRegistry(TCustomComPort& port, TRegistryKey& key) {
+void SaveToRegistry(TCustomComPort& port, runtime::TRegistryKey& key) {
   ForEachStoredSetting(port, [&](const StoredSetting& setting) {
     const std::string value = setting.get(port);
     if (setting.form == ValueForm::kText) {
       key.WriteString(setting.name, value);
     } else {
-      key.WriteInteger(setting.name, StrToInt(value));
+      key.WriteInteger(setting.name, runtime::StrToInt(value));
     }
   });
 }
 
-void LoadFromRegistry(TCustomComPort& port, TRegistryKey& key) {
+void LoadFromRegistry(TCustomComPort& port, runtime::TRegistryKey& key) {
   ForEachStoredSetting(port, [&](const StoredSetting& setting) {
     if (setting.form == ValueForm::kText) {
       setting.set(port, key.ReadString(setting.name));
@@ -57,16 +53,20 @@ void LoadFromRegistry(TCustomComPort& port, TRegistryKey& key) {
   });
 }
 
-void TCustomComPort::SaveToIniFile(TCustomIniFile& ini_file) {
+void TCustomComPort::SaveToIniFile(runtime::TCustomIniFile& ini_file) {
   comport::SaveToIniFile(*this, ini_file);
 }
 
-void TCustomComPort::LoadFromIniFile(TCustomIniFile& ini_file) {
+void TCustomComPort::LoadFromIniFile(runtime::TCustomIniFile& ini_file) {
   comport::LoadFromIniFile(*this, ini_file);
 }
 
-void TCustomComPort::SaveToRegistry(TRegistryKey& key) { comport::SaveToRegistry(*this, key); }
+void TCustomComPort::SaveToRegistry(runtime::TRegistryKey& key) {
+  comport::SaveToRegistry(*this, key);
+}
 
-void TCustomComPort::LoadFromRegistry(TRegistryKey& key) { comport::LoadFromRegistry(*this, key); }
+void TCustomComPort::LoadFromRegistry(runtime::TRegistryKey& key) {
+  comport::LoadFromRegistry(*this, key);
+}
 
 }  // namespace comport

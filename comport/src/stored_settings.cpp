@@ -5,7 +5,7 @@
 #include "comport/text_conversions.h"
 #include "runtime/int_text.h"
 
-namespace comport::storage {
+namespace comport {
 namespace {
 
 using P = TCustomComPort;
@@ -22,7 +22,7 @@ constexpr std::array<StoredSetting, 29> kStoredSettings{{
     {sgBasic, "BaudRate", kText, [](const P& p) { return BaudRateToText(p.BaudRate()); },
      [](P& p, Text t) { p.SetBaudRate(TextToBaudRate(t)); }},
     {sgBasic, "CustomBaudRate", kInteger, [](const P& p) { return Int(p.CustomBaudRate()); },
-     [](P& p, Text t) { p.SetCustomBaudRate(StrToInt(t)); }, "9600"},
+     [](P& p, Text t) { p.SetCustomBaudRate(runtime::StrToInt(t)); }, "9600"},
     {sgBasic, "StopBits", kText, [](const P& p) { return StopBitsToText(p.StopBits()); },
      [](P& p, Text t) { p.SetStopBits(TextToStopBits(t)); }},
     {sgBasic, "DataBits", kText, [](const P& p) { return DataBitsToText(p.DataBits()); },
@@ -48,25 +48,25 @@ constexpr std::array<StoredSetting, 29> kStoredSettings{{
 
     {sgBuffer, "Buffer.OutputSize", kInteger,
      [](const P& p) { return Int(p.Buffer().OutputSize()); },
-     [](P& p, Text t) { p.Buffer().SetOutputSize(StrToInt(t)); }},
+     [](P& p, Text t) { p.Buffer().SetOutputSize(runtime::StrToInt(t)); }},
     {sgBuffer, "Buffer.InputSize", kInteger, [](const P& p) { return Int(p.Buffer().InputSize()); },
-     [](P& p, Text t) { p.Buffer().SetInputSize(StrToInt(t)); }},
+     [](P& p, Text t) { p.Buffer().SetInputSize(runtime::StrToInt(t)); }},
 
     {sgTimeouts, "Timeouts.ReadInterval", kInteger,
      [](const P& p) { return Int(p.Timeouts().ReadInterval()); },
-     [](P& p, Text t) { p.Timeouts().SetReadInterval(StrToInt(t)); }},
+     [](P& p, Text t) { p.Timeouts().SetReadInterval(runtime::StrToInt(t)); }},
     {sgTimeouts, "Timeouts.ReadTotalConstant", kInteger,
      [](const P& p) { return Int(p.Timeouts().ReadTotalConstant()); },
-     [](P& p, Text t) { p.Timeouts().SetReadTotalConstant(StrToInt(t)); }},
+     [](P& p, Text t) { p.Timeouts().SetReadTotalConstant(runtime::StrToInt(t)); }},
     {sgTimeouts, "Timeouts.ReadTotalMultiplier", kInteger,
      [](const P& p) { return Int(p.Timeouts().ReadTotalMultiplier()); },
-     [](P& p, Text t) { p.Timeouts().SetReadTotalMultiplier(StrToInt(t)); }},
+     [](P& p, Text t) { p.Timeouts().SetReadTotalMultiplier(runtime::StrToInt(t)); }},
     {sgTimeouts, "Timeouts.WriteTotalConstant", kInteger,
      [](const P& p) { return Int(p.Timeouts().WriteTotalConstant()); },
-     [](P& p, Text t) { p.Timeouts().SetWriteTotalConstant(StrToInt(t)); }},
+     [](P& p, Text t) { p.Timeouts().SetWriteTotalConstant(runtime::StrToInt(t)); }},
     {sgTimeouts, "Timeouts.WriteTotalMultiplier", kInteger,
      [](const P& p) { return Int(p.Timeouts().WriteTotalMultiplier()); },
-     [](P& p, Text t) { p.Timeouts().SetWriteTotalMultiplier(StrToInt(t)); }},
+     [](P& p, Text t) { p.Timeouts().SetWriteTotalMultiplier(runtime::StrToInt(t)); }},
 
     {sgFlowControl, "FlowControl.ControlRTS", kText,
      [](const P& p) { return RTSControlToText(p.FlowControl().ControlRTS()); },
@@ -112,4 +112,4 @@ void ForEachStoredSetting(TCustomComPort& port,
   }
 }
 
-}  // namespace comport::storage
+}  // namespace comport

@@ -9,7 +9,7 @@
 
 #include "comport/com_port.h"
 
-namespace comport::storage {
+namespace comport {
 
 enum class ValueForm { kText, kInteger };
 
@@ -32,4 +32,4 @@ struct StoredSetting {
 void ForEachStoredSetting(TCustomComPort& port,
                           const std::function<void(const StoredSetting&)>& visit);
 
-}  // namespace comport::storage
+}  // namespace comport

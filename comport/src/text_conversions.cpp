@@ -64,7 +64,7 @@ std::string CharToText(char value) {
 char TextToChar(std::string_view text) {
   if (text.empty()) return 0;
   if (text.size() >= 2 && text.front() == '#') {
-    const auto code = TryStrToInt(text.substr(1));
+    const auto code = runtime::TryStrToInt(text.substr(1));
     return code ? static_cast<char>(static_cast<std::uint32_t>(*code) & 0xFFu) : char{0};
   }
   return text.front();

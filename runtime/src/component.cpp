@@ -1,6 +1,6 @@
 #include "runtime/component.h"
 
-namespace comport {
+namespace runtime {
 
 void TComponent::SetDesigning(bool designing) {
   if (designing) {
@@ -10,4 +10,4 @@ void TComponent::SetDesigning(bool designing) {
   }
 }
 
-}  // namespace comport
+}  // namespace runtime

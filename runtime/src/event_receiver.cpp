@@ -5,7 +5,7 @@
 #include "main_thread_queue.h"
 #include "runtime/toolkit.h"
 
-namespace comport {
+namespace runtime {
 namespace {
 
 // The cross-thread message this thread is processing, until replied.
@@ -66,4 +66,4 @@ void TEventReceiver::ReplyMessage(std::intptr_t result) {
 
 std::intptr_t DefWindowProc(const TMessage&) { return 0; }
 
-}  // namespace comport
+}  // namespace runtime

@@ -4,7 +4,7 @@
 
 #include "runtime/exception.h"
 
-namespace comport {
+namespace runtime {
 namespace {
 
 int DigitValue(char c) {
@@ -57,4 +57,4 @@ std::int32_t StrToInt(std::string_view text) {
   throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
 }
 
-}  // namespace comport
+}  // namespace runtime

@@ -5,7 +5,7 @@
 #include "main_thread_queue.h"
 #include "runtime/toolkit.h"
 
-namespace comport {
+namespace runtime {
 namespace detail {
 namespace {
 
@@ -106,4 +106,4 @@ bool ProcessThreadCalls(std::chrono::milliseconds timeout) {
   return own->Serve();
 }
 
-}  // namespace comport
+}  // namespace runtime

@@ -11,7 +11,7 @@
 #include <memory>
 #include <mutex>
 
-namespace comport::detail {
+namespace runtime::detail {
 
 // A call that another thread waits for. The waiting thread owns it; the
 // serving thread moves the body out before running it. The body gets a
@@ -61,4 +61,4 @@ std::shared_ptr<CallQueue> ThisThreadQueue();
 std::mutex& QueueMutex();
 std::condition_variable& QueueChanged();
 
-}  // namespace comport::detail
+}  // namespace runtime::detail

@@ -4,7 +4,7 @@
 
 #include "runtime/exception.h"
 
-namespace comport {
+namespace runtime {
 
 void TPersistent::CopyFrom(const TPersistent& source) { AssignError(source); }
 
@@ -13,4 +13,4 @@ void TPersistent::AssignError(const TPersistent& source) const {
                       std::string(ClassName()));
 }
 
-}  // namespace comport
+}  // namespace runtime

@@ -3,7 +3,7 @@
 #include "main_thread_queue.h"
 #include "thread_priority.h"
 
-namespace comport {
+namespace runtime {
 
 TThread::~TThread() { WaitFor(); }
 
@@ -38,4 +38,4 @@ void TThread::WaitFor() {
   thread_.join();
 }
 
-}  // namespace comport
+}  // namespace runtime

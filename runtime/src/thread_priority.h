@@ -3,9 +3,9 @@
 
 #include "runtime/toolkit.h"
 
-namespace comport {
+namespace runtime {
 
 // Best effort: a priority the process may not set leaves the thread as it is.
 void ApplyToCallingThread(TThreadPriority priority);
 
-}  // namespace comport
+}  // namespace runtime

@@ -5,7 +5,7 @@
 
 #include "thread_priority.h"
 
-namespace comport {
+namespace runtime {
 namespace {
 
 // Linux schedules ordinary threads by their nice value.
@@ -18,4 +18,4 @@ void ApplyToCallingThread(TThreadPriority priority) {
   setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNiceOf[priority]);
 }
 
-}  // namespace comport
+}  // namespace runtime

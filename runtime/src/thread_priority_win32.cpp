@@ -5,7 +5,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-namespace comport {
+namespace runtime {
 namespace {
 
 // The toolkit's seven priorities are Windows' own thread priorities.
@@ -20,4 +20,4 @@ void ApplyToCallingThread(TThreadPriority priority) {
   ::SetThreadPriority(::GetCurrentThread(), kWindowsPriorityOf[priority]);
 }
 
-}  // namespace comport
+}  // namespace runtime

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-namespace comport {
+namespace runtime {
 namespace {
 
 // Without a window program the report goes to the standard error stream.
@@ -49,4 +49,4 @@ ScopedToolkit::ScopedToolkit(Toolkit& toolkit)
 
 ScopedToolkit::~ScopedToolkit() { g_current.store(previous_, std::memory_order_release); }
 
-}  // namespace comport
+}  // namespace runtime

@@ -3,7 +3,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-namespace comport {
+namespace runtime {
 
 std::wstring WideFromUtf8(std::string_view text) {
   if (text.empty()) return {};
@@ -40,4 +40,4 @@ std::string Win32ErrorText(std::uint32_t code) {
   return utf8;
 }
 
-}  // namespace comport
+}  // namespace runtime

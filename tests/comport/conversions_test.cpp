@@ -31,18 +31,18 @@ TEST(StrToInt, AcceptedForms) {
       {"007", 7},
   };
   for (const auto& [text, value] : cases) {
-    EXPECT_EQ(StrToInt(text), value) << text;
+    EXPECT_EQ(runtime::StrToInt(text), value) << text;
   }
 }
 
 TEST(StrToInt, RejectedFormsNameTheText) {
   for (const std::string text : {"12 ", "", " ", "+", "-", "$", "0x", "2147483648", "-2147483649",
                                  "$100000000", "1x", "12a", "\t1", "1.0", "--1"}) {
-    EXPECT_FALSE(TryStrToInt(text).has_value()) << text;
+    EXPECT_FALSE(runtime::TryStrToInt(text).has_value()) << text;
     try {
-      StrToInt(text);
+      runtime::StrToInt(text);
       ADD_FAILURE() << text;
-    } catch (const EConvertError& error) {
+    } catch (const runtime::EConvertError& error) {
       EXPECT_EQ(error.Message(), "'" + text + "' is not a valid integer value");
     }
   }
@@ -193,11 +193,11 @@ TEST(PortErrors, EveryCodeHasItsMessage) {
 }
 
 TEST(ToolkitReport, FullStopOnlyAfterCharactersAboveIt) {
-  EXPECT_EQ(ExceptionReportText("Unable to open com port (win error code: 2)"),
+  EXPECT_EQ(runtime::ExceptionReportText("Unable to open com port (win error code: 2)"),
             "Unable to open com port (win error code: 2)");
-  EXPECT_EQ(ExceptionReportText("Registry error"), "Registry error.");
-  EXPECT_EQ(ExceptionReportText("Done."), "Done.");
-  EXPECT_EQ(ExceptionReportText(""), "");
+  EXPECT_EQ(runtime::ExceptionReportText("Registry error"), "Registry error.");
+  EXPECT_EQ(runtime::ExceptionReportText("Done."), "Done.");
+  EXPECT_EQ(runtime::ExceptionReportText(""), "");
 }
 
 }  // namespace

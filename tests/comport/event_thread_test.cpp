@@ -72,7 +72,7 @@ class EventThreadTest : public FakePortTest {
   }
 
   ReportingToolkit toolkit;
-  ScopedToolkit scoped_toolkit{toolkit};
+  runtime::ScopedToolkit scoped_toolkit{toolkit};
   EventLog events;
 };
 
@@ -96,7 +96,7 @@ TEST_F(EventThreadTest, EmptyEventsStartNothingButStillAnnounceTheLines) {
 }
 
 TEST_F(EventThreadTest, StartAndStopMakeTheirCallsInOrder) {
-  port.SetMonitorPriority(tpLower);
+  port.SetMonitorPriority(runtime::tpLower);
   Open({evRxChar, evRing}, smNone);
   const auto calls = comm.Calls();
   std::vector<std::string> started;
@@ -191,15 +191,15 @@ TEST_F(EventThreadTest, WindowSyncSendsOneMessagePerEventToTheMainThread) {
 TEST_F(EventThreadTest, EventWindowProcHandlesOnlyItsMessageAndOnlyWhileOpen) {
   port.OnRLSDChange = [this](TCustomComPort&, bool) { events.Add("RLSD"); };
   port.SetEvents({});
-  TMessage rlsd{kEventMessage, platform::EV_RLSD, 0, 0};
+  runtime::TMessage rlsd{kEventMessage, platform::EV_RLSD, 0, 0};
   port.EventWindowProc(rlsd);  // closed: nothing
   EXPECT_EQ(events.Size(), 0u);
   port.SetConnected(true);
   const std::size_t announced = events.Size();
-  TMessage other{kEventMessage + 1, platform::EV_RLSD, 0, 7};
+  runtime::TMessage other{kEventMessage + 1, platform::EV_RLSD, 0, 7};
   port.EventWindowProc(other);
   EXPECT_EQ(other.Result, 0);
-  TMessage unknown{kEventMessage, platform::EV_PERR, 0, 0};
+  runtime::TMessage unknown{kEventMessage, platform::EV_PERR, 0, 0};
   port.EventWindowProc(unknown);
   EXPECT_EQ(events.Size(), announced);
   port.EventWindowProc(rlsd);

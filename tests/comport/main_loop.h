@@ -22,7 +22,7 @@ inline bool RunLoopUntil(const std::function<bool()>& done,
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (!done()) {
     if (std::chrono::steady_clock::now() > deadline) return false;
-    ProcessThreadCalls(std::chrono::milliseconds(5));
+    runtime::ProcessThreadCalls(std::chrono::milliseconds(5));
   }
   return true;
 }
@@ -33,7 +33,7 @@ inline void RunLoopFor(std::chrono::milliseconds span) {
 }
 
 // Exception reports, from any thread.
-class ReportingToolkit : public Toolkit {
+class ReportingToolkit : public runtime::Toolkit {
  public:
   void HandleException(const std::exception& error) override {
     std::lock_guard lock(mutex_);

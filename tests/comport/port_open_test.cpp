@@ -309,7 +309,7 @@ TEST_F(OpenCloseTest, SyncMethodRefusedOnlyOnAnOpenPort) {
   EXPECT_EQ(port.SyncMethod(), smWindowSync);
 }
 
-class RecordingToolkit : public Toolkit {
+class RecordingToolkit : public runtime::Toolkit {
  public:
   void HandleException(const std::exception& error) override { reports.push_back(error.what()); }
   std::vector<std::string> reports;
@@ -327,7 +327,7 @@ TEST_F(FakePortTest, ConnectedWhileLoadingOpensAtAfterLoad) {
 
 TEST_F(FakePortTest, FailedOpenAtAfterLoadGoesToTheToolkitReport) {
   RecordingToolkit toolkit;
-  ScopedToolkit scoped_toolkit(toolkit);
+  runtime::ScopedToolkit scoped_toolkit(toolkit);
   comm.FailNext("CreateFileA", platform::ERROR_ACCESS_DENIED);
   port.BeginLoading();
   port.SetConnected(true);
@@ -347,7 +347,7 @@ TEST_F(FakePortTest, DesigningNeverOpens) {
 
 TEST_F(FakePortTest, DestructorClosesAndReportsAFailedClose) {
   RecordingToolkit toolkit;
-  ScopedToolkit scoped_toolkit(toolkit);
+  runtime::ScopedToolkit scoped_toolkit(toolkit);
   {
     TComPort doomed;
     doomed.SetEvents({});

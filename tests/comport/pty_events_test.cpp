@@ -34,7 +34,7 @@ class PtyEventsTest : public ::testing::TestWithParam<TSyncMethod> {
   }
 
   ReportingToolkit toolkit;
-  ScopedToolkit scoped_toolkit{toolkit};
+  runtime::ScopedToolkit scoped_toolkit{toolkit};
   vlk_test::PseudoTerminal pty;
   EventLog events;
   TComPort port;

@@ -20,7 +20,7 @@ TEST(SettingsModel, FreshPortDefaults) {
   EXPECT_EQ(port.Events(), kAllComEvents);
   EXPECT_EQ(port.SyncMethod(), smThreadSync);
   EXPECT_EQ(port.StoredGroups(), TStoredGroups{sgBasic});
-  EXPECT_EQ(port.MonitorPriority(), tpNormal);
+  EXPECT_EQ(port.MonitorPriority(), runtime::tpNormal);
   EXPECT_EQ(port.Timeouts().ReadInterval(), -1);
   EXPECT_EQ(port.Timeouts().ReadTotalMultiplier(), 0);
   EXPECT_EQ(port.Timeouts().ReadTotalConstant(), 0);
@@ -103,7 +103,7 @@ TEST(SettingsModel, CopyFromCopiesValuesUnroundedAndRefusesForeignClasses) {
   try {
     parity.CopyFrom(port.Buffer());
     FAIL();
-  } catch (const EConvertError& error) {
+  } catch (const runtime::EConvertError& error) {
     EXPECT_EQ(error.Message(), "Cannot assign a TComBuffer to a TComParity");
   }
   EXPECT_EQ(parity.Bits(), prOdd);

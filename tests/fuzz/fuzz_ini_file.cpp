@@ -10,13 +10,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto path = fuzzing::WriteInput(data, size, "settings.ini");
   try {
-    comport::TIniFile ini(path);
+    storage::TIniFile ini(path);
     (void)ini.ReadString("ComPort1", "Port", "COM1");
     (void)ini.ReadInteger("ComPort1", "Buffer.InputSize", 1024);
     ini.WriteString("ComPort1", "Parity", "Even");
-    comport::TIniFile again(path);
+    storage::TIniFile again(path);
     if (again.ReadString("ComPort1", "Parity", "") != "Even") std::abort();
-  } catch (const comport::EStorageError&) {
+  } catch (const storage::EStorageError&) {
     // A file that cannot be held is refused with a clear error.
   }
   return 0;

@@ -10,20 +10,20 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto path = fuzzing::WriteInput(data, size, "registry");
   try {
-    comport::TKeyStore store(path);
+    storage::TKeyStore store(path);
     auto key = store.OpenKey("Software\\Port");
     try {
       (void)key.ReadString("Port");
       (void)key.ReadInteger("Buffer.InputSize");
-    } catch (const comport::ERegistryValueError&) {
+    } catch (const storage::ERegistryValueError&) {
       // Missing or of the other type: the documented failure.
     }
     key.WriteInteger("Fuzz", 7);
-    comport::TKeyStore again(path);
+    storage::TKeyStore again(path);
     if (again.OpenKey("Software\\Port").ReadInteger("Fuzz") != 7) std::abort();
-  } catch (const comport::ERegistryValueError&) {
+  } catch (const storage::ERegistryValueError&) {
     std::abort();  // the value just written must read back
-  } catch (const comport::EStorageError&) {
+  } catch (const storage::EStorageError&) {
     // Malformed or unwritable: refused cleanly.
   }
   return 0;

@@ -29,19 +29,19 @@ void CheckEnumText(std::string_view text, ToText to_text, FromText from_text) {
 
 void CheckIntRoundTrip(std::int32_t value) {
   const std::string decimal = std::to_string(value);
-  Require(comport::StrToInt(decimal) == value, "decimal round trip", decimal);
+  Require(runtime::StrToInt(decimal) == value, "decimal round trip", decimal);
   char hex[16];
   std::snprintf(hex, sizeof hex, "$%X", static_cast<unsigned>(value));
-  Require(comport::StrToInt(hex) == value, "hexadecimal round trip", hex);
-  Require(comport::StrToInt("  " + decimal) == value, "leading blanks", decimal);
+  Require(runtime::StrToInt(hex) == value, "hexadecimal round trip", hex);
+  Require(runtime::StrToInt("  " + decimal) == value, "leading blanks", decimal);
 }
 
 void CheckIntText(std::string_view text) {
-  const auto parsed = comport::TryStrToInt(text);
+  const auto parsed = runtime::TryStrToInt(text);
   try {
-    const std::int32_t value = comport::StrToInt(text);
+    const std::int32_t value = runtime::StrToInt(text);
     Require(parsed.has_value() && *parsed == value, "throwing and non-throwing forms agree", text);
-  } catch (const comport::EConvertError& error) {
+  } catch (const runtime::EConvertError& error) {
     Require(!parsed.has_value(), "failure in both forms", text);
     const std::string expected = "'" + std::string(text) + "' is not a valid integer value";
     Require(error.Message() == expected, "conversion error carries the text", text);

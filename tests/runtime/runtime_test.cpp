@@ -15,7 +15,7 @@
 #include "runtime/thread.h"
 #include "runtime/toolkit.h"
 
-namespace comport {
+namespace runtime {
 namespace {
 
 class RecordingToolkit : public Toolkit {
@@ -137,4 +137,4 @@ TEST(TSetTest, MembersAreBitsOfTheWord) {
 }
 
 }  // namespace
-}  // namespace comport
+}  // namespace runtime

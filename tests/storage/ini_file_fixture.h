@@ -8,7 +8,7 @@
 #include "storage/ini_file.h"
 #include "temp_dir.h"
 
-namespace comport {
+namespace storage {
 
 class IniFileTest : public ::testing::Test {
  protected:
@@ -16,4 +16,4 @@ class IniFileTest : public ::testing::Test {
   std::filesystem::path path = dir / "port.ini";
 };
 
-}  // namespace comport
+}  // namespace storage

@@ -10,7 +10,7 @@
 #include "ini_file_fixture.h"
 #include "storage/storage_errors.h"
 
-namespace comport {
+namespace storage {
 namespace {
 
 TEST_F(IniFileTest, FailedWriteInReadOnlyDirectoryKeepsFileAndObject) {
@@ -68,4 +68,4 @@ TEST_F(IniFileTest, RewriteKeepsPermissionsAndFollowsSymlinks) {
 }
 
 }  // namespace
-}  // namespace comport
+}  // namespace storage

@@ -8,7 +8,7 @@
 #include "ini_file_fixture.h"
 #include "storage/storage_errors.h"
 
-namespace comport {
+namespace storage {
 namespace {
 
 TEST_F(IniFileTest, MissingFileReadsAsEmptyAndIsCreatedByTheFirstWrite) {
@@ -95,4 +95,4 @@ TEST_F(IniFileTest, UnreadableFileIsAnErrorNotAnEmptyIni) {
 }
 
 }  // namespace
-}  // namespace comport
+}  // namespace storage

@@ -9,7 +9,7 @@
 #include "storage/storage_errors.h"
 #include "temp_dir.h"
 
-namespace comport {
+namespace storage {
 namespace {
 
 class KeyStoreTest : public ::testing::Test {
@@ -110,4 +110,4 @@ TEST_F(KeyStoreTest, DefaultPathIsPerUser) {
 }
 
 }  // namespace
-}  // namespace comport
+}  // namespace storage

@@ -79,7 +79,7 @@ class PortStorageTest : public ::testing::Test {
     port.SetEvents({});
   }
 
-  TempDir dir;
+  storage::TempDir dir;
   vlk_test::RecordingComm comm;
   platform::ScopedCommApi scoped{comm};
   TComPort port;
@@ -103,9 +103,9 @@ TEST_F(PortStorageTest, BasicSaveWritesItsNamesInOrder) {
   for (const Case& c : cases) {
     const auto path = dir / ("basic" + std::to_string(c.baud_rate) + ".ini");
     port.SetBaudRate(c.baud_rate);
-    TIniFile ini(path);
+    storage::TIniFile ini(path);
     SaveToIniFile(port, ini);
-    EXPECT_EQ(ReadFile(path), c.expected);
+    EXPECT_EQ(storage::ReadFile(path), c.expected);
   }
 }
 
@@ -113,9 +113,9 @@ TEST_F(PortStorageTest, BasicSaveWritesItsNamesInOrder) {
 TEST_F(PortStorageTest, EveryGroupRoundTripsThroughBothFacilities) {
   ChangeEverything(port);
   port.SetStoredGroups(kAllGroups);
-  TIniFile ini(dir / "all.ini");
-  TKeyStore store(dir / "registry");
-  TKeyStoreKey key = store.OpenKey("Software\\Test\\Port");
+  storage::TIniFile ini(dir / "all.ini");
+  storage::TKeyStore store(dir / "registry");
+  storage::TKeyStoreKey key = store.OpenKey("Software\\Test\\Port");
   TCustomComPort& saved = port;
   saved.SaveToIniFile(ini);
   saved.SaveToRegistry(key);
@@ -128,8 +128,8 @@ TEST_F(PortStorageTest, EveryGroupRoundTripsThroughBothFacilities) {
 
   TComPort from_registry;
   from_registry.SetStoredGroups(kAllGroups);
-  TKeyStore reopened(dir / "registry");
-  TKeyStoreKey reopened_key = reopened.OpenKey("software\\test\\port");
+  storage::TKeyStore reopened(dir / "registry");
+  storage::TKeyStoreKey reopened_key = reopened.OpenKey("software\\test\\port");
   from_registry.LoadFromRegistry(reopened_key);
   EXPECT_EQ(Describe(from_registry), Describe(port));
 }
@@ -137,7 +137,7 @@ TEST_F(PortStorageTest, EveryGroupRoundTripsThroughBothFacilities) {
 TEST_F(PortStorageTest, IniLoadFromMissingSectionKeepsEverythingButCustomBaudRate) {
   ChangeEverything(port);
   port.SetStoredGroups(kAllGroups);
-  TIniFile ini(dir / "other.ini");
+  storage::TIniFile ini(dir / "other.ini");
   ini.WriteString("OtherPort", "Port", "COM4");
   std::vector<std::string> expected = Describe(port);
   LoadFromIniFile(port, ini);
@@ -177,15 +177,15 @@ TEST_F(PortStorageTest, IniTextsGoThroughTheConversions) {
     loaded.Parity().SetBits(prOdd);
     loaded.SetBaudRate(br110);
     const auto path = dir / (std::to_string(file++) + ".ini");
-    WriteFile(path, "[ComPort1]\r\n" + std::string(c.line) + "\r\n");
-    TIniFile ini(path);
+    storage::WriteFile(path, "[ComPort1]\r\n" + std::string(c.line) + "\r\n");
+    storage::TIniFile ini(path);
     LoadFromIniFile(loaded, ini);
     EXPECT_TRUE(c.holds(loaded)) << c.line;
   }
 }
 
 TEST_F(PortStorageTest, UnselectedGroupsAreNeitherWrittenNorRead) {
-  TIniFile ini(dir / "basic.ini");
+  storage::TIniFile ini(dir / "basic.ini");
   ini.WriteInteger("ComPort1", "Buffer.InputSize", 64);
   ini.WriteString("ComPort1", "DiscardNull", "Yes");
   LoadFromIniFile(port, ini);
@@ -197,7 +197,7 @@ TEST_F(PortStorageTest, LoadingAnotherPortNameReopensBeforeTheRemainingValues) {
   port.SetConnected(true);
   ASSERT_TRUE(port.Connected());
   comm.ClearCalls();
-  TIniFile ini(dir / "reopen.ini");
+  storage::TIniFile ini(dir / "reopen.ini");
   ini.WriteString("ComPort1", "Port", "COM2");
   ini.WriteString("ComPort1", "BaudRate", "19200");
   LoadFromIniFile(port, ini);
@@ -225,8 +225,8 @@ TEST_F(PortStorageTest, RegistryLoadWithoutDefaults) {
   port.SetBaudRate(br115200);
   port.Parity().SetBits(prEven);
   port.SetStoredGroups({sgBasic, sgOthers});
-  TKeyStore store(dir / "registry");
-  TKeyStoreKey key = store.OpenKey("Empty");
+  storage::TKeyStore store(dir / "registry");
+  storage::TKeyStoreKey key = store.OpenKey("Empty");
   LoadFromRegistry(port, key);
   EXPECT_EQ(port.BaudRate(), br9600);
   EXPECT_EQ(port.Port(), "");
@@ -237,8 +237,8 @@ TEST_F(PortStorageTest, RegistryLoadWithoutDefaults) {
 }
 
 TEST_F(PortStorageTest, RegistryLoadStopsAtAMissingIntegerKeepingEarlierValues) {
-  TKeyStore store(dir / "registry");
-  TKeyStoreKey key = store.OpenKey("Partial");
+  storage::TKeyStore store(dir / "registry");
+  storage::TKeyStoreKey key = store.OpenKey("Partial");
   key.WriteString("BaudRate", "Custom");
   key.WriteInteger("CustomBaudRate", 31250);
   key.WriteString("Port", "COM3");
@@ -249,7 +249,7 @@ TEST_F(PortStorageTest, RegistryLoadStopsAtAMissingIntegerKeepingEarlierValues) 
   try {
     LoadFromRegistry(port, key);
     ADD_FAILURE() << "no error";
-  } catch (const ERegistryValueError& e) {
+  } catch (const storage::ERegistryValueError& e) {
     EXPECT_EQ(e.ValueName(), "Buffer.OutputSize");
   }
   EXPECT_EQ(port.Port(), "COM3");
@@ -261,12 +261,12 @@ TEST_F(PortStorageTest, RegistryLoadStopsAtAMissingIntegerKeepingEarlierValues) 
 
 TEST_F(PortStorageTest, SettingsTheIniFormatCannotHoldAreRefusedAndLoseNothing) {
   const auto path = dir / "kept.ini";
-  TIniFile ini(path);
+  storage::TIniFile ini(path);
   SaveToIniFile(port, ini);
-  const std::string before = ReadFile(path);
+  const std::string before = storage::ReadFile(path);
   port.SetPort("COM1\n[Injected]");
-  EXPECT_THROW(SaveToIniFile(port, ini), EStorageError);
-  EXPECT_EQ(ReadFile(path), before);
+  EXPECT_THROW(SaveToIniFile(port, ini), storage::EStorageError);
+  EXPECT_EQ(storage::ReadFile(path), before);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-namespace comport {
+namespace storage {
 
 class TempDir {
  public:
@@ -52,4 +52,4 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& cont
   std::ofstream(path, std::ios::binary) << contents;
 }
 
-}  // namespace comport
+}  // namespace storage

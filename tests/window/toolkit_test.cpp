@@ -48,11 +48,11 @@ TEST(QtComportToolkit, RunsAnotherThreadsSynchronizedCallFromTheEventLoop) {
   RecordingDialogs dialogs;
   Application app(dialogs);
   QtComportToolkit toolkit(app);
-  comport::ScopedToolkit installed(toolkit);
+  runtime::ScopedToolkit installed(toolkit);
   std::thread::id ran_on;
   std::atomic<bool> returned{false};
   std::thread event_thread([&] {
-    comport::Synchronize([&] { ran_on = std::this_thread::get_id(); });
+    runtime::Synchronize([&] { ran_on = std::this_thread::get_id(); });
     returned = true;
   });
   RunEventsUntil([&] { return returned.load(); }, 5000);

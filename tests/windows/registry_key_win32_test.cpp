@@ -6,11 +6,11 @@
 #include "storage/storage_errors.h"
 #include "storage/system_registry_key.h"
 
-namespace comport {
+namespace storage {
 namespace {
 
 constexpr const char* kKey = "Software\\vlk240-tests\\Port";
-constexpr TStoredGroups kAllGroups = TStoredGroups::FromBits(0x3F);
+constexpr comport::TStoredGroups kAllGroups = comport::TStoredGroups::FromBits(0x3F);
 
 class SystemRegistryKeyTest : public ::testing::Test {
  protected:
@@ -62,32 +62,33 @@ TEST_F(SystemRegistryKeyTest, ReadsFailOrFallBackByType) {
 }
 
 TEST_F(SystemRegistryKeyTest, PortSettingsRoundTripAndAMissingKeyLoadsDefaults) {
-  TComPort saved;
+  comport::TComPort saved;
   saved.SetPort("COM7");
-  saved.SetBaudRate(brCustom);
+  saved.SetBaudRate(comport::brCustom);
   saved.SetCustomBaudRate(31250);
-  saved.Parity().SetBits(prEven);
+  saved.Parity().SetBits(comport::prEven);
   saved.SetStoredGroups(kAllGroups);
   {
     TSystemRegistryKey key(kKey);
     saved.SaveToRegistry(key);
   }
-  TComPort loaded;
+  comport::TComPort loaded;
   loaded.SetStoredGroups(kAllGroups);
   TSystemRegistryKey key(kKey);
   loaded.LoadFromRegistry(key);
   EXPECT_EQ(loaded.Port(), "COM7");
-  EXPECT_EQ(loaded.BaudRate(), brCustom);
+  EXPECT_EQ(loaded.BaudRate(), comport::brCustom);
   EXPECT_EQ(loaded.CustomBaudRate(), 31250);
-  EXPECT_EQ(loaded.Parity().Bits(), prEven);
+  EXPECT_EQ(loaded.Parity().Bits(), comport::prEven);
 
-  TComPort from_empty;
-  from_empty.SetBaudRate(br19200);
+  comport::TComPort from_empty;
+  from_empty.SetBaudRate(comport::br19200);
   TSystemRegistryKey empty("Software\\vlk240-tests\\Empty");
   from_empty.LoadFromRegistry(empty);
-  EXPECT_EQ(from_empty.BaudRate(), br9600);  // a missing text takes its conversion's default
+  EXPECT_EQ(from_empty.BaudRate(),
+            comport::br9600);  // a missing text takes its conversion's default
   EXPECT_EQ(from_empty.Port(), "");
 }
 
 }  // namespace
-}  // namespace comport
+}  // namespace storage

@@ -36,7 +36,7 @@ TEST(Win32SettingsFile, TakesTheFirstLineUpToItsLineEnd) {
       {"COM3\r\n", "COM3"},   {"COM3", "COM3"}, {"COM3\nCOM1\r\n", "COM3"}, {"COM3\rCOM1", "COM3"},
       {"COM3 \r\n", "COM3 "}, {"", ""},         {"\r\nCOM2\r\n", ""},
   };
-  const comport::TempDir dir;
+  const storage::TempDir dir;
   const auto path = dir / "user.ini";
   for (const Case& c : cases) {
     WriteBytes(path, c.content);
@@ -51,7 +51,7 @@ TEST(Win32SettingsFile, TakesTheFirstLineUpToItsLineEnd) {
 }
 
 TEST(Win32SettingsFile, AFolderInTheFilesPlaceIsNoFile) {
-  const comport::TempDir dir;
+  const storage::TempDir dir;
   const auto path = dir / "user.ini";
   EXPECT_FALSE(SettingsFileExists(path));
   EXPECT_EQ(ReadSettingsFile(path).status, SettingsReadStatus::kMissing);
@@ -63,7 +63,7 @@ TEST(Win32SettingsFile, AFolderInTheFilesPlaceIsNoFile) {
 }
 
 TEST(Win32SettingsFile, WritesThePortNameAndCrLfOnly) {
-  const comport::TempDir dir;
+  const storage::TempDir dir;
   const auto path = dir / "user.ini";
   ASSERT_TRUE(WriteSettingsFile(path, "COM2"));
   EXPECT_TRUE(SettingsFileExists(path));
@@ -76,7 +76,7 @@ TEST(Win32SettingsFile, WritesThePortNameAndCrLfOnly) {
 
 TEST(Win32SettingsFile, AReadOnlyFileIsRefusedAndKept) {
   VLK_SKIP_WHERE_WINE_DIFFERS();
-  const comport::TempDir dir;
+  const storage::TempDir dir;
   const auto path = dir / "user.ini";
   WriteBytes(path, "COM1\r\n");
   ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));

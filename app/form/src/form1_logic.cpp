@@ -134,7 +134,7 @@ void Form1Logic::Poll() {
   view_.ClearMemo();
   std::int32_t address = 0;
   try {
-    address = comport::StrToInt(view_.AddressText());
+    address = runtime::StrToInt(view_.AddressText());
   } catch (...) {
     // The field cannot be edited while cyclic polling runs, so every tick would fail alike and
     // bring the box back at once: the first one ends cyclic polling, as a number out of range

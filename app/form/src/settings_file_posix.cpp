@@ -106,9 +106,9 @@ bool WriteSettingsFile(const std::filesystem::path& path, std::string_view port_
   // Root opens any file for writing; a file that nobody may write is meant to be kept all the same.
   if (old_file.get() >= 0 && !AnyoneMayWrite(old_file.get())) return false;
   try {
-    comport::storage::ReplaceFile(path, content);
+    storage::ReplaceFile(path, content);
     return true;
-  } catch (const comport::EStorageError& error) {
+  } catch (const storage::EStorageError& error) {
     if (old_file.get() < 0 || !DirectoryRefusesReplacement(error.SystemCode())) return false;
   }
   return RewriteInPlace(old_file, content);

@@ -116,9 +116,9 @@ bool WriteSettingsFile(const std::filesystem::path& path, std::string_view port_
     old_file_writable = old_file.open();
   }
   try {
-    comport::storage::ReplaceFile(path, content);
+    storage::ReplaceFile(path, content);
     return true;
-  } catch (const comport::EStorageError& error) {
+  } catch (const storage::EStorageError& error) {
     if (!old_file_writable || !FolderRefusesReplacement(error.SystemCode())) return false;
   }
   return RewriteInPlace(path, content);

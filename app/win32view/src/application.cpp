@@ -16,7 +16,7 @@ HWND g_keyboard_window = nullptr;
 
 // A box breaks its lines at CR LF or LF; the window's texts break at a lone CR.
 std::wstring BoxText(std::string_view text) {
-  std::wstring wide = comport::WideFromUtf8(text);
+  std::wstring wide = runtime::WideFromUtf8(text);
   for (std::size_t i = 0; i < wide.size(); ++i) {
     if (wide[i] == L'\r' && (i + 1 == wide.size() || wide[i + 1] != L'\n')) {
       wide.insert(i + 1, 1, L'\n');
@@ -55,7 +55,7 @@ void Application::SetMainWindow(HWND window) {
 }
 
 int Application::ShowBox(const form::DialogBox& box) {
-  const std::wstring caption = comport::WideFromUtf8(box.caption);
+  const std::wstring caption = runtime::WideFromUtf8(box.caption);
   const std::wstring text = BoxText(box.text);
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof config;

@@ -27,7 +27,7 @@ LRESULT CALLBACK ReceiverProcedure(HWND window, UINT message, WPARAM wparam, LPA
     case kSynchronize:
       // No exception may cross the system's call of this procedure.
       try {
-        comport::CheckSynchronize();
+        runtime::CheckSynchronize();
       } catch (const std::exception& error) {
         if (app != nullptr) app->ShowException(error.what());
       }

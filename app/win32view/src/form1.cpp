@@ -9,8 +9,8 @@
 namespace win32view {
 namespace {
 
-using comport::Utf8FromWide;
-using comport::WideFromUtf8;
+using runtime::Utf8FromWide;
+using runtime::WideFromUtf8;
 
 void SetText(HWND control, std::string_view text) {
   ::SetWindowTextW(control, WideFromUtf8(text).c_str());

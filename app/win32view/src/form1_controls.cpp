@@ -13,7 +13,7 @@ namespace {
 
 namespace layout = form::layout;
 namespace texts = form::texts;
-using comport::WideFromUtf8;
+using runtime::WideFromUtf8;
 
 constexpr wchar_t kContainerClass[] = L"TPanel";
 constexpr DWORD kWindowStyle =

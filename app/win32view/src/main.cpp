@@ -24,7 +24,7 @@ std::vector<std::string> Arguments() {
   int count = 0;
   wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   std::vector<std::string> arguments;
-  for (int i = 1; i < count; ++i) arguments.push_back(comport::Utf8FromWide(wide[i]));
+  for (int i = 1; i < count; ++i) arguments.push_back(runtime::Utf8FromWide(wide[i]));
   ::LocalFree(wide);
   return arguments;
 }
@@ -32,7 +32,7 @@ std::vector<std::string> Arguments() {
 // The usage in a box wide enough that no help line wraps, since a wrapped line would lose its
 // indent. A window program has no console to print to.
 void ShowUsage(const std::string& text, bool error) {
-  const std::wstring content = comport::WideFromUtf8(text);
+  const std::wstring content = runtime::WideFromUtf8(text);
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof config;
   config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
@@ -66,7 +66,7 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
 
   win32view::Application app;
   win32view::ComportToolkit toolkit(app);
-  comport::ScopedToolkit scoped_toolkit(toolkit);
+  runtime::ScopedToolkit scoped_toolkit(toolkit);
   EMUL_Functions::SetMessagePump(&win32view::Application::PumpMessagesBriefly);
 
   int result = 0;

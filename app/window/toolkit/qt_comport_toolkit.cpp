@@ -24,7 +24,7 @@ void QtComportToolkit::WakeMainThread() {
   QCoreApplication* qt = QCoreApplication::instance();
   if (qt == nullptr) return;
   QMetaObject::invokeMethod(
-      qt, [] { comport::CheckSynchronize(); }, Qt::QueuedConnection);
+      qt, [] { runtime::CheckSynchronize(); }, Qt::QueuedConnection);
 }
 
 }  // namespace window

@@ -9,7 +9,7 @@
 
 namespace window {
 
-class QtComportToolkit : public comport::Toolkit {
+class QtComportToolkit : public runtime::Toolkit {
  public:
   explicit QtComportToolkit(Application& app) : app_(app) {}
   void HandleException(const std::exception& error) override;

@@ -71,7 +71,7 @@ constexpr std::string_view PortErrorMessage(std::int32_t code) {
              : std::string_view{};
 }
 
-class EComPort : public Exception {
+class EComPort : public runtime::Exception {
  public:
   // Message: the table text followed by " (win error code: <system_code>)".
   EComPort(std::int32_t port_code, std::int32_t system_code);

@@ -24,18 +24,21 @@
 #include "runtime/component.h"
 #include "runtime/toolkit.h"
 
-namespace comport {
-
-class TComThread;
+namespace runtime {
 class TCustomIniFile;
 class TEventReceiver;
 class TRegistryKey;
 struct TMessage;
+}  // namespace runtime
 
-class TCustomComPort : public TComponent {
+namespace comport {
+
+class TComThread;
+
+class TCustomComPort : public runtime::TComponent {
  public:
   // Creates the port closed, with the default settings.
-  explicit TCustomComPort(TComponent* owner = nullptr);
+  explicit TCustomComPort(runtime::TComponent* owner = nullptr);
   // Closes an open port (an error of the close is reported through the toolkit
   // and the device is released anyway), then frees what the port owns.
   ~TCustomComPort() override;
@@ -97,8 +100,8 @@ class TCustomComPort : public TComponent {
   TStoredGroups StoredGroups() const { return stored_groups_; }
   void SetStoredGroups(TStoredGroups value) { stored_groups_ = value; }
   // Priority of the event thread; takes effect at the next open.
-  TThreadPriority MonitorPriority() const { return monitor_priority_; }
-  void SetMonitorPriority(TThreadPriority value) { monitor_priority_ = value; }
+  runtime::TThreadPriority MonitorPriority() const { return monitor_priority_; }
+  void SetMonitorPriority(runtime::TThreadPriority value) { monitor_priority_ = value; }
 
   bool NotifyRxCount() const { return notify_rx_count_; }
   bool DataListenerAttached() const { return data_listener_attached_; }
@@ -159,10 +162,10 @@ class TCustomComPort : public TComponent {
   // --- Settings storage (port_storage.h) -------------------------------------
   // The StoredGroups, in an INI section named after the port or in a key the
   // caller has opened. Overridable so that a port type can store more.
-  virtual void SaveToIniFile(TCustomIniFile& ini_file);
-  virtual void LoadFromIniFile(TCustomIniFile& ini_file);
-  virtual void SaveToRegistry(TRegistryKey& key);
-  virtual void LoadFromRegistry(TRegistryKey& key);
+  virtual void SaveToIniFile(runtime::TCustomIniFile& ini_file);
+  virtual void LoadFromIniFile(runtime::TCustomIniFile& ini_file);
+  virtual void SaveToRegistry(runtime::TRegistryKey& key);
+  virtual void LoadFromRegistry(runtime::TRegistryKey& key);
 
   // --- Listeners ------------------------------------------------------------
   // The listener is not owned and must outlive its registration. Adding one
@@ -186,7 +189,7 @@ class TCustomComPort : public TComponent {
   // The event receiver's procedure (smWindowSync): replies at once to a send
   // of another thread, then processes the event of wParam while Connected.
   // An exception goes to the toolkit's report.
-  void EventWindowProc(TMessage& message);
+  void EventWindowProc(runtime::TMessage& message);
   // Whether the event thread and, for smWindowSync, the receiver exist.
   bool EventThreadCreated() const { return thread_created_; }
   bool HasEventReceiver() const { return event_window_ != nullptr; }
@@ -226,11 +229,11 @@ class TCustomComPort : public TComponent {
   // Run-time state.
   bool thread_created_ = false;
   std::unique_ptr<TComThread> event_thread_;
-  std::unique_ptr<TEventReceiver> event_window_;
+  std::unique_ptr<runtime::TEventReceiver> event_window_;
   std::atomic<platform::HANDLE> handle_{platform::INVALID_HANDLE_VALUE};
   std::vector<TPortListener*> listeners_;
   bool notify_rx_count_ = true;
-  TThreadPriority monitor_priority_ = tpNormal;
+  runtime::TThreadPriority monitor_priority_ = runtime::tpNormal;
   bool data_listener_attached_ = false;
 
   // Settings.

@@ -13,7 +13,7 @@
 namespace comport {
 
 // Base of the settings objects: the non-owning reference to the owning port.
-class TComSettings : public TPersistent {
+class TComSettings : public runtime::TPersistent {
  public:
   explicit TComSettings(TCustomComPort* owner_port) : owner_port_(owner_port) {}
   TCustomComPort* OwnerPort() const { return owner_port_; }
@@ -33,7 +33,7 @@ class TComParity : public TComSettings {
  public:
   explicit TComParity(TCustomComPort* owner_port = nullptr) : TComSettings(owner_port) {}
   std::string_view ClassName() const override { return "TComParity"; }
-  void CopyFrom(const TPersistent& source) override;
+  void CopyFrom(const runtime::TPersistent& source) override;
 
   TParityBits Bits() const { return bits_; }
   void SetBits(TParityBits value);
@@ -57,7 +57,7 @@ class TComFlowControl : public TComSettings {
  public:
   explicit TComFlowControl(TCustomComPort* owner_port = nullptr) : TComSettings(owner_port) {}
   std::string_view ClassName() const override { return "TComFlowControl"; }
-  void CopyFrom(const TPersistent& source) override;
+  void CopyFrom(const runtime::TPersistent& source) override;
 
   bool OutCTSFlow() const { return out_cts_flow_; }
   void SetOutCTSFlow(bool value);
@@ -103,7 +103,7 @@ class TComTimeouts : public TComSettings {
  public:
   explicit TComTimeouts(TCustomComPort* owner_port = nullptr) : TComSettings(owner_port) {}
   std::string_view ClassName() const override { return "TComTimeouts"; }
-  void CopyFrom(const TPersistent& source) override;
+  void CopyFrom(const runtime::TPersistent& source) override;
 
   std::int32_t ReadInterval() const { return read_interval_; }
   void SetReadInterval(std::int32_t value);
@@ -131,7 +131,7 @@ class TComBuffer : public TComSettings {
   explicit TComBuffer(TCustomComPort* owner_port = nullptr) : TComSettings(owner_port) {}
   std::string_view ClassName() const override { return "TComBuffer"; }
   // Copies the sizes as they are, without rounding.
-  void CopyFrom(const TPersistent& source) override;
+  void CopyFrom(const runtime::TPersistent& source) override;
 
   std::int32_t InputSize() const { return input_size_; }
   void SetInputSize(std::int32_t value);

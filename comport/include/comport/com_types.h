@@ -50,11 +50,11 @@ enum TComEvent : std::uint8_t {
   evRLSD,
   evRx80Full
 };
-using TComEvents = TSet<TComEvent, std::uint16_t>;
+using TComEvents = runtime::TSet<TComEvent, std::uint16_t>;
 inline constexpr TComEvents kAllComEvents = TComEvents::FromBits(0x03FF);
 
 enum TModemSignal : std::uint8_t { msCTS, msDSR, msRing, msRLSD };
-using TModemSignals = TSet<TModemSignal, std::uint8_t>;
+using TModemSignals = runtime::TSet<TModemSignal, std::uint8_t>;
 
 enum TComError : std::uint8_t {
   erFrame,
@@ -66,7 +66,7 @@ enum TComError : std::uint8_t {
   erRxOver,
   erTxFull
 };
-using TComErrors = TSet<TComError, std::uint8_t>;
+using TComErrors = runtime::TSet<TComError, std::uint8_t>;
 
 // Setting groups that the settings storage writes and reads.
 enum TStoredGroup : std::uint8_t {
@@ -77,7 +77,7 @@ enum TStoredGroup : std::uint8_t {
   sgParity,
   sgOthers
 };
-using TStoredGroups = TSet<TStoredGroup, std::uint8_t>;
+using TStoredGroups = runtime::TSet<TStoredGroup, std::uint8_t>;
 
 // Handler types; the sender is always the port. Unassigned handlers are skipped.
 using TNotifyEvent = std::function<void(TCustomComPort& sender)>;

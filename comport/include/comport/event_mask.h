@@ -10,7 +10,7 @@
 namespace comport {
 
 // wParam: the event's mask bit.
-inline constexpr std::uint32_t kEventMessage = WM_USER + 1;
+inline constexpr std::uint32_t kEventMessage = runtime::WM_USER + 1;
 
 // The mask for SetCommMask.
 platform::DWORD EventsToMask(TComEvents events);

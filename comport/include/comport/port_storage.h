@@ -17,12 +17,12 @@
 
 namespace comport {
 
-void SaveToIniFile(TCustomComPort& port, TCustomIniFile& ini_file);
+void SaveToIniFile(TCustomComPort& port, runtime::TCustomIniFile& ini_file);
 // A missing name keeps the current value (CustomBaudRate falls back to 9600).
-void LoadFromIniFile(TCustomComPort& port, TCustomIniFile& ini_file);
-void SaveToRegistry(TCustomComPort& port, TRegistryKey& key);
+void LoadFromIniFile(TCustomComPort& port, runtime::TCustomIniFile& ini_file);
+void SaveToRegistry(TCustomComPort& port, runtime::TRegistryKey& key);
 // No defaults: a missing text value gives its conversion's default (an empty
 // Port for "Port"); a missing integer value raises the key's error.
-void LoadFromRegistry(TCustomComPort& port, TRegistryKey& key);
+void LoadFromRegistry(TCustomComPort& port, runtime::TRegistryKey& key);
 
 }  // namespace comport

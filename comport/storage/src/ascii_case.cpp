@@ -1,6 +1,6 @@
 #include "ascii_case.h"
 
-namespace comport::storage {
+namespace storage {
 namespace {
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -15,4 +15,4 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-}  // namespace comport::storage
+}  // namespace storage

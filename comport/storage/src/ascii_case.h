@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-namespace comport::storage {
+namespace storage {
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b);
 
-}  // namespace comport::storage
+}  // namespace storage

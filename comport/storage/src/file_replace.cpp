@@ -11,7 +11,7 @@
 
 #include "storage/storage_errors.h"
 
-namespace comport::storage {
+namespace storage {
 namespace {
 
 [[noreturn]] void Fail(std::string_view what, const std::filesystem::path& path, int code) {
@@ -126,4 +126,4 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view contents) {
   SyncDirectoryOf(target);
 }
 
-}  // namespace comport::storage
+}  // namespace storage

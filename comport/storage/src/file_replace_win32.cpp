@@ -13,13 +13,13 @@
 // <windows.h> makes ReplaceFile a macro for its ReplaceFileW, which would rename ours.
 #undef ReplaceFile
 
-namespace comport::storage {
+namespace storage {
 namespace {
 
 [[noreturn]] void Fail(std::string_view what, const std::filesystem::path& path, DWORD code) {
-  throw EStorageError(
-      std::string(what) + " \"" + Utf8FromWide(path.wstring()) + "\": " + Win32ErrorText(code),
-      static_cast<int>(code));
+  throw EStorageError(std::string(what) + " \"" + runtime::Utf8FromWide(path.wstring()) +
+                          "\": " + runtime::Win32ErrorText(code),
+                      static_cast<int>(code));
 }
 
 // Closes the handle and deletes the temporary file unless released.
@@ -123,4 +123,4 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view contents) {
   temp.Release();
 }
 
-}  // namespace comport::storage
+}  // namespace storage

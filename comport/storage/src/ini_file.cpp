@@ -7,10 +7,8 @@
 #include "storage/file_replace.h"
 #include "storage/storage_errors.h"
 
-namespace comport {
+namespace storage {
 namespace {
-
-using storage::EqualIgnoringCase;
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -67,7 +65,7 @@ void CheckWritable(std::string_view section, std::string_view name, std::string_
 }  // namespace
 
 TIniFile::TIniFile(std::filesystem::path path) : path_(std::move(path)) {
-  const std::optional<std::string> contents = storage::ReadFileIfExists(path_);
+  const std::optional<std::string> contents = ReadFileIfExists(path_);
   if (!contents) return;
   std::string_view rest = *contents;
   while (!rest.empty()) {
@@ -114,7 +112,7 @@ std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view na
                                    std::int32_t default_value) const {
   const std::optional<std::string> value = Value(section, name);
   if (!value) return default_value;
-  return TryStrToInt(*value).value_or(default_value);
+  return runtime::TryStrToInt(*value).value_or(default_value);
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view name, std::int32_t value) {
@@ -155,7 +153,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view name,
       lines.push_back(entry);
     }
   }
-  storage::ReplaceFile(path_, Contents(lines));
+  ReplaceFile(path_, Contents(lines));
   lines_ = std::move(lines);
 }
 
@@ -169,4 +167,4 @@ std::string TIniFile::Contents(const std::vector<std::string>& lines) const {
   return contents;
 }
 
-}  // namespace comport
+}  // namespace storage

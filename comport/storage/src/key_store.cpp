@@ -8,10 +8,8 @@
 #include "storage/file_replace.h"
 #include "storage/storage_errors.h"
 
-namespace comport {
+namespace storage {
 namespace {
-
-using storage::EqualIgnoringCase;
 
 [[noreturn]] void ThrowValueError(std::string_view path, std::string_view name,
                                   std::string_view problem) {
@@ -23,8 +21,8 @@ using storage::EqualIgnoringCase;
 }  // namespace
 
 TKeyStore::TKeyStore(std::filesystem::path path) : path_(std::move(path)) {
-  if (const std::optional<std::string> contents = storage::ReadFileIfExists(path_)) {
-    keys_ = storage::ParseKeyStore(*contents, path_);
+  if (const std::optional<std::string> contents = ReadFileIfExists(path_)) {
+    keys_ = ParseKeyStore(*contents, path_);
   }
 }
 
@@ -41,16 +39,16 @@ std::filesystem::path TKeyStore::DefaultPath() {
 }
 
 bool TKeyStore::KeyExists(std::string_view path) const {
-  for (const storage::StoredKey& key : keys_) {
+  for (const StoredKey& key : keys_) {
     if (EqualIgnoringCase(key.path, path)) return true;
   }
   return false;
 }
 
 const TKeyStore::Value* TKeyStore::Find(std::string_view path, std::string_view name) const {
-  for (const storage::StoredKey& key : keys_) {
+  for (const StoredKey& key : keys_) {
     if (!EqualIgnoringCase(key.path, path)) continue;
-    for (const storage::StoredValue& value : key.values) {
+    for (const StoredValue& value : key.values) {
       if (EqualIgnoringCase(value.name, name)) return &value.value;
     }
     return nullptr;
@@ -61,17 +59,17 @@ const TKeyStore::Value* TKeyStore::Find(std::string_view path, std::string_view 
 void TKeyStore::Write(std::string_view path, std::string_view name, Value value) {
   if (const Value* old = Find(path, name); old && *old == value) return;
 
-  std::vector<storage::StoredKey> keys = keys_;
-  storage::StoredKey* key = nullptr;
-  for (storage::StoredKey& candidate : keys) {
+  std::vector<StoredKey> keys = keys_;
+  StoredKey* key = nullptr;
+  for (StoredKey& candidate : keys) {
     if (EqualIgnoringCase(candidate.path, path)) {
       key = &candidate;
       break;
     }
   }
-  if (!key) key = &keys.emplace_back(storage::StoredKey{std::string(path), {}});
-  storage::StoredValue* slot = nullptr;
-  for (storage::StoredValue& candidate : key->values) {
+  if (!key) key = &keys.emplace_back(StoredKey{std::string(path), {}});
+  StoredValue* slot = nullptr;
+  for (StoredValue& candidate : key->values) {
     if (EqualIgnoringCase(candidate.name, name)) {
       slot = &candidate;
       break;
@@ -90,7 +88,7 @@ void TKeyStore::Write(std::string_view path, std::string_view name, Value value)
     throw EStorageError(
         "Cannot create the directory of \"" + path_.string() + "\": " + ec.message(), ec.value());
   }
-  storage::ReplaceFile(path_, storage::FormatKeyStore(keys));
+  ReplaceFile(path_, FormatKeyStore(keys));
   keys_ = std::move(keys);
 }
 
@@ -118,4 +116,4 @@ std::int32_t TKeyStoreKey::ReadInteger(std::string_view name) const {
   return *integer;
 }
 
-}  // namespace comport
+}  // namespace storage

@@ -5,7 +5,7 @@
 #include "runtime/int_text.h"
 #include "storage/storage_errors.h"
 
-namespace comport::storage {
+namespace storage {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -106,7 +106,8 @@ std::vector<StoredKey> ParseKeyStore(std::string_view contents, const std::files
     if (!name || !text) malformed("bad \"%\" escape");
     StoredValue value{std::move(*name), std::move(*text)};
     if (line[0] == 'i') {
-      const std::optional<std::int32_t> integer = TryStrToInt(std::get<std::string>(value.value));
+      const std::optional<std::int32_t> integer =
+          runtime::TryStrToInt(std::get<std::string>(value.value));
       if (!integer) malformed("not a 32-bit integer");
       value.value = *integer;
     }
@@ -115,4 +116,4 @@ std::vector<StoredKey> ParseKeyStore(std::string_view contents, const std::files
   return keys;
 }
 
-}  // namespace comport::storage
+}  // namespace storage

@@ -8,10 +8,10 @@
 
 #include "storage/key_store.h"
 
-namespace comport::storage {
+namespace storage {
 
 std::string FormatKeyStore(const std::vector<StoredKey>& keys);
 // Raises EStorageError naming `file` and the line of the first malformed item.
 std::vector<StoredKey> ParseKeyStore(std::string_view contents, const std::filesystem::path& file);
 
-}  // namespace comport::storage
+}  // namespace storage

@@ -7,7 +7,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-namespace comport {
+namespace storage {
 namespace {
 
 HKEY RootKey(TSystemRegistryKey::Root root) {
@@ -18,7 +18,7 @@ HKEY Key(void* key) { return static_cast<HKEY>(key); }
 
 [[noreturn]] void Fail(std::string_view what, std::string_view path, LSTATUS status) {
   throw EStorageError(std::string(what) + " \"" + std::string(path) +
-                          "\": " + Win32ErrorText(static_cast<std::uint32_t>(status)),
+                          "\": " + runtime::Win32ErrorText(static_cast<std::uint32_t>(status)),
                       static_cast<int>(status));
 }
 
@@ -42,8 +42,9 @@ bool Query(HKEY key, const std::wstring& name, DWORD* type, DWORD* size, std::st
 TSystemRegistryKey::TSystemRegistryKey(std::string path, Root root)
     : path_(std::move(path)), key_(nullptr) {
   HKEY key = nullptr;
-  const LSTATUS status = ::RegCreateKeyExW(RootKey(root), WideFromUtf8(path_).c_str(), 0, nullptr,
-                                           0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
+  const LSTATUS status =
+      ::RegCreateKeyExW(RootKey(root), runtime::WideFromUtf8(path_).c_str(), 0, nullptr, 0,
+                        KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
   if (status != ERROR_SUCCESS) Fail("Cannot open the registry key", path_, status);
   key_ = key;
 }
@@ -51,22 +52,23 @@ TSystemRegistryKey::TSystemRegistryKey(std::string path, Root root)
 TSystemRegistryKey::~TSystemRegistryKey() { ::RegCloseKey(Key(key_)); }
 
 void TSystemRegistryKey::WriteString(std::string_view name, std::string_view value) {
-  const std::wstring text = WideFromUtf8(value);
+  const std::wstring text = runtime::WideFromUtf8(value);
   const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-  const LSTATUS status = ::RegSetValueExW(Key(key_), WideFromUtf8(name).c_str(), 0, REG_SZ,
+  const LSTATUS status = ::RegSetValueExW(Key(key_), runtime::WideFromUtf8(name).c_str(), 0, REG_SZ,
                                           reinterpret_cast<const BYTE*>(text.c_str()), bytes);
   if (status != ERROR_SUCCESS) Fail("Cannot write a value of key", path_, status);
 }
 
 void TSystemRegistryKey::WriteInteger(std::string_view name, std::int32_t value) {
   const auto bits = static_cast<DWORD>(value);
-  const LSTATUS status = ::RegSetValueExW(Key(key_), WideFromUtf8(name).c_str(), 0, REG_DWORD,
-                                          reinterpret_cast<const BYTE*>(&bits), sizeof bits);
+  const LSTATUS status =
+      ::RegSetValueExW(Key(key_), runtime::WideFromUtf8(name).c_str(), 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&bits), sizeof bits);
   if (status != ERROR_SUCCESS) Fail("Cannot write a value of key", path_, status);
 }
 
 std::string TSystemRegistryKey::ReadString(std::string_view name) const {
-  const std::wstring wide_name = WideFromUtf8(name);
+  const std::wstring wide_name = runtime::WideFromUtf8(name);
   DWORD type = 0;
   DWORD size = 0;
   if (!Query(Key(key_), wide_name, &type, &size, path_)) return {};
@@ -78,11 +80,11 @@ std::string TSystemRegistryKey::ReadString(std::string_view name) const {
   // The stored text may or may not end in a zero; it ends at the first one.
   std::wstring_view value(text.data(), size / sizeof(wchar_t));
   value = value.substr(0, value.find(L'\0'));
-  return Utf8FromWide(value);
+  return runtime::Utf8FromWide(value);
 }
 
 std::int32_t TSystemRegistryKey::ReadInteger(std::string_view name) const {
-  const std::wstring wide_name = WideFromUtf8(name);
+  const std::wstring wide_name = runtime::WideFromUtf8(name);
   DWORD type = 0;
   DWORD size = 0;
   if (!Query(Key(key_), wide_name, &type, &size, path_)) {
@@ -100,7 +102,7 @@ std::int32_t TSystemRegistryKey::ReadInteger(std::string_view name) const {
 
 bool TSystemRegistryKey::KeyExists(std::string_view path, Root root) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExW(RootKey(root), WideFromUtf8(path).c_str(), 0, KEY_READ, &key) !=
+  if (::RegOpenKeyExW(RootKey(root), runtime::WideFromUtf8(path).c_str(), 0, KEY_READ, &key) !=
       ERROR_SUCCESS) {
     return false;
   }
@@ -109,10 +111,10 @@ bool TSystemRegistryKey::KeyExists(std::string_view path, Root root) {
 }
 
 void TSystemRegistryKey::DeleteKey(std::string_view path, Root root) {
-  const LSTATUS status = ::RegDeleteTreeW(RootKey(root), WideFromUtf8(path).c_str());
+  const LSTATUS status = ::RegDeleteTreeW(RootKey(root), runtime::WideFromUtf8(path).c_str());
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
     Fail("Cannot delete the registry key", path, status);
   }
 }
 
-}  // namespace comport
+}  // namespace storage

@@ -8,7 +8,7 @@
 #include "runtime/enum_set.h"
 #include "runtime/persistent.h"
 
-namespace comport {
+namespace runtime {
 
 enum TComponentStateFlag : std::uint8_t { csLoading, csDesigning };
 using TComponentState = TSet<TComponentStateFlag, std::uint8_t>;
@@ -42,4 +42,4 @@ class TComponent : public TPersistent {
   TComponentState state_;
 };
 
-}  // namespace comport
+}  // namespace runtime

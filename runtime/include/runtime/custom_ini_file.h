@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace comport {
+namespace runtime {
 
 class TCustomIniFile {
  public:
@@ -24,4 +24,4 @@ class TCustomIniFile {
                                    std::int32_t default_value) const = 0;
 };
 
-}  // namespace comport
+}  // namespace runtime

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <type_traits>
 
-namespace comport {
+namespace runtime {
 
 template <typename E, typename Bits>
 class TSet {
@@ -44,4 +44,4 @@ class TSet {
   Bits bits_ = 0;
 };
 
-}  // namespace comport
+}  // namespace runtime

@@ -14,7 +14,7 @@
 #include <functional>
 #include <memory>
 
-namespace comport {
+namespace runtime {
 
 namespace detail {
 class CallQueue;
@@ -58,4 +58,4 @@ class TEventReceiver {
 // The default processing of a message the procedure does not handle.
 std::intptr_t DefWindowProc(const TMessage& message);
 
-}  // namespace comport
+}  // namespace runtime

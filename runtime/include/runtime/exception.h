@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-namespace comport {
+namespace runtime {
 
 // Base of every exception the component raises; holds the message text.
 class Exception : public std::exception {
@@ -25,4 +25,4 @@ class EConvertError : public Exception {
   using Exception::Exception;
 };
 
-}  // namespace comport
+}  // namespace runtime

@@ -12,11 +12,11 @@
 #include <optional>
 #include <string_view>
 
-namespace comport {
+namespace runtime {
 
 // Raises EConvertError "'<text>' is not a valid integer value" on failure.
 std::int32_t StrToInt(std::string_view text);
 
 std::optional<std::int32_t> TryStrToInt(std::string_view text);
 
-}  // namespace comport
+}  // namespace runtime

@@ -15,7 +15,7 @@
 #include <chrono>
 #include <functional>
 
-namespace comport {
+namespace runtime {
 
 // True on the thread that started the process.
 bool IsMainThread();
@@ -31,4 +31,4 @@ bool CheckSynchronize();
 // queued for it, runs them, and tells whether any ran.
 bool ProcessThreadCalls(std::chrono::milliseconds timeout);
 
-}  // namespace comport
+}  // namespace runtime

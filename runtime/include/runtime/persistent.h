@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace comport {
+namespace runtime {
 
 // Thread rule: used by one thread at a time.
 class TPersistent {
@@ -33,4 +33,4 @@ class TPersistent {
   }
 };
 
-}  // namespace comport
+}  // namespace runtime

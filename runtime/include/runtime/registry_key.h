@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace comport {
+namespace runtime {
 
 class TRegistryKey {
  public:
@@ -21,4 +21,4 @@ class TRegistryKey {
   virtual std::int32_t ReadInteger(std::string_view name) const = 0;
 };
 
-}  // namespace comport
+}  // namespace runtime

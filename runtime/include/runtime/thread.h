@@ -12,7 +12,7 @@
 
 #include "runtime/toolkit.h"
 
-namespace comport {
+namespace runtime {
 
 class TThread {
  public:
@@ -44,4 +44,4 @@ class TThread {
   std::atomic<bool> finished_{false};
 };
 
-}  // namespace comport
+}  // namespace runtime

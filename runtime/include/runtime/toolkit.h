@@ -5,7 +5,7 @@
 // event_receiver.h, thread.h); a toolkit only reports exceptions and wakes the
 // main thread, e.g. in Qt:
 //   void WakeMainThread() override {
-//     QMetaObject::invokeMethod(qApp, [] { comport::CheckSynchronize(); },
+//     QMetaObject::invokeMethod(qApp, [] { runtime::CheckSynchronize(); },
 //                               Qt::QueuedConnection);
 //   }
 #pragma once
@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace comport {
+namespace runtime {
 
 // Thread priorities, as the toolkit's thread class takes them.
 enum TThreadPriority : std::uint8_t {
@@ -69,4 +69,4 @@ class ScopedToolkit {
   Toolkit* previous_;
 };
 
-}  // namespace comport
+}  // namespace runtime

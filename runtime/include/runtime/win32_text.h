@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace comport {
+namespace runtime {
 
 // UTF-8 -> UTF-16; an ill-formed byte becomes U+FFFD.
 std::wstring WideFromUtf8(std::string_view text);
@@ -17,4 +17,4 @@ std::string Utf8FromWide(std::wstring_view text);
 // closing full stop and line break ("Access is denied"); "error N" when it has none.
 std::string Win32ErrorText(std::uint32_t code);
 
-}  // namespace comport
+}  // namespace runtime

@@ -40,7 +40,7 @@ std::size_t WholeSequences(std::string_view text) {
 }
 
 bool WriteToConsole(HANDLE console, std::string_view text) {
-  const std::wstring wide = comport::WideFromUtf8(text);
+  const std::wstring wide = runtime::WideFromUtf8(text);
   std::wstring_view rest(wide);
   while (!rest.empty()) {
     DWORD written = 0;

@@ -28,7 +28,7 @@ constexpr Advice kAdvice[] = {
 
 std::string OpenFailureHint(int system_error) {
   if (system_error == 0) return {};
-  std::string hint = ": " + comport::Win32ErrorText(static_cast<std::uint32_t>(system_error)) + ".";
+  std::string hint = ": " + runtime::Win32ErrorText(static_cast<std::uint32_t>(system_error)) + ".";
   for (const Advice& advice : kAdvice) {
     if (advice.system_error == system_error) return hint + " " + std::string(advice.text);
   }

@@ -146,7 +146,7 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
 AddressText ParseAddress(std::string_view text) {
   std::int32_t value = 0;
   try {
-    value = comport::StrToInt(text);
+    value = runtime::StrToInt(text);
   } catch (const std::exception& error) {
     return {std::nullopt, error.what()};
   }

@@ -16,7 +16,7 @@ constexpr int kListedComPorts = 4;  // the window's port menu: COM1..COM4
 // The registry's texts may lack their closing zero; they end at the first one.
 std::string RegistryText(const std::vector<wchar_t>& buffer, DWORD bytes) {
   std::wstring_view text(buffer.data(), bytes / sizeof(wchar_t));
-  return comport::Utf8FromWide(text.substr(0, text.find(L'\0')));
+  return runtime::Utf8FromWide(text.substr(0, text.find(L'\0')));
 }
 
 }  // namespace
@@ -24,7 +24,7 @@ std::string RegistryText(const std::vector<wchar_t>& buffer, DWORD bytes) {
 std::vector<ComPortEntry> ReadComPorts(const std::string& key_path, bool local_machine) {
   HKEY key = nullptr;
   if (::RegOpenKeyExW(local_machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-                      comport::WideFromUtf8(key_path).c_str(), 0, KEY_READ,
+                      runtime::WideFromUtf8(key_path).c_str(), 0, KEY_READ,
                       &key) != ERROR_SUCCESS) {
     return {};
   }
@@ -45,7 +45,7 @@ std::vector<ComPortEntry> ReadComPorts(const std::string& key_path, bool local_m
     if (status == ERROR_NO_MORE_ITEMS) break;
     if (status != ERROR_SUCCESS || type != REG_SZ) continue;
     ComPortEntry port{RegistryText(data, data_bytes),
-                      comport::Utf8FromWide(std::wstring_view(name.data(), name_length))};
+                      runtime::Utf8FromWide(std::wstring_view(name.data(), name_length))};
     if (!port.name.empty()) ports.push_back(std::move(port));
   }
   ::RegCloseKey(key);

@@ -10,7 +10,7 @@
 
 namespace win32view {
 
-class ComportToolkit : public comport::Toolkit {
+class ComportToolkit : public runtime::Toolkit {
  public:
   explicit ComportToolkit(Application& app);
   ~ComportToolkit() override;

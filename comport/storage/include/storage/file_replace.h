@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace comport::storage {
+namespace storage {
 
 // The file's bytes, or nullopt when it does not exist. Any other failure
 // (no permission, a directory) raises EStorageError: treating such a file as
@@ -20,4 +20,4 @@ std::optional<std::string> ReadFileIfExists(const std::filesystem::path& path);
 // EStorageError; the old file is left as it was.
 void ReplaceFile(const std::filesystem::path& path, std::string_view contents);
 
-}  // namespace comport::storage
+}  // namespace storage

@@ -30,9 +30,9 @@
 
 #include "runtime/custom_ini_file.h"
 
-namespace comport {
+namespace storage {
 
-class TIniFile : public TCustomIniFile {
+class TIniFile : public runtime::TCustomIniFile {
  public:
   // Raises EStorageError when the file exists but cannot be read.
   explicit TIniFile(std::filesystem::path path);
@@ -44,7 +44,7 @@ class TIniFile : public TCustomIniFile {
   void WriteInteger(std::string_view section, std::string_view name, std::int32_t value) override;
   std::string ReadString(std::string_view section, std::string_view name,
                          std::string_view default_value) const override;
-  // Integers are read with the toolkit's rules (comport::TryStrToInt).
+  // Integers are read with the toolkit's rules (runtime::TryStrToInt).
   std::int32_t ReadInteger(std::string_view section, std::string_view name,
                            std::int32_t default_value) const override;
 
@@ -59,4 +59,4 @@ class TIniFile : public TCustomIniFile {
   bool crlf_ = false;
 };
 
-}  // namespace comport
+}  // namespace storage

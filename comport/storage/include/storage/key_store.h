@@ -32,8 +32,6 @@
 
 #include "runtime/registry_key.h"
 
-namespace comport {
-
 namespace storage {
 
 struct StoredValue {
@@ -45,13 +43,11 @@ struct StoredKey {
   std::vector<StoredValue> values;  // in the order first written
 };
 
-}  // namespace storage
-
 class TKeyStore;
 
 // A view of one key of a store; it must not outlive the store. The key comes
 // into being with its first value.
-class TKeyStoreKey : public TRegistryKey {
+class TKeyStoreKey : public runtime::TRegistryKey {
  public:
   TKeyStoreKey(TKeyStore& store, std::string path) : store_(store), path_(std::move(path)) {}
 
@@ -91,7 +87,7 @@ class TKeyStore {
   void Write(std::string_view path, std::string_view name, Value value);
 
   std::filesystem::path path_;
-  std::vector<storage::StoredKey> keys_;  // in the order first written
+  std::vector<StoredKey> keys_;  // in the order first written
 };
 
-}  // namespace comport
+}  // namespace storage

@@ -5,15 +5,15 @@
 
 #include "runtime/exception.h"
 
-namespace comport {
+namespace storage {
 
 // A file that cannot be read or written, a malformed store file, or a name or
 // value that the file format cannot hold. `SystemCode()` is the errno of the
 // failed call (on Windows its Win32 error code), 0 when no system call failed.
-class EStorageError : public Exception {
+class EStorageError : public runtime::Exception {
  public:
   explicit EStorageError(std::string message, int system_code = 0)
-      : Exception(std::move(message)), system_code_(system_code) {}
+      : runtime::Exception(std::move(message)), system_code_(system_code) {}
 
   int SystemCode() const noexcept { return system_code_; }
 
@@ -33,4 +33,4 @@ class ERegistryValueError : public EStorageError {
   std::string value_name_;
 };
 
-}  // namespace comport
+}  // namespace storage

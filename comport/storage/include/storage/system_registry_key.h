@@ -16,9 +16,9 @@
 
 #include "runtime/registry_key.h"
 
-namespace comport {
+namespace storage {
 
-class TSystemRegistryKey : public TRegistryKey {
+class TSystemRegistryKey : public runtime::TRegistryKey {
  public:
   enum class Root { kCurrentUser, kLocalMachine };
 
@@ -45,4 +45,4 @@ class TSystemRegistryKey : public TRegistryKey {
   void* key_;  // the open HKEY
 };
 
-}  // namespace comport
+}  // namespace storage
