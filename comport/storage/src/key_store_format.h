@@ -1,4 +1,4 @@
-// The key store's file format (described in comport/key_store.h).
+// The key store's file format (described in storage/key_store.h).
 #pragma once
 
 #include <filesystem>
