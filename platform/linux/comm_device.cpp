@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/win_errors.h"
 #include "linux/dcb_mapping.h"
 #include "linux/device_open.h"
-#include "posix/read_timing.h"
 #include "linux/termios2_io.h"
+#include "platform/win_errors.h"
+#include "posix/read_timing.h"
 
 namespace platform::linux_backend {
 namespace {

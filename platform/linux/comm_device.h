@@ -32,12 +32,12 @@
 #include <string>
 #include <thread>
 
-#include "platform/comm_api.h"
-#include "platform/deadline.h"
 #include "linux/device_open.h"
-#include "posix/input_decoder.h"
 #include "linux/serial_ioctls.h"
 #include "linux/win_event.h"
+#include "platform/comm_api.h"
+#include "platform/deadline.h"
+#include "posix/input_decoder.h"
 
 namespace platform::linux_backend {
 

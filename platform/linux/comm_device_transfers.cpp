@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "platform/win_errors.h"
 #include "linux/comm_device.h"
+#include "platform/win_errors.h"
 #include "posix/read_timing.h"
 
 namespace platform::linux_backend {

@@ -2,8 +2,8 @@
 // the layer must do on Linux to give it. No device is touched here.
 #pragma once
 
-#include "platform/comm_api.h"
 #include "linux/line_settings.h"
+#include "platform/comm_api.h"
 
 namespace platform::linux_backend {
 

@@ -7,11 +7,11 @@
 
 #include <cerrno>
 
-#include "platform/win_errors.h"
 #include "linux/dcb_mapping.h"
 #include "linux/exclusive_claim.h"
 #include "linux/serial_ioctls.h"
 #include "linux/termios2_io.h"
+#include "platform/win_errors.h"
 
 namespace platform::linux_backend {
 namespace {

@@ -8,9 +8,9 @@
 #include <unordered_map>
 #include <variant>
 
-#include "platform/comm_api.h"
 #include "linux/comm_device.h"
 #include "linux/win_event.h"
+#include "platform/comm_api.h"
 
 namespace platform::linux_backend {
 

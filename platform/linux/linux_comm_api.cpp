@@ -2,11 +2,11 @@
 // conventions; the work is done by CommDevice and WinEvent.
 #include "linux/linux_comm_api.h"
 
-#include "platform/port_names.h"
-#include "platform/win_errors.h"
 #include "linux/comm_device.h"
 #include "linux/handle_table.h"
 #include "linux/win_event.h"
+#include "platform/port_names.h"
+#include "platform/win_errors.h"
 
 namespace platform {
 namespace {

@@ -1,5 +1,5 @@
-#include "native_backend.h"
 #include "linux/linux_comm_api.h"
+#include "native_backend.h"
 
 namespace platform {
 
