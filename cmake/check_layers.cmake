@@ -1,8 +1,19 @@
-# Checks the #include lines of every library's sources and headers against the layers table.
+# Checks the #include lines of every library's sources and headers against the layers table,
+# and against the per-system rule of cmake/SystemSources.cmake: Linux's own headers only in a
+# Linux file, Windows' only in a Windows file.
 #   cmake -D SOURCE_DIR=<tree> -D LAYERS=<table> -P check_layers.cmake
-# Names each include that goes against the table and fails if there is one. The table's
-# format is described at its top (docs/layers.txt).
+# Names each include that goes against either and fails if there is one. The table's format is
+# described at its top (docs/layers.txt). Only the libraries' files are checked: the tests
+# choose their per-system programs by directory (tests/windows/, tests/win32view/), not by the
+# rule, and are no part of what ships.
 cmake_minimum_required(VERSION 3.25)
+include("${CMAKE_CURRENT_LIST_DIR}/SystemSources.cmake")
+
+# Headers that only one system has, by the system, as patterns of the include's path. Our own
+# platform/linux/ headers count as Linux's too.
+set(linux_headers "^(linux|asm|asm-generic)/"
+                  "^sys/(eventfd|epoll|inotify|signalfd|timerfd)\\.h$")
+set(win32_headers "^(windows|winreg|winbase|winuser|commctrl|shellapi|shlobj|io)\\.h$")
 
 foreach(required SOURCE_DIR LAYERS)
   if(NOT DEFINED ${required})
@@ -72,9 +83,19 @@ foreach(library IN LISTS LIBRARIES)
   foreach(file IN LISTS files)
     math(EXPR file_count "${file_count} + 1")
     file(STRINGS "${SOURCE_DIR}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    vlk_source_system("${file}" file_system)
     foreach(include IN LISTS includes)
       string(REGEX MATCH "include[ \t]*([<\"])([^>\"]*)" matched "${include}")
       set(path "${CMAKE_MATCH_2}")
+      string(TOLOWER "${path}" lower_path)
+      foreach(system linux win32)
+        foreach(pattern IN LISTS ${system}_headers)
+          if(lower_path MATCHES "${pattern}" AND NOT file_system STREQUAL system)
+            set(entry "${file}: ${path} is ${system}'s own: only a _${system} file or one under")
+            list(APPEND refused "${entry} ${system}/ may include it")
+          endif()
+        endforeach()
+      endforeach()
       if(path MATCHES "(^|/)\\.\\.(/|$)")
         list(APPEND refused "${file}: ${library} may not climb out of its directory: ${path}")
         continue()

@@ -1,5 +1,6 @@
 // The backend of the build's own operating system, which Comm() serves unless a test installed
-// another. Each system's directory defines it: posix/ over termios, win32/ over kernel32.
+// another. Each system's directory defines it: linux/ over termios and Linux's ioctls, win32/
+// over kernel32.
 #pragma once
 
 #include "platform/comm_api.h"

@@ -1,4 +1,4 @@
-// The lock file that terminal programs on Linux agree on: "LCK..<tty>" in the
+// The lock file that terminal programs on Unix systems agree on: "LCK..<tty>" in the
 // lock folder, holding its owner's process id as ten ASCII characters,
 // right-aligned, and a newline. A file whose process is alive means the port
 // is in use; one whose process is gone is stale and may be replaced.

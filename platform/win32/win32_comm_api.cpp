@@ -159,7 +159,7 @@ class Win32CommApi final : public CommApi {
     if (ok && stat != nullptr) std::memcpy(stat, &native, sizeof native);
     return ok;
   }
-  // The seam's row "a device without modem lines reports all off", as the POSIX backend gives it
+  // The seam's row "a device without modem lines reports all off", as the Linux backend gives it
   // for a pseudo-terminal: a driver that has no modem lines to report answers "not supported"
   // (50, or 1), which is no failure of the port; the component reads the lines as it opens a
   // port, so without this such a port would not open at all. Windows' USB serial drivers report

@@ -1,5 +1,5 @@
 // The port used from two threads at once, one sending while the other
-// receives, over the POSIX backend on a pseudo-terminal: the transfer started
+// receives, over the Linux backend on a pseudo-terminal: the transfer started
 // second ends as soon as the line allows, not when the first one ends, with or
 // without time-outs. Every wait is bounded, so a stalled transfer fails the
 // test instead of hanging it.

@@ -1,4 +1,4 @@
-// The event thread over the POSIX backend on pseudo-terminals, with the plain
+// The event thread over the Linux backend on pseudo-terminals, with the plain
 // toolkit's main loop. Bounds are generous: the machine is shared.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// The port over the real POSIX backend, on pseudo-terminals. Timing bounds are
+// The port over the real Linux backend, on pseudo-terminals. Timing bounds are
 // generous: the machine is shared.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 # Plants one include at a time in a scratch copy of the libraries and runs the layers check on
-# it: an include against the table must be refused and named, an allowed one accepted.
+# it: an include against the table or the per-system rule must be refused and named, an
+# allowed one accepted.
 #   cmake -D SOURCE_DIR=<tree> -D SCRATCH_DIR=<dir> -P planted_include_test.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -23,6 +24,17 @@ set(cases
   "app/window/planted.cpp|#include \"form/form_view.h\"|"
   "app/window/planted.cpp|#include <QWidget>|"
   "protocol/src/planted.cpp|#include <vector>|"
+  "platform/posix/planted.cpp|#include <sys/eventfd.h>|sys/eventfd.h is linux's own"
+  "trace/src/planted_posix.cpp|#include <asm/termbits.h>|asm/termbits.h is linux's own"
+  "exchange/src/planted.cpp|#include <linux/serial.h>|linux/serial.h is linux's own"
+  "platform/planted.cpp|#include \"linux/comm_device.h\"|linux/comm_device.h is linux's own"
+  "platform/linux/planted.cpp|#include <asm/termbits.h>|"
+  "runtime/src/planted_linux.cpp|#include <sys/eventfd.h>|"
+  "runtime/src/planted.cpp|#include <Windows.h>|Windows.h is win32's own"
+  "tools/reader/src/planted_posix.cpp|#include <winreg.h>|winreg.h is win32's own"
+  "runtime/src/planted_win32.cpp|#include <windows.h>|"
+  "app/win32view/src/planted.cpp|#include <commctrl.h>|"
+  "platform/win32/planted.cpp|#include <sys/epoll.h>|sys/epoll.h is linux's own"
 )
 
 # Runs the check on the scratch tree with `layers`; sets rc and output in the caller, the

@@ -1,12 +1,12 @@
 // DCB -> termios plan, as a pure function.
-#include "posix/dcb_mapping.h"
+#include "linux/dcb_mapping.h"
 
 #include <gtest/gtest.h>
 #include <termios.h>
 
 #include "platform/win_errors.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 namespace {
 
 DCB Base() {
@@ -148,4 +148,4 @@ TEST(DcbMapping, TheShadowOfATermiosRoundTripsThroughThePlan) {
 }
 
 }  // namespace
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

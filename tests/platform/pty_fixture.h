@@ -1,4 +1,4 @@
-// A pseudo-terminal whose slave is opened through the POSIX backend as a
+// A pseudo-terminal whose slave is opened through the Linux backend as a
 // COM port, with the master end in the test's hands for exact timing.
 #pragma once
 

@@ -1,4 +1,4 @@
-// The settings file on Linux, through file descriptors.
+// The settings file on a POSIX system, through file descriptors.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

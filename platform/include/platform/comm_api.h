@@ -4,10 +4,10 @@
 // The component is written against the Win32 communications interface
 // (CreateFileA on "\\.\NAME", DCB, COMMTIMEOUTS, overlapped transfers with
 // events, PurgeComm, ClearCommError, modem status, comm events). Linux has none
-// of it, so `PosixCommApi` gives the behaviour the component relies on over
+// of it, so `LinuxCommApi` gives the behaviour the component relies on over
 // termios, poll() and Linux ioctls; on Windows the win32/ backend forwards each
 // call to kernel32 unchanged. Tests replace the current backend with a
-// recording fake through `ScopedCommApi`. The table below is what the POSIX
+// recording fake through `ScopedCommApi`. The table below is what the Linux
 // backend does; on Windows the system's serial driver does it.
 //
 // Semantics the component relies on (each row has a test in tests/platform):
@@ -252,7 +252,7 @@ class CommApi {
   virtual std::string DevicePath(std::string_view port_name) { return ResolvePortName(port_name); }
 };
 
-// The backend in force for the whole process: the system's own (POSIX or
+// The backend in force for the whole process: the system's own (Linux or
 // Win32) unless a test installed another with ScopedCommApi.
 CommApi& Comm();
 

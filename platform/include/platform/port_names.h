@@ -37,7 +37,7 @@ int ComPortNumber(std::string_view name);
 
 // The device path for `port_name` (with or without the "\\.\" prefix), or an
 // empty string when the name follows none of the rules above. Defined by each
-// system's directory (posix/, win32/).
+// system's directory (linux/, win32/).
 std::string ResolvePortName(std::string_view port_name);
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 // The reader's texts and rules that differ by system: what its help says of ports, of stopping
 // a cyclic read, of the trace's clock and in its examples, and how a device path starts. Each
-// system's file defines them (system_text_posix.cpp, system_text_win32.cpp).
+// system's file defines them (system_text_linux.cpp, system_text_win32.cpp).
 #pragma once
 
 #include <string_view>

@@ -16,7 +16,7 @@ struct OpenFailureCause {
   std::string_view reason;
 };
 
-// This system's table, one entry per error code (open_failure_reason_posix.cpp, _win32.cpp).
+// This system's table, one entry per error code (open_failure_reason_linux.cpp, _win32.cpp).
 std::span<const OpenFailureCause> OpenFailureCauses();
 
 // The reason for `system_error`; for a code the table lacks, the code itself.

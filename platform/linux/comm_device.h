@@ -32,14 +32,14 @@
 #include <string>
 #include <thread>
 
+#include "linux/device_open.h"
+#include "linux/serial_ioctls.h"
+#include "linux/win_event.h"
 #include "platform/comm_api.h"
 #include "platform/deadline.h"
-#include "posix/device_open.h"
 #include "posix/input_decoder.h"
-#include "posix/serial_ioctls.h"
-#include "posix/win_event.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 class CommDevice final : public EventServer, public std::enable_shared_from_this<CommDevice> {
  public:
@@ -171,7 +171,7 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   COMMTIMEOUTS timeouts_{};
   DWORD in_queue_ = 4096;
   DWORD out_queue_ = 4096;
-  InputDecoder decoder_;
+  posix::InputDecoder decoder_;
   std::deque<unsigned char> input_;  // received, decoded, not yet read
   std::deque<Transfer> reads_;
   std::deque<Transfer> writes_;
@@ -185,4 +185,4 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   Deadline next_tick_ = Deadline::Never();
 };
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

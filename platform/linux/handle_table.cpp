@@ -1,6 +1,6 @@
-#include "posix/handle_table.h"
+#include "linux/handle_table.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 namespace {
 
 template <typename T>
@@ -40,4 +40,4 @@ bool HandleTable::Remove(HANDLE handle) {
   return !removed.empty();
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -1,10 +1,10 @@
-#include "posix/dcb_mapping.h"
+#include "linux/dcb_mapping.h"
 
 #include <termios.h>
 
 #include "platform/win_errors.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 namespace {
 
 // Receiver on, modem control lines ignored for open/read (no DCD wait), and
@@ -143,4 +143,4 @@ LineSettings RawLine(const LineSettings& line) {
   return raw;
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

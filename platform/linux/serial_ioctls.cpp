@@ -1,11 +1,11 @@
-#include "posix/serial_ioctls.h"
+#include "linux/serial_ioctls.h"
 
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 
 #include <cerrno>
 
-namespace platform::posix {
+namespace platform::linux_backend {
 namespace {
 
 template <typename Arg>
@@ -89,4 +89,4 @@ int OutputQueueBytes(int fd, DWORD* bytes) {
   return 0;
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

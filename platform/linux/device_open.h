@@ -7,7 +7,7 @@
 #include "platform/comm_api.h"
 #include "posix/uucp_lock.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 struct OpenedDevice {
   int fd = -1;
@@ -17,7 +17,7 @@ struct OpenedDevice {
   // This open set the tty's exclusive flag, so closing must clear it.
   bool owns_exclusive = false;
   // The lock file this open created, removed at close.
-  UucpLock lock;
+  posix::UucpLock lock;
 };
 
 // Why an open failed: the Win32 code, and the errno behind it (0 when none).
@@ -37,4 +37,4 @@ OpenError OpenSerialDevice(const std::string& path, OpenedDevice* device);
 // Closes what OpenSerialDevice opened, giving the exclusive claim back first.
 void CloseSerialDevice(const OpenedDevice& device);
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "linux/comm_device.h"
 #include "platform/win_errors.h"
-#include "posix/comm_device.h"
 #include "posix/read_timing.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 namespace {
 
 constexpr std::size_t kReadChunk = 4096;
@@ -181,7 +181,7 @@ void CommDevice::ServeReads(Clock::time_point now) {
   while (!reads_.empty()) {
     Transfer& read = reads_.front();
     if (!read.active) {
-      const ReadPlan plan = PlanRead(timeouts_, read.count, now);
+      const posix::ReadPlan plan = posix::PlanRead(timeouts_, read.count, now);
       read.active = true;
       read.immediate = plan.immediate;
       read.first_byte_ends = plan.first_byte_ends;
@@ -210,7 +210,7 @@ void CommDevice::ServeWrites(Clock::time_point now) {
     Transfer& write = writes_.front();
     if (!write.active) {
       write.active = true;
-      write.total = PlanWrite(timeouts_, write.count, now);
+      write.total = posix::PlanWrite(timeouts_, write.count, now);
     }
     while (write.done < write.count) {
       const ssize_t n = ::write(fd_, write.out + write.done, write.count - write.done);
@@ -241,7 +241,7 @@ void CommDevice::ServeWrites(Clock::time_point now) {
       // at again when the line can have sent what it holds (a 4 KiB write at
       // 9600 bit/s takes 4.7 s, an 8-byte request 9 ms), and again from what
       // is left then if flow control held the line meanwhile.
-      write.drain_check = Deadline::After(NextDrainLook(dcb_, unsent), now);
+      write.drain_check = Deadline::After(posix::NextDrainLook(dcb_, unsent), now);
       return;
     }
     // On its time-out what has not left is not sent at all, nor counted.
@@ -319,4 +319,4 @@ void CommDevice::TakeReadiness(short revents) {
   if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) HangUp();
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -1,4 +1,4 @@
-#include "posix/device_holders.h"
+#include "linux/device_holders.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform::posix {
+namespace platform::linux_backend {
 namespace {
 
 struct DirCloser {
@@ -58,4 +58,4 @@ bool OthersHoldDevice(dev_t device, int own_fd) {
   return false;
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 struct LineSettings {
   std::uint32_t iflag = 0;
@@ -18,4 +18,4 @@ struct LineSettings {
   unsigned char stop_char = 0;   // VSTOP (XOFF)
 };
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

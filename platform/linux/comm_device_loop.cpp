@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "posix/comm_device.h"
+#include "linux/comm_device.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 namespace {
 
 // Modem lines, error counters and the output queue have no readiness that
@@ -136,4 +136,4 @@ void CommDevice::RunIoLoop() {
   }
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -20,7 +20,7 @@
 
 #include "platform/deadline.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 class WinEvent;
 
@@ -86,4 +86,4 @@ class WinEvent {
   std::weak_ptr<EventServer> server_;  // guarded by the shared event mutex
 };
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

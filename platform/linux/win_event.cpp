@@ -1,4 +1,4 @@
-#include "posix/win_event.h"
+#include "linux/win_event.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-namespace platform::posix {
+namespace platform::linux_backend {
 namespace {
 
 std::mutex& EventMutex() {
@@ -146,4 +146,4 @@ int WinEvent::Wait(WinEvent* const* events, std::size_t count, bool wait_all, De
   }
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

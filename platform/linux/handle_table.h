@@ -8,11 +8,11 @@
 #include <unordered_map>
 #include <variant>
 
+#include "linux/comm_device.h"
+#include "linux/win_event.h"
 #include "platform/comm_api.h"
-#include "posix/comm_device.h"
-#include "posix/win_event.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 class HandleTable {
  public:
@@ -31,4 +31,4 @@ class HandleTable {
   HANDLE next_ = 0x100;
 };
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -1,13 +1,13 @@
 // Deliberately without <termios.h>: <asm/termbits.h> defines the same names
 // with the kernel's layout.
-#include "posix/termios2_io.h"
+#include "linux/termios2_io.h"
 
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
 #include <cerrno>
 
-namespace platform::posix {
+namespace platform::linux_backend {
 namespace {
 
 constexpr std::uint32_t kSpeedBits = CBAUD | CIBAUD;
@@ -50,4 +50,4 @@ int WriteLineSettings(int fd, const LineSettings& settings) {
   return Ioctl(fd, TCSETS2, &t);
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -2,7 +2,7 @@
 // root passes, checked against who else holds the device.
 #pragma once
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 // Claims the tty open on `fd` for this descriptor alone. EBUSY when its
 // exclusive flag is set and another descriptor of the device is open in any
@@ -12,4 +12,4 @@ namespace platform::posix {
 // taken over. On success the flag is set and clearing it at close is ours.
 int ClaimExclusive(int fd);
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -2,10 +2,10 @@
 // the layer must do on Linux to give it. No device is touched here.
 #pragma once
 
+#include "linux/line_settings.h"
 #include "platform/comm_api.h"
-#include "posix/line_settings.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 // Level to put on an output modem line; kLeave when flow control drives it.
 enum class LineLevel { kLeave, kLow, kHigh };
@@ -44,4 +44,4 @@ DCB DcbFromLine(const LineSettings& line);
 // `line` in raw mode with its rate, size, parity and stop bits kept.
 LineSettings RawLine(const LineSettings& line);
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

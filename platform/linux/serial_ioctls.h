@@ -8,7 +8,7 @@
 
 #include "platform/comm_api.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 inline bool IsUnsupported(int err) { return err == 25 /*ENOTTY*/ || err == 22 /*EINVAL*/; }
 
@@ -46,4 +46,4 @@ DWORD ErrorWordBetween(const LineCounters& before, const LineCounters& now);
 int InputQueueBytes(int fd, DWORD* bytes);
 int OutputQueueBytes(int fd, DWORD* bytes);
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -1,18 +1,18 @@
-// CommApi over POSIX: argument checks, handle lookup and Win32 result
+// CommApi over Linux's serial devices: argument checks, handle lookup and Win32 result
 // conventions; the work is done by CommDevice and WinEvent.
-#include "posix/posix_comm_api.h"
+#include "linux/linux_comm_api.h"
 
+#include "linux/comm_device.h"
+#include "linux/handle_table.h"
+#include "linux/win_event.h"
 #include "platform/port_names.h"
 #include "platform/win_errors.h"
-#include "posix/comm_device.h"
-#include "posix/handle_table.h"
-#include "posix/win_event.h"
 
 namespace platform {
 namespace {
 
-using posix::CommDevice;
-using posix::WinEvent;
+using linux_backend::CommDevice;
+using linux_backend::WinEvent;
 
 constexpr BOOL kTrue = 1;
 constexpr BOOL kFalse = 0;
@@ -29,7 +29,7 @@ Deadline DeadlineFor(DWORD timeout_ms) {
   return timeout_ms == INFINITE ? Deadline::Never() : Deadline::AfterMs(timeout_ms);
 }
 
-class PosixCommApi final : public CommApi {
+class LinuxCommApi final : public CommApi {
  public:
   HANDLE CreateFileA(const char* path, DWORD access, DWORD share_mode, void*, DWORD disposition,
                      DWORD, HANDLE) override {
@@ -40,7 +40,7 @@ class PosixCommApi final : public CommApi {
         (access & (GENERIC_READ | GENERIC_WRITE)) == 0) {
       return FailHandle(ERROR_INVALID_PARAMETER);
     }
-    posix::OpenError error;
+    linux_backend::OpenError error;
     auto device = CommDevice::Open(ResolvePortName(path), &error);
     if (!device) return FailHandle(error.code, error.system_error);
     return handles_.Add(std::move(device));
@@ -228,13 +228,13 @@ class PosixCommApi final : public CommApi {
     return status == ERROR_SUCCESS ? kTrue : Fail(status);
   }
 
-  posix::HandleTable handles_;
+  linux_backend::HandleTable handles_;
 };
 
 }  // namespace
 
-CommApi& PosixBackend() {
-  static PosixCommApi* const backend = new PosixCommApi;  // outlives static destructors
+CommApi& LinuxBackend() {
+  static LinuxCommApi* const backend = new LinuxCommApi;  // outlives static destructors
   return *backend;
 }
 

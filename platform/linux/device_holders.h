@@ -3,7 +3,7 @@
 
 #include <sys/types.h>
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 // Whether a descriptor of the character device `device` (st_rdev) is open in
 // any process, this one included, other than this process's `own_fd`.
@@ -11,4 +11,4 @@ namespace platform::posix {
 // caller that is not root) are passed over; without /proc the answer is yes.
 bool OthersHoldDevice(dev_t device, int own_fd);
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -1,13 +1,13 @@
-#include "posix/exclusive_claim.h"
+#include "linux/exclusive_claim.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 
-#include "posix/device_holders.h"
-#include "posix/serial_ioctls.h"
+#include "linux/device_holders.h"
+#include "linux/serial_ioctls.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 int ClaimExclusive(int fd) {
   bool set = false;
@@ -20,4 +20,4 @@ int ClaimExclusive(int fd) {
   return SetExclusiveFlag(fd);
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

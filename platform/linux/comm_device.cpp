@@ -1,4 +1,4 @@
-#include "posix/comm_device.h"
+#include "linux/comm_device.h"
 
 #include <sys/eventfd.h>
 #include <termios.h>
@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "linux/dcb_mapping.h"
+#include "linux/device_open.h"
+#include "linux/termios2_io.h"
 #include "platform/win_errors.h"
-#include "posix/dcb_mapping.h"
-#include "posix/device_open.h"
 #include "posix/read_timing.h"
-#include "posix/termios2_io.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 namespace {
 
 // Queue sizes SetupComm accepts: a size is a count of bytes the layer may
@@ -175,7 +175,7 @@ DWORD CommDevice::GetState(DCB* dcb) {
 }
 
 DWORD CommDevice::SetTimeouts(const COMMTIMEOUTS& timeouts) {
-  if (!TimeoutsValid(timeouts)) return ERROR_INVALID_PARAMETER;
+  if (!posix::TimeoutsValid(timeouts)) return ERROR_INVALID_PARAMETER;
   std::lock_guard lock(mutex_);
   if (closing_) return ERROR_INVALID_HANDLE;
   timeouts_ = timeouts;
@@ -280,4 +280,4 @@ DWORD CommDevice::SetMask(DWORD mask) {
   return ERROR_SUCCESS;
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "posix/comm_device.h"
+#include "linux/comm_device.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 std::optional<bool> CommDevice::ServeUntilSet(WinEvent& event, Deadline deadline) {
   std::unique_lock lock(mutex_);
@@ -64,4 +64,4 @@ std::optional<bool> CommDevice::ServeUntilSet(WinEvent& event, Deadline deadline
   return outcome;
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

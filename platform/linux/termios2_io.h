@@ -3,9 +3,9 @@
 // needs clashes with glibc's <termios.h>, so it lives in termios2_io.cpp alone.
 #pragma once
 
-#include "posix/line_settings.h"
+#include "linux/line_settings.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 
 // Each returns 0 or the errno of the failed ioctl.
 int ReadLineSettings(int fd, LineSettings* settings);
@@ -13,4 +13,4 @@ int ReadLineSettings(int fd, LineSettings* settings);
 // layer times every transfer itself and never blocks in read()).
 int WriteLineSettings(int fd, const LineSettings& settings);
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend

@@ -1,4 +1,4 @@
-#include "posix/device_open.h"
+#include "linux/device_open.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -7,13 +7,13 @@
 
 #include <cerrno>
 
+#include "linux/dcb_mapping.h"
+#include "linux/exclusive_claim.h"
+#include "linux/serial_ioctls.h"
+#include "linux/termios2_io.h"
 #include "platform/win_errors.h"
-#include "posix/dcb_mapping.h"
-#include "posix/exclusive_claim.h"
-#include "posix/serial_ioctls.h"
-#include "posix/termios2_io.h"
 
-namespace platform::posix {
+namespace platform::linux_backend {
 namespace {
 
 int OpenRetrying(const char* path) {
@@ -46,7 +46,7 @@ OpenError OpenSerialDevice(const std::string& path, OpenedDevice* device) {
   if (::flock(opening.fd, LOCK_EX | LOCK_NB) != 0) {
     return Abandon(opening, {ERROR_ACCESS_DENIED, errno});
   }
-  if (int err = TakeUucpLock(path, &opening.lock); err != 0) {
+  if (int err = posix::TakeUucpLock(path, &opening.lock); err != 0) {
     return Abandon(opening, Failure(err));
   }
   if (int err = ClaimExclusive(opening.fd); err != 0) return Abandon(opening, Failure(err));
@@ -74,7 +74,7 @@ void CloseSerialDevice(const OpenedDevice& device) {
   if (device.owns_exclusive) ClearExclusiveFlag(device.fd);
   ::close(device.fd);
   // Last, so that whoever finds the lock file gone finds the device free too.
-  ReleaseUucpLock(device.lock);
+  posix::ReleaseUucpLock(device.lock);
 }
 
-}  // namespace platform::posix
+}  // namespace platform::linux_backend
