@@ -32,6 +32,7 @@ ReaderPort::ReaderPort(exchange::UART_THREAT& worker, const std::string& port_na
       parts_->demo_name = port_name;
       parts_->demo_trace = frame_trace;
     }
+    line_ = line;
     worker_.SetPort(line);
     return;
   }
@@ -48,6 +49,7 @@ ReaderPort::ReaderPort(exchange::UART_THREAT& worker, const std::string& port_na
     if (frame_trace != nullptr) frame_trace->Failed(error.what());
     throw;
   }
+  line_ = line;
   worker_.SetPort(line);
 }
 
