@@ -26,6 +26,9 @@ std::int32_t ProbeLine::SendBytes(const std::uint8_t* buffer, std::int32_t count
   bytes_received_ = 0;
   turnaround_.reset();
   line_errors_ = false;
+  // What is still here answers an earlier address, one slower than the first-byte time-out:
+  // read with this probe's reply, it would make a wrong address of it.
+  line_.PurgeBuffers(true, false);
   const Clock::time_point start = Clock::now();
   const std::int32_t sent = line_.SendBytes(buffer, count);
   // A line that takes the bytes before they are on the wire returns early; the request ends
