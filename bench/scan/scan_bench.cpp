@@ -43,7 +43,8 @@ bool TimedScan(simline::InstrumentLine& line, std::chrono::milliseconds first_by
   worker.SetPort(&line);
   const std::atomic<bool> cancel{false};
   const auto start = Clock::now();
-  const scan::ScanResult result = scan::ScanBus(worker, line, {1, 247, first_byte_timeout}, cancel, {});
+  const scan::ScanResult result =
+      scan::ScanBus(worker, line, {1, 247, first_byte_timeout}, cancel, {});
   seconds = Seconds(Clock::now() - start);
   worker.SetPort(nullptr);
   if (expect == 0) return true;

@@ -48,8 +48,7 @@ Finding FindingOf(const polling::PollResult& result, const ProbeLine& probe) {
     default:
       break;
   }
-  return probe.BytesReceived() > 0 || probe.LineErrorsSeen() ? Finding::kGarbage
-                                                             : Finding::kSilent;
+  return probe.BytesReceived() > 0 || probe.LineErrorsSeen() ? Finding::kGarbage : Finding::kSilent;
 }
 
 }  // namespace
@@ -100,8 +99,8 @@ ScanResult ScanBus(exchange::UART_THREAT& worker, exchange::ExchangePort& line,
         polling::PollInstrument(static_cast<std::uint8_t>(address), view, worker, fields);
     if (result.outcome == polling::PollOutcome::kPortClosed ||
         result.outcome == polling::PollOutcome::kPortError) {
-      scan.port_error = result.outcome == polling::PollOutcome::kPortError ? result.error
-                                                                          : view.error;
+      scan.port_error =
+          result.outcome == polling::PollOutcome::kPortError ? result.error : view.error;
       break;
     }
     Probe probe;
@@ -115,7 +114,8 @@ ScanResult ScanBus(exchange::UART_THREAT& worker, exchange::ExchangePort& line,
     if (probe.Answered()) ++found;
     scan.probes.push_back(probe);
     if (on_probe) {
-      on_probe(probe, {probe.address, found, (settings.last - address) * SilentAddressTime(settings)});
+      on_probe(probe,
+               {probe.address, found, (settings.last - address) * SilentAddressTime(settings)});
     }
   }
   return scan;

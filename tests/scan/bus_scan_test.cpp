@@ -39,11 +39,11 @@ TEST_F(BusScanTest, ReportsProgressAndStopsWhenCancelled) {
   config.address = 2;
   simline::InstrumentLine line(config);
   std::vector<ScanProgress> steps;
-  const ScanResult result =
-      Scan(line, {1, 10, std::chrono::milliseconds(10)}, [&](const Probe&, const ScanProgress& step) {
-        steps.push_back(step);
-        if (steps.size() == 4) cancel_.store(true);
-      });
+  const ScanResult result = Scan(line, {1, 10, std::chrono::milliseconds(10)},
+                                 [&](const Probe&, const ScanProgress& step) {
+                                   steps.push_back(step);
+                                   if (steps.size() == 4) cancel_.store(true);
+                                 });
   EXPECT_TRUE(result.cancelled);
   ASSERT_EQ(result.probes.size(), 4u);
   EXPECT_EQ(result.probes[0].finding, Finding::kSilent);

@@ -43,17 +43,16 @@ TEST(ScanMode, ReportsInstrumentsExceptionsAndGarbage) {
 
 TEST(ScanMode, JsonHasOneRecordPerAddressAndNoAnswerExitsOne) {
   sim::Simulator simulator(BusOfFour());
-  const auto result = RunWith({"--port", simulator.SlavePath(), "--scan", "9-11", "--json",
-                               "--scan-timeout", "30"});
+  const auto result = RunWith(
+      {"--port", simulator.SlavePath(), "--scan", "9-11", "--json", "--scan-timeout", "30"});
   EXPECT_EQ(result.status, kExitNoReadings) << "garbage is no instrument that answered";
   const std::vector<std::string> records = Lines(result.out);
   ASSERT_EQ(records.size(), 3u) << result.out;
   EXPECT_TRUE(records[0].starts_with(R"({"address":9,"found":"garbage","variant":null,)"))
       << records[0];
   EXPECT_NE(records[0].find(R"("bytes":31,"line_errors":false,"hint":")"), std::string::npos);
-  EXPECT_EQ(records[1],
-            R"({"address":10,"found":"silent","variant":null,"exception_code":null,)"
-            R"("turnaround_ms":null,"bytes":0,"line_errors":false})");
+  EXPECT_EQ(records[1], R"({"address":10,"found":"silent","variant":null,"exception_code":null,)"
+                        R"("turnaround_ms":null,"bytes":0,"line_errors":false})");
 }
 
 TEST(ScanMode, OptionsRefusedWithTheReason) {

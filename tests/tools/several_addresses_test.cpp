@@ -53,8 +53,8 @@ TEST(SeveralAddresses, EachCycleReadsEveryInstrumentInTurn) {
   sim::Config config;
   config.neighbours = {{2, {sim::BehaviourKind::kSilent}}, {3, {sim::BehaviourKind::kException}}};
   sim::Simulator simulator(config);
-  const auto result = RunWith({"--port", simulator.SlavePath(), "--address", "3,2,1",
-                               "--cycle", "--count", "2", "--interval", "0.05", "--verbose"});
+  const auto result = RunWith({"--port", simulator.SlavePath(), "--address", "3,2,1", "--cycle",
+                               "--count", "2", "--interval", "0.05", "--verbose"});
   EXPECT_EQ(result.status, kExitNoReadings);
   const std::vector<std::string> lines = Lines(result.out);
   std::vector<std::string> heads;
@@ -114,8 +114,8 @@ TEST(LateReply, MarkedInJsonOnlyWhenLate) {
   config.behaviour.kind = sim::BehaviourKind::kLate;
   config.behaviour.late = std::chrono::milliseconds(230);
   sim::Simulator simulator(config);
-  const auto late = RunWith({"--port", simulator.SlavePath(), "--cycle", "--count", "3",
-                             "--interval", "0.3", "--json"});
+  const auto late = RunWith(
+      {"--port", simulator.SlavePath(), "--cycle", "--count", "3", "--interval", "0.3", "--json"});
   const std::vector<std::string> records = Lines(late.out);
   ASSERT_EQ(records.size(), 3u) << late.out;
   EXPECT_NE(records[0].find("\"outcome\":\"unanswered\""), std::string::npos);

@@ -1,9 +1,9 @@
 // Process-wide exchange variables and the frame CRC.
 //
 // Thread rule: the window thread writes the request (TX_BUF bytes 0..TX_LEN-1, TX_LEN, RX_LEN)
-// only while the exchange worker is parked; the worker writes RX_BUF, RX_TEXT, RX_WAITING, DEV_ADDR,
-// DEV_FUNC and the CRC bytes of TX_BUF only between being woken and parking. RX_STATE is the
-// one variable both threads write: the worker stores 1 or 2 last, with release ordering, and
+// only while the exchange worker is parked; the worker writes RX_BUF, RX_TEXT, RX_WAITING,
+// DEV_ADDR, DEV_FUNC and the CRC bytes of TX_BUF only between being woken and parking. RX_STATE is
+// the one variable both threads write: the worker stores 1 or 2 last, with release ordering, and
 // the window thread loads it with acquire ordering before it reads the reply.
 #pragma once
 

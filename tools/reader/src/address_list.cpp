@@ -40,7 +40,8 @@ AddressList ParseAddressList(std::string_view text) {
     start = comma + 1;
   }
   const auto refused = [&](std::string_view part, const std::string& why) {
-    if (parts.size() == 1 && part.find('-', 1) == std::string_view::npos) return AddressList{{}, why};
+    if (parts.size() == 1 && part.find('-', 1) == std::string_view::npos)
+      return AddressList{{}, why};
     return AddressList{{}, "part " + QuotedArgument(part) + ": " + why};
   };
 

@@ -77,8 +77,8 @@ class ReadLoop {
         err_(err),
         worker_(exchange::UART_THREAT::Instance()) {
     for (const std::uint8_t address : addresses) {
-      sessions_.push_back({address, std::make_unique<PollSession>(
-                                        worker_, readings::DecimalSeparator())});
+      sessions_.push_back(
+          {address, std::make_unique<PollSession>(worker_, readings::DecimalSeparator())});
     }
   }
 
@@ -128,10 +128,9 @@ class ReadLoop {
     const std::string reopen_error =
         port_ ? std::string() : Reopen(port_, worker_, port_name_, frame_trace_);
     const bool polled = port_.has_value();
-    const PollRecord record = polled
-                                  ? instrument.session->Poll(instrument.address)
-                                  : instrument.session->PortUnavailable(instrument.address,
-                                                                        reopen_error);
+    const PollRecord record =
+        polled ? instrument.session->Poll(instrument.address)
+               : instrument.session->PortUnavailable(instrument.address, reopen_error);
     writer_->Write(record);
     // Checked before the poll's own failure goes to standard error, so that a
     // terminal shows the two in the order they happened.

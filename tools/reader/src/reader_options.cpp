@@ -78,7 +78,8 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          return std::string();
        }},
       {"--cycle", "", system_text::kCycleHelp, [&o](std::string_view) { return Switch(o.cycle); }},
-      {"--interval", "SECONDS", "seconds from the start of one cycle to the next (default 2; 0.5\n"
+      {"--interval", "SECONDS",
+       "seconds from the start of one cycle to the next (default 2; 0.5\n"
        "allowed); a cycle that takes longer is followed at once",
        [&o](std::string_view value) {
          const auto seconds = WholeNumber<double>(value);
@@ -134,7 +135,8 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          if (error.empty()) o.separator = std::string(value);
          return error;
        }},
-      {"--scan", "[FIRST-LAST]",
+      {"--scan",
+       "[FIRST-LAST]",
        "send the read request to each address of the range once (default 1-247)\n"
        "and report the instruments found",
        [&o](std::string_view value) {

@@ -36,8 +36,7 @@ std::string FindingLine(const scan::Probe& probe) {
       probe.turnaround ? "turnaround " + Milliseconds(*probe.turnaround) + " ms" : "";
   switch (probe.finding) {
     case scan::Finding::kReadings:
-      return line + "variant " + std::to_string(*probe.variant) + ", " + turnaround +
-             ", readings";
+      return line + "variant " + std::to_string(*probe.variant) + ", " + turnaround + ", readings";
     case scan::Finding::kException:
       return line + "exception reply, code " + std::to_string(*probe.exception_code) + ", " +
              turnaround;
@@ -93,19 +92,19 @@ int RunScan(const ReaderOptions& options, const std::string& port_name,
   const StopSignals signals;
   std::atomic<bool> cancel{false};
   bool written = true;
-  const scan::ScanResult result = scan::ScanBus(
-      worker, port->Line(), settings, cancel,
-      [&](const scan::Probe& probe, const scan::ScanProgress& step) {
-        if (progress) err << "\r\x1b[K" << std::flush;
-        if (json) {
-          out << JsonRecord(probe) << '\n';
-        } else if (probe.finding != scan::Finding::kSilent) {
-          out << FindingLine(probe) << '\n';
-        }
-        written = OutputWritten(out, err);
-        if (!written || StopRequested()) cancel.store(true);
-        if (progress) ShowProgress(step, err);
-      });
+  const scan::ScanResult result =
+      scan::ScanBus(worker, port->Line(), settings, cancel,
+                    [&](const scan::Probe& probe, const scan::ScanProgress& step) {
+                      if (progress) err << "\r\x1b[K" << std::flush;
+                      if (json) {
+                        out << JsonRecord(probe) << '\n';
+                      } else if (probe.finding != scan::Finding::kSilent) {
+                        out << FindingLine(probe) << '\n';
+                      }
+                      written = OutputWritten(out, err);
+                      if (!written || StopRequested()) cancel.store(true);
+                      if (progress) ShowProgress(step, err);
+                    });
   if (progress) err << "\r\x1b[K" << std::flush;
   if (!written) return kExitOutputLost;
   if (!result.port_error.empty()) {
