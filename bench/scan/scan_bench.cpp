@@ -1,21 +1,26 @@
-// The bus scan and a cycle over several instruments, on the in-process line paced at 9600 bit/s:
+// The bus scan on the in-process line and the reader's cycle over several instruments on the
+// simulator, both paced at 9600 bit/s:
 //   scan_silent_bus  the whole range on a silent line at the read time-out (about 48 s; only
 //                    when named, as it is long)
 //   scan_fast_bus    the whole range with a first-byte time-out of 20 ms, one instrument with
 //                    a 15 ms turnaround among silent addresses (which must be found)
-//   cycle_paced_10   one cycle over ten instruments, ten cycles
+//   cycle_paced_10   one cycle of the reader over ten instruments, ten cycles
 // Usage: scan_bench [NAME...] (default: scan_fast_bus cycle_paced_10). Prints
-// `name median max unit` lines, and a FAIL line when a figure is past its bound.
+// `name median max unit` lines, and a FAIL line when a median is past its bound.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <regex>
+#include <sstream>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "exchange/UART_THREAT.h"
-#include "polling/poll_instrument.h"
+#include "reader/run_reader.h"
 #include "scan/bus_scan.h"
+#include "sim/simulator.h"
 #include "simline/instrument_line.h"
 
 namespace {
@@ -25,13 +30,15 @@ using exchange::UART_THREAT;
 
 double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
+// Prints the figures; the median is held to `bound`, since a loaded machine stretches the odd
+// run whatever the program does.
 bool Report(const char* name, std::vector<double> values, const char* unit, double bound) {
   std::sort(values.begin(), values.end());
   const double median = values[values.size() / 2];
   const double max = values.back();
   std::printf("%s %.3f %.3f %s\n", name, median, max, unit);
-  if (max <= bound) return true;
-  std::printf("FAIL %s: %.3f %s, bound %.3f\n", name, max, unit, bound);
+  if (median <= bound) return true;
+  std::printf("FAIL %s: %.3f %s, bound %.3f\n", name, median, unit, bound);
   return false;
 }
 
@@ -75,38 +82,47 @@ bool ScanFastBus() {
   return Report("scan_fast_bus", {seconds}, "s", 8.0) && found;
 }
 
+// The reader's own cycle over ten instruments on the simulator's pseudo-terminal, paced: each
+// cycle starts at once after the last (an interval far shorter than a cycle), so the time from
+// one poll of address 1 to the next is one cycle.
 bool CyclePaced10() {
   sim::Config config;
   config.paced = true;
   for (int address = 2; address <= 10; ++address) {
     config.neighbours.push_back({static_cast<std::uint8_t>(address), {}});
   }
-  simline::InstrumentLine line(config);
-  UART_THREAT& worker = UART_THREAT::Instance();
-  worker.SetPort(&line);
-  struct : exchange::PollView {
-    void ClearPollTexts() override {}
-    void ProcessMessages() override {}
-    void ShowSentFrame(const std::string&) override {}
-    void ArmReplyTimeout() override {}
-    void ShowErrorBox(const std::string&) override {}
-  } view;
-  std::vector<instrument::DecodedFields> kept(10);
-  std::vector<double> cycles;
-  bool all_read = true;
-  for (int cycle = 0; cycle < 10; ++cycle) {
-    const auto start = Clock::now();
-    for (int i = 0; i < 10; ++i) {
-      const auto result = polling::PollInstrument(static_cast<std::uint8_t>(i + 1), view, worker,
-                                                  kept[static_cast<std::size_t>(i)]);
-      all_read = all_read && result.outcome == polling::PollOutcome::kAccepted;
+  sim::Simulator simulator(config);
+  const std::vector<std::string> args = {
+      "--port", simulator.SlavePath(), "--address", "1-10",  "--cycle", "--count",
+      "11",     "--interval",          "0.001",     "--json"};
+  const std::vector<std::string_view> views(args.begin(), args.end());
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = reader::RunReader(views, out, err);
+  if (status != reader::kExitOk) std::printf("FAIL cycle_paced_10: a poll got no readings\n");
+
+  // "2024-05-17T08:30:05.125Z": seconds within the hour are enough for cycles of a second.
+  const std::regex first(R"(^\{"time":"[^"]*T\d\d:(\d\d):(\d\d\.\d{3})Z","address":1,)");
+  std::vector<double> starts;
+  std::istringstream records(out.str());
+  for (std::string line; std::getline(records, line);) {
+    std::smatch match;
+    if (std::regex_search(line, match, first)) {
+      starts.push_back(std::stod(match[1]) * 60.0 + std::stod(match[2]));
     }
-    cycles.push_back(Seconds(Clock::now() - start) * 1000.0);
   }
-  worker.SetPort(nullptr);
-  if (!all_read) std::printf("FAIL cycle_paced_10: a poll got no readings\n");
+  std::vector<double> cycles;
+  for (std::size_t i = 1; i < starts.size(); ++i) {
+    double seconds = starts[i] - starts[i - 1];
+    if (seconds < 0) seconds += 3600.0;  // across an hour
+    cycles.push_back(seconds * 1000.0);
+  }
+  if (cycles.empty()) {
+    std::printf("FAIL cycle_paced_10: no cycle measured\n");
+    return false;
+  }
   // A paced exchange: 8 request bytes and 31 reply bytes at 11 bits, 44.7 ms, plus 1 ms.
-  return Report("cycle_paced_10", cycles, "ms", 10 * (44.7 + 1.0)) && all_read;
+  return Report("cycle_paced_10", cycles, "ms", 10 * (44.7 + 1.0)) && status == reader::kExitOk;
 }
 
 }  // namespace
