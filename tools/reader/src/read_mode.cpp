@@ -77,7 +77,7 @@ class ReadLoop {
         err_(err),
         worker_(exchange::UART_THREAT::Instance()) {
     for (const std::uint8_t address : addresses) {
-      sessions_.push_back(
+      instruments_.push_back(
           {address, std::make_unique<PollSession>(worker_, readings::DecimalSeparator())});
     }
   }
@@ -86,7 +86,7 @@ class ReadLoop {
     if (!OpenReaderPort(port_, worker_, port_name_, frame_trace_, err_)) return kExitPortError;
     // A header between the rows of earlier runs (>> log.csv) would read as a row of its own.
     const RecordLayout layout{options_.verbose, readings::DecimalSeparator(),
-                              !OutputContinuesAFile(out_), sessions_.size() > 1};
+                              !OutputContinuesAFile(out_), instruments_.size() > 1};
     writer_ = MakeRecordWriter(options_.format, layout, out_);
     if (!OutputWritten(out_, err_)) return kExitOutputLost;  // the CSV header
     const std::optional<StopSignals> signals =
@@ -96,10 +96,10 @@ class ReadLoop {
 
     auto cycle_start = std::chrono::steady_clock::now();
     for (long cycles = 1;; ++cycles) {
-      for (std::size_t i = 0; i < sessions_.size(); ++i) {
+      for (std::size_t i = 0; i < instruments_.size(); ++i) {
         // A stop between two instruments' polls ends the read there.
         if (i > 0 && signals && StopRequested()) return Status();
-        if (const std::optional<int> ended = PollOne(sessions_[i])) return *ended;
+        if (const std::optional<int> ended = PollOne(instruments_[i])) return *ended;
       }
       if (!options_.cycle || (options_.count && cycles >= *options_.count)) break;
       // Cycle starts keep the interval's rhythm; a cycle that overran it is
@@ -163,7 +163,7 @@ class ReadLoop {
   std::ostream& out_;
   std::ostream& err_;
   exchange::UART_THREAT& worker_;
-  std::vector<Instrument> sessions_;
+  std::vector<Instrument> instruments_;
   std::optional<ReaderPort> port_;
   std::unique_ptr<RecordWriter> writer_;
   bool port_failed_ = false;
