@@ -13,6 +13,7 @@
 
 #include "exchange/UART_THREAT.h"
 #include "exchange/exchange_port.h"
+#include "exchange/exchange_timing.h"
 
 namespace scan {
 
@@ -48,7 +49,7 @@ struct ScanSettings {
   std::uint8_t last = 247;
   // How long to wait for the first byte of a reply, from 5 ms: by default the read time-out
   // of the whole reply, so the scan waits no less than a poll.
-  std::chrono::milliseconds first_byte_timeout{186};
+  std::chrono::milliseconds first_byte_timeout{31 * exchange::READ_TIMEOUT_MS_PER_BYTE};
 };
 
 // How long a silent address takes: the request on the wire, then the first-byte time-out.

@@ -6,7 +6,6 @@
 #include <iostream>
 #include <optional>
 
-#include "exchange/exchange_timing.h"
 #include "port_opening.h"
 #include "reader/console.h"
 #include "reader/output_check.h"
@@ -17,10 +16,6 @@
 
 namespace reader {
 namespace {
-
-// By default a scan waits for a reply's first byte as long as a poll waits for the whole
-// reply: the read time-out of its 31 bytes.
-constexpr int kDefaultScanTimeoutMs = 31 * exchange::READ_TIMEOUT_MS_PER_BYTE;
 
 std::string Milliseconds(std::chrono::steady_clock::duration duration) {
   char text[32];
@@ -83,9 +78,12 @@ int RunScan(const ReaderOptions& options, const std::string& port_name,
   std::optional<ReaderPort> port;
   if (!OpenReaderPort(port, worker, port_name, frame_trace, err)) return kExitPortError;
 
-  const scan::ScanSettings settings{
-      options.scan_first, options.scan_last,
-      std::chrono::milliseconds(options.scan_timeout_ms.value_or(kDefaultScanTimeoutMs))};
+  scan::ScanSettings settings;
+  settings.first = options.scan_first;
+  settings.last = options.scan_last;
+  if (options.scan_timeout_ms) {
+    settings.first_byte_timeout = std::chrono::milliseconds(*options.scan_timeout_ms);
+  }
   const bool json = options.format == OutputFormat::kJson;
   // Only a terminal is shown the progress: in a file or a pipe it would be clutter.
   const bool progress = &err == &std::cerr && StandardErrorIsTerminal();
