@@ -43,6 +43,8 @@ std::optional<ArgumentError> ParseArguments(std::span<const Option> table,
     if (equals != std::string_view::npos) {
       if (option.value_name.empty()) return Refused(Problem::kValueUnasked, argument, &option);
       value = argument.substr(equals + 1);
+    } else if (option.value_optional) {
+      if (i + 1 < arguments.size() && !arguments[i + 1].starts_with("-")) value = arguments[++i];
     } else if (!option.value_name.empty()) {
       if (i + 1 == arguments.size()) return Refused(Problem::kValueMissing, argument, &option);
       value = arguments[++i];

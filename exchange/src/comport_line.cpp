@@ -17,4 +17,12 @@ std::int32_t ComPortLine::ReceiveBytes(std::uint8_t* buffer, std::int32_t count)
 
 void ComPortLine::PurgeBuffers(bool input, bool output) { port_.PurgeBuffers(input, output); }
 
+std::int32_t ComPortLine::BytesWaiting() { return port_.BytesAvailable(); }
+
+bool ComPortLine::TakeLineErrors() {
+  const comport::TComErrors errors = port_.LineErrors();
+  return errors.Contains(comport::erFrame) || errors.Contains(comport::erRxParity) ||
+         errors.Contains(comport::erOverrun);
+}
+
 }  // namespace exchange

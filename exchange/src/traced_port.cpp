@@ -50,4 +50,12 @@ void TracedPort::PurgeBuffers(bool input, bool output) {
   Recorded(trace_, [&] { port_.PurgeBuffers(input, output); });
 }
 
+std::int32_t TracedPort::BytesWaiting() {
+  return Recorded(trace_, [this] { return port_.BytesWaiting(); });
+}
+
+bool TracedPort::TakeLineErrors() {
+  return Recorded(trace_, [this] { return port_.TakeLineErrors(); });
+}
+
 }  // namespace exchange

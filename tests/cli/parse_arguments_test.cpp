@@ -113,5 +113,29 @@ TEST(OptionLines, PadsToTheHelpColumnAndIndentsContinuations) {
             "            again and again\n");
 }
 
+// An option whose value may be left out takes the next argument only when it is no option.
+TEST(ParseArguments, AnOptionalValueIsTakenOnlyWhenOneFollows) {
+  const auto scan = [](std::vector<std::string_view> arguments) {
+    std::vector<std::string> values;
+    const std::vector<Option> table = {
+        {"--scan", "[RANGE]", "scan",
+         [&values](std::string_view v) {
+           values.emplace_back(v);
+           return std::string();
+         },
+         {},
+         false,
+         true},
+        {"--json", "", "json", [](std::string_view) { return std::string(); }},
+    };
+    EXPECT_FALSE(ParseArguments(table, arguments, Strangers::kRefuse));
+    return values;
+  };
+  EXPECT_EQ(scan({"--scan"}), std::vector<std::string>{""});
+  EXPECT_EQ(scan({"--scan", "--json"}), std::vector<std::string>{""});
+  EXPECT_EQ(scan({"--scan", "1-9", "--json"}), std::vector<std::string>{"1-9"});
+  EXPECT_EQ(scan({"--json", "--scan=4-5"}), std::vector<std::string>{"4-5"});
+}
+
 }  // namespace
 }  // namespace cli

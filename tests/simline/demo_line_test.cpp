@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "comport/com_errors.h"
@@ -15,6 +17,8 @@
 #include "platform/comm_api.h"
 #include "platform/port_names.h"
 #include "platform/win_errors.h"
+#include "simline/demo_port.h"
+#include "simline/instrument_line.h"
 
 #include "worked_example.h"
 
@@ -59,6 +63,33 @@ TEST(DemoLine, OtherNamesReachTheSystemAndTheSeamIsItsOwnAfter) {
     EXPECT_EQ(api.DevicePath("<demo>"), "");
   }
   EXPECT_EQ(platform::Comm().DevicePath("<demo>"), platform::ResolvePortName("<demo>"));
+}
+
+// A reply that comes after the read gave up waits in the port's input queue, as in a driver's,
+// where the next exchange finds it and can tell it was there before its request went out.
+TEST(DemoPort, AReplyThatCameLateWaitsInTheInputQueue) {
+  sim::Config config;
+  config.behaviour.kind = sim::BehaviourKind::kLate;
+  config.behaviour.late = std::chrono::milliseconds(230);
+  InstrumentLine line(config);
+  DemoPort port(platform::Comm(), line, "COM9");
+  const platform::ScopedCommApi installed(port);
+  const platform::HANDLE device =
+      port.CreateFileA("\\\\.\\COM9", platform::GENERIC_READ | platform::GENERIC_WRITE, 0,
+                       nullptr, platform::OPEN_EXISTING, platform::FILE_FLAG_OVERLAPPED, 0);
+  ASSERT_NE(device, platform::INVALID_HANDLE_VALUE);
+  platform::DWORD moved = 0;
+  ASSERT_TRUE(port.WriteFile(device, kRequest.data(), 8, &moved, nullptr));
+  std::array<std::uint8_t, 31> reply{};
+  ASSERT_TRUE(port.ReadFile(device, reply.data(), 31, &moved, nullptr));
+  EXPECT_EQ(moved, 0u);  // the read time-out ran out first
+  std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  platform::DWORD errors = 1;
+  platform::COMSTAT stat{};
+  ASSERT_TRUE(port.ClearCommError(device, &errors, &stat));
+  EXPECT_EQ(errors, 0u);
+  EXPECT_EQ(stat.cbInQue, 31u);
+  EXPECT_TRUE(port.CloseHandle(device));
 }
 
 }  // namespace

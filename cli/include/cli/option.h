@@ -18,6 +18,9 @@ struct Option {
   Apply apply;
   std::string_view alias = {};  // a second spelling such as "-h"; the usage leaves it out
   bool repeatable = false;      // may be given more than once, each value applied in turn
+  // The value may be left out: then the next argument is taken only when it does not start
+  // with "-", and Apply gets an empty value without one.
+  bool value_optional = false;
 };
 
 }  // namespace cli

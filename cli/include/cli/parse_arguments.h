@@ -1,6 +1,7 @@
 // The grammar the programs share. An option is "--name" (or its alias): a switch, or one that
 // takes a value, as the next argument ("--port COM1", even one that starts with "-") or after
-// "=" ("--port=COM1"). Each option may be given once unless its row says otherwise. There are
+// "=" ("--port=COM1"); one whose value may be left out takes the next argument only when that
+// does not start with "-". Each option may be given once unless its row says otherwise. There are
 // no bundled short options and no "--" that ends the options.
 // Plain functions; any thread.
 #pragma once

@@ -16,6 +16,8 @@ class ComPortLine : public ExchangePort {
   std::int32_t SendBytes(const std::uint8_t* buffer, std::int32_t count) override;
   std::int32_t ReceiveBytes(std::uint8_t* buffer, std::int32_t count) override;
   void PurgeBuffers(bool input, bool output) override;
+  std::int32_t BytesWaiting() override;
+  bool TakeLineErrors() override;
 
  private:
   comport::TCustomComPort& port_;

@@ -22,6 +22,11 @@ class ExchangePort {
   virtual std::int32_t ReceiveBytes(std::uint8_t* buffer, std::int32_t count) = 0;
   // Discards what is queued in the driver's receive and/or transmit queue.
   virtual void PurgeBuffers(bool input, bool output) = 0;
+  // Bytes already waiting in the receive queue. A line that cannot tell reports none.
+  virtual std::int32_t BytesWaiting() { return 0; }
+  // Whether parity, framing or overrun errors came since the last call, which clears them. A
+  // line that cannot tell reports none.
+  virtual bool TakeLineErrors() { return false; }
 };
 
 }  // namespace exchange

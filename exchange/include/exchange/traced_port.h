@@ -18,6 +18,8 @@ class TracedPort : public ExchangePort {
   std::int32_t SendBytes(const std::uint8_t* buffer, std::int32_t count) override;
   std::int32_t ReceiveBytes(std::uint8_t* buffer, std::int32_t count) override;
   void PurgeBuffers(bool input, bool output) override;
+  std::int32_t BytesWaiting() override;
+  bool TakeLineErrors() override;
 
  private:
   ExchangePort& port_;

@@ -136,7 +136,12 @@ BOOL DemoPort::PurgeComm(HANDLE dev, DWORD flags) {
 BOOL DemoPort::ClearCommError(HANDLE dev, DWORD* errors, platform::COMSTAT* stat) {
   if (!IsDevice(dev)) return next_.ClearCommError(dev, errors, stat);
   if (errors != nullptr) *errors = 0;
-  if (stat != nullptr) *stat = platform::COMSTAT{};
+  if (stat != nullptr) {
+    *stat = platform::COMSTAT{};
+    // What has arrived and is not read yet: a late reply waits here as in a driver's queue.
+    const std::lock_guard lock(line_mutex_);
+    stat->cbInQue = static_cast<DWORD>(line_.BytesWaiting());
+  }
   return 1;
 }
 

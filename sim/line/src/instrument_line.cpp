@@ -120,6 +120,16 @@ std::int32_t InstrumentLine::ReceiveBytes(std::uint8_t* buffer, std::int32_t cou
   }
 }
 
+std::int32_t InstrumentLine::BytesWaiting() {
+  const Clock::time_point now = Clock::now();
+  std::int32_t waiting = 0;
+  for (const Arrival& arrival : incoming_) {
+    if (arrival.at > now) break;
+    ++waiting;
+  }
+  return waiting;
+}
+
 void InstrumentLine::PurgeBuffers(bool input, bool /*output: every write has gone out*/) {
   if (!input) return;
   const Clock::time_point now = Clock::now();

@@ -23,4 +23,6 @@ Utf8Console::~Utf8Console() {
   std::cerr.rdbuf(parts_->previous);
 }
 
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
 }  // namespace reader

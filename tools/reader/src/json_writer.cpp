@@ -80,6 +80,8 @@ class JsonWriter : public RecordWriter {
       json += JsonString(record.lines[i]);
     }
     json += "],\"raw\":" + (record.reply.empty() ? "null" : JsonString(ByteList(record.reply)));
+    // Only when set, so that the records of a line without late replies stay as they were.
+    if (record.late) json += ",\"late\":true";
     out_ << json << "}\n";
   }
 

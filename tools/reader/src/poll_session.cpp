@@ -75,6 +75,7 @@ PollRecord PollSession::Poll(std::uint8_t address) {
     view_->DisableReplyTimeout();
     view_->SetStatusPanel1(readings::ReceivedStatusText(EMUL_Functions::RX_TEXT));
     record.reply = std::move(result.reply);
+    record.late = result.late;
     if (result.readings) record.lines = readings::MemoLines(*result.readings, separator_);
     record.readings = std::move(result.readings);
   } else {

@@ -1,20 +1,22 @@
 #include "reader/read_mode.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <system_error>
+#include <vector>
 
 #include "argument_text.h"
-#include "comport/com_errors.h"
-#include "platform/comm_api.h"
-#include "platform/port_names.h"
-#include "reader/open_failure.h"
+#include "port_opening.h"
+#include "reader/address_list.h"
 #include "reader/output_check.h"
 #include "reader/poll_session.h"
 #include "reader/reader_port.h"
 #include "reader/record_writer.h"
 #include "reader/run_reader.h"
+#include "reader/scan_mode.h"
 #include "reader/stop_signal.h"
 #include "readings/decimal_separator.h"
 #include "runtime/int_text.h"
@@ -27,24 +29,6 @@ namespace {
 constexpr std::int32_t kLowestAddress = 1;
 constexpr std::int32_t kHighestAddress = 247;
 constexpr double kDefaultIntervalSeconds = 2.0;  // the window's poll timer
-
-// Messages may carry the error box's carriage return; standard error gets one
-// line each.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
-  return text;
-}
-
-// The errno behind a port that could not be opened; 0 for any other error.
-// The component raises right after the failed call, so the calling thread's
-// last system error is still that call's.
-int OpenSystemError(const std::exception& error) {
-  const auto* port_error = dynamic_cast<const comport::EComPort*>(&error);
-  if (port_error == nullptr || port_error->PortErrorCode() != comport::kErrOpenFailed) return 0;
-  return platform::Comm().GetLastSystemError();
-}
 
 void ReportFailure(const PollRecord& record, bool count_shown, std::ostream& err) {
   const std::string who = "vlk240-read: address " + std::to_string(record.address) + ": ";
@@ -79,66 +63,118 @@ std::string Reopen(std::optional<ReaderPort>& port, exchange::UART_THREAT& worke
   return {};
 }
 
-int PollPort(const ReaderOptions& options, std::uint8_t address, const std::string& port_name,
-             trace::FrameTrace* frame_trace, std::ostream& out, std::ostream& err) {
-  exchange::UART_THREAT& worker = exchange::UART_THREAT::Instance();
-  std::optional<ReaderPort> port;
-  try {
-    port.emplace(worker, port_name, frame_trace);
-  } catch (const std::exception& error) {
-    const std::string device = platform::ResolvePortName(port_name);
-    err << "vlk240-read: cannot open port " << port_name
-        << (device.empty() || device == port_name ? "" : " (" + device + ")") << ": "
-        << OneLine(error.what()) << OpenFailureHint(OpenSystemError(error)) << '\n';
-    return kExitPortError;
+// The polls of one read: one session per address, so that each instrument keeps its own
+// time-out count and the values its replies carried.
+class ReadLoop {
+ public:
+  ReadLoop(const ReaderOptions& options, const std::vector<std::uint8_t>& addresses,
+           const std::string& port_name, trace::FrameTrace* frame_trace, std::ostream& out,
+           std::ostream& err)
+      : options_(options),
+        port_name_(port_name),
+        frame_trace_(frame_trace),
+        out_(out),
+        err_(err),
+        worker_(exchange::UART_THREAT::Instance()) {
+    for (const std::uint8_t address : addresses) {
+      instruments_.push_back(
+          {address, std::make_unique<PollSession>(worker_, readings::DecimalSeparator())});
+    }
   }
 
-  PollSession session(worker, readings::DecimalSeparator());
-  // A header between the rows of earlier runs (>> log.csv) would read as a row of its own.
-  const RecordLayout layout{options.verbose, readings::DecimalSeparator(),
-                            !OutputContinuesAFile(out)};
-  const std::unique_ptr<RecordWriter> writer = MakeRecordWriter(options.format, layout, out);
-  if (!OutputWritten(out, err)) return kExitOutputLost;  // the CSV header
-  const std::optional<StopSignals> signals =
-      options.cycle ? std::optional<StopSignals>(std::in_place) : std::nullopt;
-  const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-      std::chrono::duration<double>(options.interval.value_or(kDefaultIntervalSeconds)));
+  int Run() {
+    if (!OpenReaderPort(port_, worker_, port_name_, frame_trace_, err_)) return kExitPortError;
+    // A header between the rows of earlier runs (>> log.csv) would read as a row of its own.
+    const RecordLayout layout{options_.verbose, readings::DecimalSeparator(),
+                              !OutputContinuesAFile(out_), instruments_.size() > 1};
+    writer_ = MakeRecordWriter(options_.format, layout, out_);
+    if (!OutputWritten(out_, err_)) return kExitOutputLost;  // the CSV header
+    const std::optional<StopSignals> signals =
+        options_.cycle ? std::optional<StopSignals>(std::in_place) : std::nullopt;
+    const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(options_.interval.value_or(kDefaultIntervalSeconds)));
 
-  bool port_failed = false;
-  bool readings_missed = false;
-  auto next_start = std::chrono::steady_clock::now();
-  for (long polls = 1;; ++polls) {
+    auto cycle_start = std::chrono::steady_clock::now();
+    for (long cycles = 1;; ++cycles) {
+      for (std::size_t i = 0; i < instruments_.size(); ++i) {
+        // A stop between two instruments' polls ends the read there.
+        if (i > 0 && signals && StopRequested()) return Status();
+        if (const std::optional<int> ended = PollOne(instruments_[i])) return *ended;
+      }
+      if (!options_.cycle || (options_.count && cycles >= *options_.count)) break;
+      // Cycle starts keep the interval's rhythm; a cycle that overran it is
+      // followed at once.
+      const auto now = std::chrono::steady_clock::now();
+      const auto next_start = cycle_start + interval;
+      if (now > next_start && options_.verbose) {
+        err_ << "vlk240-read: cycle " << cycles << " took "
+             << std::chrono::duration_cast<std::chrono::milliseconds>(now - cycle_start).count()
+             << " ms, longer than the interval; the next starts at once\n";
+      }
+      cycle_start = std::max(next_start, now);
+      if (!SleepUntilUnlessStopped(cycle_start)) break;
+    }
+    return Status();
+  }
+
+ private:
+  struct Instrument {
+    std::uint8_t address;
+    std::unique_ptr<PollSession> session;
+  };
+
+  // Polls one instrument and writes its record; an exit status when the read ends there.
+  std::optional<int> PollOne(Instrument& instrument) {
     const std::string reopen_error =
-        port ? std::string() : Reopen(port, worker, port_name, frame_trace);
-    const bool polled = port.has_value();
+        port_ ? std::string() : Reopen(port_, worker_, port_name_, frame_trace_);
+    const bool polled = port_.has_value();
     const PollRecord record =
-        polled ? session.Poll(address) : session.PortUnavailable(address, reopen_error);
-    writer->Write(record);
+        polled ? instrument.session->Poll(instrument.address)
+               : instrument.session->PortUnavailable(instrument.address, reopen_error);
+    writer_->Write(record);
     // Checked before the poll's own failure goes to standard error, so that a
     // terminal shows the two in the order they happened.
-    const bool written = OutputWritten(out, err);
-    const bool count_shown = options.verbose && options.format == OutputFormat::kText;
+    const bool written = OutputWritten(out_, err_);
+    const bool count_shown = options_.verbose && options_.format == OutputFormat::kText;
     // A port still unavailable was reported when it failed; its records show the gap.
-    if (polled) ReportFailure(record, count_shown, err);
+    if (polled) ReportFailure(record, count_shown, err_);
     // Polling on when every record is lost would only hide the loss.
     if (!written) return kExitOutputLost;
     if (record.outcome == PollOutcome::kPortError) {
-      if (!options.reopen) return kExitPortError;
-      port_failed = true;
+      if (!options_.reopen) return kExitPortError;
+      port_failed_ = true;
       // Released at once, so that a replugged adapter gets its old name back.
-      port.reset();
+      port_.reset();
     } else if (record.outcome != PollOutcome::kAccepted) {
-      readings_missed = true;
+      readings_missed_ = true;
     }
-
-    if (!options.cycle || (options.count && polls >= *options.count)) break;
-    // Poll starts keep the interval's rhythm; a poll that overran it is
-    // followed at once.
-    next_start = std::max(next_start + interval, std::chrono::steady_clock::now());
-    if (!SleepUntilUnlessStopped(next_start)) break;
+    return std::nullopt;
   }
-  if (port_failed) return kExitPortError;
-  return readings_missed ? kExitNoReadings : kExitOk;
+
+  // The worst that any poll came to.
+  int Status() const {
+    if (port_failed_) return kExitPortError;
+    return readings_missed_ ? kExitNoReadings : kExitOk;
+  }
+
+  const ReaderOptions& options_;
+  const std::string& port_name_;
+  trace::FrameTrace* frame_trace_;
+  std::ostream& out_;
+  std::ostream& err_;
+  exchange::UART_THREAT& worker_;
+  std::vector<Instrument> instruments_;
+  std::optional<ReaderPort> port_;
+  std::unique_ptr<RecordWriter> writer_;
+  bool port_failed_ = false;
+  bool readings_missed_ = false;
+};
+
+int ReadOrScan(const ReaderOptions& options, const std::vector<std::uint8_t>& addresses,
+               const std::string& port_name, trace::FrameTrace* frame_trace, std::ostream& out,
+               std::ostream& err) {
+  if (options.scan) return RunScan(options, port_name, frame_trace, out, err);
+  return ReadLoop(options, addresses, port_name, frame_trace, out, err).Run();
 }
 
 }  // namespace
@@ -157,9 +193,9 @@ AddressText ParseAddress(std::string_view text) {
 }
 
 int RunRead(const ReaderOptions& options, std::ostream& out, std::ostream& err) {
-  const AddressText address = ParseAddress(options.address.value_or("1"));
-  if (!address.address) {
-    err << UsageErrorText("--address: " + address.error);
+  const AddressList addresses = ParseAddressList(options.address.value_or("1"));
+  if (!addresses.error.empty()) {
+    err << UsageErrorText("--address: " + addresses.error);
     return kExitUsage;
   }
   std::unique_ptr<trace::FrameTrace> frame_trace;
@@ -174,11 +210,11 @@ int RunRead(const ReaderOptions& options, std::ostream& out, std::ostream& err) 
   }
   if (options.separator) readings::SetDecimalSeparator(*options.separator);
   if (!options.demo) {
-    return PollPort(options, *address.address, *options.port, frame_trace.get(), out, err);
+    return ReadOrScan(options, addresses.addresses, *options.port, frame_trace.get(), out, err);
   }
 
   const simline::DemoLine demo("<demo>", simline::DemoLine::Pace::kAtOnce);
-  return PollPort(options, *address.address, demo.PortName(), frame_trace.get(), out, err);
+  return ReadOrScan(options, addresses.addresses, demo.PortName(), frame_trace.get(), out, err);
 }
 
 }  // namespace reader

@@ -32,6 +32,28 @@ std::string Format(ReaderOptions& o, OutputFormat format) {
   return {};
 }
 
+// "FIRST-LAST", each 1..247, FIRST at most LAST; empty for the whole range.
+std::string ScanRange(ReaderOptions& o, std::string_view value) {
+  if (value.empty()) return {};
+  const std::size_t dash = value.find('-');
+  const auto first = WholeNumber<int>(value.substr(0, dash));
+  const auto last =
+      dash == std::string_view::npos ? std::nullopt : WholeNumber<int>(value.substr(dash + 1));
+  if (!first || !last || *first < 1 || *last > 247 || *first > *last) {
+    return "--scan takes a range FIRST-LAST of addresses from 1 to 247, FIRST at most LAST, "
+           "not " +
+           QuotedArgument(value);
+  }
+  o.scan_first = static_cast<std::uint8_t>(*first);
+  o.scan_last = static_cast<std::uint8_t>(*last);
+  return {};
+}
+
+// The shortest first-byte wait of a scan: below it, a byte already under way could be missed.
+constexpr int kMinScanTimeoutMs = 5;
+// The longest: a second is already far beyond any instrument's turnaround.
+constexpr int kMaxScanTimeoutMs = 1000;
+
 // The longest pause accepted between polls: a day; longer is almost certainly a
 // typo.
 constexpr double kMaxIntervalSeconds = 86400.0;
@@ -48,13 +70,17 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          if (error.empty()) o.port = std::string(value);
          return error;
        }},
-      {"--address", "N", "network address of the instrument, 1..247 (default 1)",
+      {"--address", "N",
+       "network address of the instrument, 1..247 (default 1), or a list polled in\n"
+       "its order, once per cycle: 1,3,7-9",
        [&o](std::string_view value) {
          o.address = std::string(value);
          return std::string();
        }},
       {"--cycle", "", system_text::kCycleHelp, [&o](std::string_view) { return Switch(o.cycle); }},
-      {"--interval", "SECONDS", "seconds from one cyclic poll to the next (default 2; 0.5 allowed)",
+      {"--interval", "SECONDS",
+       "seconds from the start of one cycle to the next (default 2; 0.5\n"
+       "allowed); a cycle that takes longer is followed at once",
        [&o](std::string_view value) {
          const auto seconds = WholeNumber<double>(value);
          if (!seconds || !std::isfinite(*seconds) || *seconds <= 0.0 ||
@@ -65,11 +91,11 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          o.interval = *seconds;
          return std::string();
        }},
-      {"--count", "N", "end a cyclic read after N polls",
+      {"--count", "N", "end a cyclic read after N cycles",
        [&o](std::string_view value) {
          const auto count = WholeNumber<long>(value);
          if (!count || *count < 1) {
-           return "--count takes a whole number of polls from 1, not " + QuotedArgument(value);
+           return "--count takes a whole number of cycles from 1, not " + QuotedArgument(value);
          }
          o.count = *count;
          return std::string();
@@ -109,6 +135,29 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          if (error.empty()) o.separator = std::string(value);
          return error;
        }},
+      {"--scan",
+       "[FIRST-LAST]",
+       "send the read request to each address of the range once (default 1-247)\n"
+       "and report the instruments found",
+       [&o](std::string_view value) {
+         o.scan = true;
+         return ScanRange(o, value);
+       },
+       {},
+       false,
+       true},
+      {"--scan-timeout", "MS",
+       "with --scan: milliseconds to wait for the first byte of a reply, 5..1000\n"
+       "(default 186, the read time-out of the whole reply)",
+       [&o](std::string_view value) {
+         const auto ms = WholeNumber<int>(value);
+         if (!ms || *ms < kMinScanTimeoutMs || *ms > kMaxScanTimeoutMs) {
+           return "--scan-timeout takes a whole number of milliseconds from 5 to 1000, not " +
+                  QuotedArgument(value);
+         }
+         o.scan_timeout_ms = *ms;
+         return std::string();
+       }},
       {"--list-ports", "", system_text::kListPortsHelp,
        [&o](std::string_view) { return Switch(o.list_ports); }},
       {"--help", "", "show this help and exit", [&o](std::string_view) { return Switch(o.help); }},
@@ -136,7 +185,7 @@ std::string ArgumentErrorText(const cli::ArgumentError& error) {
 // given them.
 bool HasReadOptions(const ReaderOptions& o) {
   return o.address || o.cycle || o.interval || o.count || o.reopen || o.verbose ||
-         o.format != OutputFormat::kText || o.trace;
+         o.format != OutputFormat::kText || o.trace || o.scan || o.scan_timeout_ms;
 }
 
 std::string CheckCombination(const ReaderOptions& o) {
@@ -146,8 +195,13 @@ std::string CheckCombination(const ReaderOptions& o) {
   if (modes == 0) return "nothing to do: give --port, --demo, --decode or --list-ports";
   if (modes > 1) return "--port, --demo, --decode and --list-ports exclude each other";
   if ((o.decode_hex || o.list_ports) && HasReadOptions(o)) {
-    return "--address, --cycle, --interval, --count, --reopen, --verbose, --json, --csv and "
-           "--trace go with --port or --demo only";
+    return "--address, --cycle, --interval, --count, --reopen, --verbose, --json, --csv, "
+           "--trace, --scan and --scan-timeout go with --port or --demo only";
+  }
+  if (o.scan_timeout_ms && !o.scan) return "--scan-timeout needs --scan";
+  if (o.scan && (o.address || o.cycle || o.reopen || o.verbose || o.format == OutputFormat::kCsv)) {
+    return "--scan goes with --json, --trace and --scan-timeout only, not with --address, "
+           "--cycle, --reopen, --verbose or --csv";
   }
   if (o.list_ports && o.separator) return "--separator does not go with --list-ports";
   if (!o.cycle && (o.interval || o.count)) return "--interval and --count need --cycle";
@@ -163,14 +217,14 @@ constexpr std::string_view kUsageTail =
     "Exit status:\n"
     "  0  every poll got a valid reply with readings (also --decode of an "
     "accepted frame,\n"
-    "     --list-ports, --help)\n"
+    "     --scan that found an instrument, --list-ports, --help)\n"
     "  1  a poll got no readings: no valid reply within the read time-out (the "
     "time-out\n"
     "     count grows), or an exception reply: the instrument answered but "
     "refused the\n"
     "     request, which counts as answered for the time-out count but gives "
     "no readings;\n"
-    "     --decode: the frame was rejected\n"
+    "     --decode: the frame was rejected; --scan: no instrument answered\n"
     "  2  the arguments cannot be used (an address that is not an integer or "
     "outside\n"
     "     1..247 included)\n"
@@ -198,6 +252,16 @@ constexpr std::string_view kOutputAndLostPort =
     "a spreadsheet with that regional setting expects), a full stop otherwise; the relays are\n"
     "written as \"R\" and one digit per relay, relay 1 first, 1 for on (\"R1010\"), so that a\n"
     "spreadsheet keeps them as text.\n"
+    "\n"
+    "With several addresses (--address 1,3,7-9) a cycle polls each in turn; the records carry\n"
+    "their address, each keeps its own time-out count, and the status is the worst seen.\n"
+    "A JSON record whose reply was already waiting before the request (an earlier poll's,\n"
+    "come after its read time-out) ends with \"late\":true.\n"
+    "\n"
+    "Scan: --scan reports each instrument found with its variant, its turnaround and whether it\n"
+    "gave readings or an exception reply, and each address that gave bytes but no valid frame,\n"
+    "with the likely cause. A silent address costs 9 + 186 ms (about 48 s for 1-247), or 9 ms\n"
+    "plus --scan-timeout; a reply once begun is read to its end.\n"
     "\n"
     "Lost port: with --reopen a cyclic read that loses its port (the adapter pulled out) says\n"
     "so once on standard error, closes the port at once and opens it again at each later\n"
@@ -237,9 +301,10 @@ std::string UsageErrorText(std::string_view message) {
 
 std::string ReaderUsage() {
   std::string usage =
-      "Usage: vlk240-read --port NAME [--address N]\n"
+      "Usage: vlk240-read --port NAME [--address N[,N|,FIRST-LAST]...]\n"
       "                   [--cycle [--interval SECONDS] [--count N] [--reopen]]\n"
       "                   [--verbose | --json | --csv] [--separator C] [--trace FILE]\n"
+      "       vlk240-read --port NAME --scan [FIRST-LAST] [--scan-timeout MS] [--json]\n"
       "       vlk240-read --demo [same options as --port]\n"
       "       vlk240-read --decode HEX [--separator C]\n"
       "       vlk240-read --list-ports\n"

@@ -33,6 +33,7 @@ ReaderPort::ReaderPort(exchange::UART_THREAT& worker, const std::string& port_na
     if (frame_trace != nullptr) frame_trace->Failed(error.what());
     throw;
   }
+  line_ = line;
   worker_.SetPort(line);
 }
 

@@ -14,7 +14,7 @@ std::unique_ptr<RecordWriter> MakeRecordWriter(OutputFormat format, const Record
     case OutputFormat::kText:
       break;
   }
-  return MakeTextWriter(layout.verbose, out);
+  return MakeTextWriter(layout.verbose, layout.address_lines, out);
 }
 
 }  // namespace reader

@@ -9,7 +9,7 @@
 
 namespace reader {
 
-std::unique_ptr<RecordWriter> MakeTextWriter(bool verbose, std::ostream& out);
+std::unique_ptr<RecordWriter> MakeTextWriter(bool verbose, bool address_lines, std::ostream& out);
 std::unique_ptr<RecordWriter> MakeJsonWriter(std::ostream& out);
 std::unique_ptr<RecordWriter> MakeCsvWriter(std::string_view decimal_separator, bool header,
                                             std::ostream& out);

@@ -2,7 +2,8 @@
 // object opens, sets and transfers through the seam exactly as on a real port; only the device
 // behind that one port name is the line. Every other port, and the events and waits, go to the
 // backend beneath. Transfers on the line end at their start (a read waits out the line's own
-// time-out first); the line reports no errors, no modem signals and no comm events.
+// time-out first); the line reports what has arrived unread, but no errors, no modem signals
+// and no comm events.
 //
 // Thread rule: install (demo_line.h) before any port is opened and keep it until the port is
 // closed. Calls may come from any thread; the line takes one transfer at a time.

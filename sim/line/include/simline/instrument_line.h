@@ -46,6 +46,7 @@ class InstrumentLine : public exchange::ExchangePort {
   std::int32_t SendBytes(const std::uint8_t* buffer, std::int32_t count) override;
   std::int32_t ReceiveBytes(std::uint8_t* buffer, std::int32_t count) override;
   void PurgeBuffers(bool input, bool output) override;
+  std::int32_t BytesWaiting() override;
 
   sim::Config GetConfig() const;
   // From the next request on; throws std::invalid_argument as the constructor.

@@ -21,4 +21,8 @@ class Utf8Console {
   std::unique_ptr<Parts> parts_;
 };
 
+// True when standard error is a terminal (a console on Windows), where a progress line that
+// rewrites itself can be shown; false for a file or a pipe.
+bool StandardErrorIsTerminal();
+
 }  // namespace reader

@@ -32,6 +32,7 @@ struct PollRecord {
   std::optional<instrument::Readings> readings;  // accepted normal replies only
   std::int32_t unanswered_count = 0;             // the time-out count after the poll
   std::string error;                             // the port error's message
+  bool late = false;  // the reply was waiting before the request: an earlier poll's readings
 };
 
 }  // namespace reader

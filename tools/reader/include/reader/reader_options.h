@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -14,16 +15,20 @@ struct ReaderOptions {
   std::optional<std::string> decode_hex;      // --decode: a reply frame to decode offline
   std::optional<std::string> separator;       // --separator: overrides the regional separator
   std::optional<std::string> port;            // --port: COMn or a device path
-  std::optional<std::string> address;         // --address: converted like the window's field
+  std::optional<std::string> address;         // --address: a list, each like the window's field
   bool cycle = false;                         // --cycle
-  std::optional<double> interval;             // --interval: seconds between poll starts
-  std::optional<long> count;                  // --count: polls before a cyclic read ends
+  std::optional<double> interval;             // --interval: seconds between cycle starts
+  std::optional<long> count;                  // --count: cycles before a cyclic read ends
   bool reopen = false;                        // --reopen: a cyclic read outlives a lost port
   bool verbose = false;                       // --verbose
   OutputFormat format = OutputFormat::kText;  // --json, --csv
   bool demo = false;                          // --demo: the built-in simulator as the line
   std::optional<std::string> trace;           // --trace: the frame trace's file, "-": stderr
   bool list_ports = false;                    // --list-ports
+  bool scan = false;                          // --scan: probe each address of a range
+  std::uint8_t scan_first = 1;                // --scan FIRST-LAST
+  std::uint8_t scan_last = 247;
+  std::optional<int> scan_timeout_ms;  // --scan-timeout: wait for a reply's first byte
 };
 
 struct ParsedOptions {

@@ -27,9 +27,13 @@ class ReaderPort {
   ReaderPort(const ReaderPort&) = delete;
   ReaderPort& operator=(const ReaderPort&) = delete;
 
+  // The line set on the worker, for a scan that puts its own in front of it for a while.
+  exchange::ExchangePort& Line() { return *line_; }
+
  private:
   struct Parts;
   exchange::UART_THREAT& worker_;
+  exchange::ExchangePort* line_ = nullptr;
   std::unique_ptr<Parts> parts_;
 };
 

@@ -1,0 +1,85 @@
+// The bus scan over the in-process instrument line: progress, cancel, a port that fails, and
+// an instrument slower than a poll's first bytes but within the first-byte time-out.
+#include "scan/bus_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "simline/instrument_line.h"
+
+namespace scan {
+namespace {
+
+using exchange::UART_THREAT;
+
+class PulledLine : public simline::InstrumentLine {
+ public:
+  std::int32_t SendBytes(const std::uint8_t*, std::int32_t) override {
+    throw std::runtime_error("device gone");
+  }
+};
+
+class BusScanTest : public ::testing::Test {
+ protected:
+  void TearDown() override { UART_THREAT::Instance().SetPort(nullptr); }
+
+  ScanResult Scan(exchange::ExchangePort& line, const ScanSettings& settings,
+                  const std::function<void(const Probe&, const ScanProgress&)>& on_probe = {}) {
+    UART_THREAT::Instance().SetPort(&line);
+    return ScanBus(UART_THREAT::Instance(), line, settings, cancel_, on_probe);
+  }
+
+  std::atomic<bool> cancel_{false};
+};
+
+TEST_F(BusScanTest, ReportsProgressAndStopsWhenCancelled) {
+  sim::Config config;
+  config.address = 2;
+  simline::InstrumentLine line(config);
+  std::vector<ScanProgress> steps;
+  const ScanResult result = Scan(line, {1, 10, std::chrono::milliseconds(10)},
+                                 [&](const Probe&, const ScanProgress& step) {
+                                   steps.push_back(step);
+                                   if (steps.size() == 4) cancel_.store(true);
+                                 });
+  EXPECT_TRUE(result.cancelled);
+  ASSERT_EQ(result.probes.size(), 4u);
+  EXPECT_EQ(result.probes[0].finding, Finding::kSilent);
+  EXPECT_FALSE(result.probes[0].turnaround);
+  EXPECT_EQ(result.probes[1].finding, Finding::kReadings);
+  EXPECT_EQ(result.probes[1].variant, 1);
+  EXPECT_EQ(result.probes[1].bytes, 31);
+  ASSERT_EQ(steps.size(), 4u);
+  EXPECT_EQ(steps[0].found, 0);
+  EXPECT_EQ(steps[3].found, 1);
+  EXPECT_EQ(steps[3].address, 4);
+  EXPECT_EQ(steps[3].left, 6 * SilentAddressTime({1, 10, std::chrono::milliseconds(10)}));
+  EXPECT_EQ(line.RequestsSeen(), 4u);
+}
+
+TEST_F(BusScanTest, APortThatFailsEndsTheScan) {
+  PulledLine pulled;
+  const ScanResult result = Scan(pulled, {1, 5, std::chrono::milliseconds(10)});
+  EXPECT_EQ(result.port_error, "device gone");
+  EXPECT_TRUE(result.probes.empty());
+}
+
+// A reply that starts within the first-byte time-out is read to its end however long it takes,
+// and the turnaround counts from the end of the request.
+TEST_F(BusScanTest, ASlowInstrumentWithinTheTimeoutIsFound) {
+  sim::Config config;
+  config.address = 3;
+  config.paced = true;
+  config.reply_delay = std::chrono::milliseconds(12);
+  simline::InstrumentLine line(config);
+  const ScanResult result = Scan(line, {3, 3, std::chrono::milliseconds(25)});
+  ASSERT_EQ(result.probes.size(), 1u);
+  EXPECT_EQ(result.probes[0].finding, Finding::kReadings);
+  ASSERT_TRUE(result.probes[0].turnaround);
+  EXPECT_GE(*result.probes[0].turnaround, std::chrono::milliseconds(12));
+}
+
+}  // namespace
+}  // namespace scan
