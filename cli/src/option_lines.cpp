@@ -8,7 +8,11 @@ std::string OptionLines(std::span<const Option> table, std::size_t help_column) 
   std::string lines;
   for (const Option& option : table) {
     std::string line = std::string("  ").append(option.name);
-    if (!option.value_name.empty()) line.append(" ").append(option.value_name);
+    if (option.value_optional) {
+      line.append("[=").append(option.value_name).append("]");
+    } else if (!option.value_name.empty()) {
+      line.append(" ").append(option.value_name);
+    }
     line.resize(std::max(line.size() + 2, help_column), ' ');
     for (const char c : option.help) {
       line += c;

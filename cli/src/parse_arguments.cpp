@@ -43,7 +43,7 @@ std::optional<ArgumentError> ParseArguments(std::span<const Option> table,
     if (equals != std::string_view::npos) {
       if (option.value_name.empty()) return Refused(Problem::kValueUnasked, argument, &option);
       value = argument.substr(equals + 1);
-    } else if (!option.value_name.empty()) {
+    } else if (!option.value_name.empty() && !option.value_optional) {
       if (i + 1 == arguments.size()) return Refused(Problem::kValueMissing, argument, &option);
       value = arguments[++i];
     }

@@ -16,6 +16,7 @@ struct Settings {
   std::vector<std::string> ports;
   int quiet = 0;
   std::vector<std::string> extras;
+  std::vector<std::string> topics;
 };
 
 std::vector<Option> Table(Settings& s) {
@@ -42,6 +43,14 @@ std::vector<Option> Table(Settings& s) {
        },
        {},
        true},
+      {"--topic", "T", "a topic, or the default",
+       [&s](std::string_view v) {
+         s.topics.emplace_back(v.empty() ? "default" : v);
+         return std::string();
+       },
+       {},
+       false,
+       true},
   };
 }
 
@@ -64,6 +73,16 @@ TEST(ParseArguments, ValuesComeNextOrAfterTheEqualsSign) {
   EXPECT_EQ(run.settings.quiet, 1);
   EXPECT_EQ(run.settings.extras, (std::vector<std::string>{"a=b", "", ""}));
   EXPECT_EQ(Parse({"--port=COM1"}).settings.ports, std::vector<std::string>{"COM1"});
+}
+
+// An optional value comes only after "=": the next argument stays an argument of its own.
+TEST(ParseArguments, OptionalValueOnlyAfterTheEqualsSign) {
+  const Outcome alone = Parse({"--topic", "--port", "a"});
+  EXPECT_FALSE(alone.error);
+  EXPECT_EQ(alone.settings.topics, std::vector<std::string>{"default"});
+  EXPECT_EQ(alone.settings.ports, std::vector<std::string>{"a"});
+  EXPECT_EQ(Parse({"--topic=ha"}).settings.topics, std::vector<std::string>{"ha"});
+  EXPECT_EQ(Parse({"--topic", "ha"}).error->problem, Problem::kUnknown);
 }
 
 // Each problem is named with the argument as given, and parsing stops there.
@@ -110,7 +129,8 @@ TEST(OptionLines, PadsToTheHelpColumnAndIndentsContinuations) {
             "  --port NAME  the port\n"
             "  --quiet   say less\n"
             "  --extra X  one more; may be repeated\n"
-            "            again and again\n");
+            "            again and again\n"
+            "  --topic[=T]  a topic, or the default\n");
 }
 
 }  // namespace

@@ -18,6 +18,9 @@ struct Option {
   Apply apply;
   std::string_view alias = {};  // a second spelling such as "-h"; the usage leaves it out
   bool repeatable = false;      // may be given more than once, each value applied in turn
+  // The value is optional and then comes only after "=" ("--name" or "--name=VALUE"); without
+  // one, `apply` gets an empty value. The usage shows "--name[=VALUE]".
+  bool value_optional = false;
 };
 
 }  // namespace cli

@@ -1,6 +1,6 @@
 // The grammar the programs share. An option is "--name" (or its alias): a switch, or one that
 // takes a value, as the next argument ("--port COM1", even one that starts with "-") or after
-// "=" ("--port=COM1"). Each option may be given once unless its row says otherwise. There are
+// "=" ("--port=COM1"); an optional value only after "=". Each option may be given once unless its row says otherwise. There are
 // no bundled short options and no "--" that ends the options.
 // Plain functions; any thread.
 #pragma once

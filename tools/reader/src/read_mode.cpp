@@ -9,6 +9,7 @@
 #include "comport/com_errors.h"
 #include "platform/comm_api.h"
 #include "platform/port_names.h"
+#include "publishing.h"
 #include "reader/demo_line.h"
 #include "reader/open_failure.h"
 #include "reader/output_check.h"
@@ -99,6 +100,15 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
                             !OutputContinuesAFile(out)};
   const std::unique_ptr<RecordWriter> writer = MakeRecordWriter(options.format, layout, out);
   if (!OutputWritten(out, err)) return kExitOutputLost;  // the CSV header
+  std::unique_ptr<RecordPublisher> publisher;
+  if (options.publish) {
+    PublishingStart start = StartPublishing(options, err);
+    if (!start.publisher) {
+      err << (start.usage ? UsageErrorText(start.error) : "vlk240-read: " + start.error + '\n');
+      return start.usage ? kExitUsage : kExitPublishRefused;
+    }
+    publisher = std::move(start.publisher);
+  }
   const std::optional<StopSignals> signals =
       options.cycle ? std::optional<StopSignals>(std::in_place) : std::nullopt;
   const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
@@ -114,6 +124,7 @@ int PollPort(const ReaderOptions& options, std::uint8_t address, const std::stri
     const PollRecord record =
         polled ? session.Poll(address) : session.PortUnavailable(address, reopen_error);
     writer->Write(record);
+    if (publisher) publisher->Publish(record);
     // Checked before the poll's own failure goes to standard error, so that a
     // terminal shows the two in the order they happened.
     const bool written = OutputWritten(out, err);
