@@ -43,7 +43,7 @@ locales                 file            /usr/share/i18n/charmaps/UTF-8.gz
 # Publishing to MQTT: the client library, and the broker, clients, password and certificate
 # tools that the publishing tests start on their own (never the system's broker service)
 libmosquitto-dev        library         libmosquitto
-mosquitto               program         mosquitto
+mosquitto               file            /usr/sbin/mosquitto
 mosquitto               program         mosquitto_passwd
 mosquitto-clients       program         mosquitto_sub
 openssl                 program         openssl
