@@ -74,12 +74,11 @@ Publisher::StartResult Publisher::Start(const Settings& settings) {
   mosquitto_disconnect_callback_set(p->client_, &Publisher::OnDisconnect);
   mosquitto_publish_callback_set(p->client_, &Publisher::OnPublish);
 
-  const int rc = mosquitto_connect(p->client_, url.host.c_str(), url.port, settings.keepalive_seconds);
+  // The connection itself is made by the loop, so that a host that does not answer holds
+  // neither the start for long nor the end at all.
+  const int rc =
+      mosquitto_connect_async(p->client_, url.host.c_str(), url.port, settings.keepalive_seconds);
   if (rc == MOSQ_ERR_EAI) return {nullptr, "cannot find the broker's host " + url.host};
-  if (rc == MOSQ_ERR_TLS) {
-    return {nullptr, p->Broker() + ": TLS refused: the broker's certificate is not signed by "
-                                   "--ca-file or does not name the host, or ours was refused"};
-  }
   if (rc != MOSQ_ERR_SUCCESS) {
     p->link_ = Link::kDown;
     p->Notice(p->Broker() + " cannot be reached (" + LibraryError(rc) +
@@ -124,7 +123,7 @@ void Publisher::Run() {
       }
     }
     if (!socket_up) {
-      const int rc = mosquitto_reconnect(client_);
+      const int rc = mosquitto_reconnect_async(client_);
       if (rc != MOSQ_ERR_SUCCESS) {
         const std::lock_guard lock(mutex_);
         if (link_ != Link::kDown) {
