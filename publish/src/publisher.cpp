@@ -126,11 +126,7 @@ void Publisher::Run() {
       const int rc = mosquitto_reconnect_async(client_);
       if (rc != MOSQ_ERR_SUCCESS) {
         const std::lock_guard lock(mutex_);
-        if (link_ != Link::kDown) {
-          link_ = Link::kDown;
-          Notice(Broker() + " cannot be reached (" + LibraryError(rc) + "); polling goes on, records wait");
-          changed_.notify_all();
-        }
+        LinkDown(LibraryError(rc));
         continue;
       }
       socket_up = true;
@@ -140,15 +136,7 @@ void Publisher::Run() {
       socket_up = false;
       const std::lock_guard lock(mutex_);
       if (rc == MOSQ_ERR_TLS) tls_failed_ = true;
-      if (link_ != Link::kDown) {
-        if (link_ == Link::kUp) {
-          Notice(Broker() + " lost (" + LibraryError(rc) + "); polling goes on, records wait");
-        } else if (refusal_ == 0) {
-          Notice(Broker() + " cannot be reached (" + LibraryError(rc) + "); polling goes on, records wait");
-        }
-        link_ = Link::kDown;
-        changed_.notify_all();
-      }
+      LinkDown(LibraryError(rc));
     }
   }
   // The DISCONNECT goes out, so the broker keeps its Last Will to itself.
@@ -222,6 +210,18 @@ void Publisher::PublishDiscovery(std::uint8_t address, unsigned variant) {
 
 void Publisher::Notice(std::string text) { notices_.push_back(std::move(text)); }
 
+void Publisher::LinkDown(const std::string& reason) {
+  if (link_ == Link::kDown) return;
+  // A refusal was told as it came.
+  if (link_ == Link::kUp) {
+    Notice(Broker() + " lost (" + reason + "); polling goes on, records wait");
+  } else if (refusal_ == 0) {
+    Notice(Broker() + " cannot be reached (" + reason + "); polling goes on, records wait");
+  }
+  link_ = Link::kDown;
+  changed_.notify_all();
+}
+
 void Publisher::OnConnect(struct mosquitto*, void* self, int rc) {
   auto& p = *static_cast<Publisher*>(self);
   const std::lock_guard lock(p.mutex_);
@@ -251,11 +251,7 @@ void Publisher::OnConnect(struct mosquitto*, void* self, int rc) {
 void Publisher::OnDisconnect(struct mosquitto*, void* self, int rc) {
   auto& p = *static_cast<Publisher*>(self);
   const std::lock_guard lock(p.mutex_);
-  if (p.link_ == Link::kUp && !p.stopping_) {
-    p.Notice(p.Broker() + " lost (" + LibraryError(rc) + "); polling goes on, records wait");
-  }
-  p.link_ = Link::kDown;
-  p.changed_.notify_all();
+  if (!p.stopping_) p.LinkDown(LibraryError(rc));
 }
 
 void Publisher::OnPublish(struct mosquitto*, void* self, int mid) {

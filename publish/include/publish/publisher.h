@@ -67,6 +67,8 @@ class Publisher {
   void HandOverWaiting();  // with mutex_ held
   void PublishDiscovery(std::uint8_t address, unsigned variant);  // with mutex_ held
   void Notice(std::string text);                                  // with mutex_ held
+  // The connection is gone or did not come: one line when that is news.  With mutex_ held.
+  void LinkDown(const std::string& reason);
   std::string Broker() const;
 
   static void OnConnect(struct mosquitto*, void* self, int rc);
