@@ -25,6 +25,9 @@ constexpr std::size_t kHandedOverLimit = 20;
 // CONNACK codes of MQTT 3.1.1 that say who we are was refused.
 constexpr int kBadCredentials = 4;
 constexpr int kNotAuthorised = 5;
+constexpr const char* kTlsRefused =
+    ": TLS refused: the broker's certificate is not signed by --ca-file or does not name the "
+    "host, or ours was refused";
 
 void InitLibraryOnce() {
   static std::once_flag once;
@@ -79,6 +82,8 @@ Publisher::StartResult Publisher::Start(const Settings& settings) {
   const int rc =
       mosquitto_connect_async(p->client_, url.host.c_str(), url.port, settings.keepalive_seconds);
   if (rc == MOSQ_ERR_EAI) return {nullptr, "cannot find the broker's host " + url.host};
+  // On the loopback the handshake may start, and fail, within the call.
+  if (rc == MOSQ_ERR_TLS) return {nullptr, p->Broker() + kTlsRefused};
   if (rc != MOSQ_ERR_SUCCESS) {
     p->link_ = Link::kDown;
     p->Notice(p->Broker() + " cannot be reached (" + LibraryError(rc) +
@@ -98,8 +103,7 @@ Publisher::StartResult Publisher::Start(const Settings& settings) {
   }
   if (tls_failed) {
     p->Stop(milliseconds(0));
-    return {nullptr, p->Broker() + ": TLS refused: the broker's certificate is not signed by "
-                                   "--ca-file or does not name the host, or ours was refused"};
+    return {nullptr, p->Broker() + kTlsRefused};
   }
   return {std::move(p), {}};
 }
@@ -141,8 +145,8 @@ void Publisher::Run() {
   }
   // The DISCONNECT goes out, so the broker keeps its Last Will to itself.
   mosquitto_disconnect(client_);
-  for (int i = 0; i < 10 && mosquitto_loop(client_, kLoopTimeoutMs, 1) == MOSQ_ERR_SUCCESS; ++i) {
-  }
+  int turns = 10;
+  while (turns-- > 0 && mosquitto_loop(client_, kLoopTimeoutMs, 1) == MOSQ_ERR_SUCCESS) continue;
 }
 
 void Publisher::Publish(Record record) {
@@ -251,6 +255,8 @@ void Publisher::OnConnect(struct mosquitto*, void* self, int rc) {
 void Publisher::OnDisconnect(struct mosquitto*, void* self, int rc) {
   auto& p = *static_cast<Publisher*>(self);
   const std::lock_guard lock(p.mutex_);
+  // The library may tell a failed handshake here before its loop returns the failure.
+  if (rc == MOSQ_ERR_TLS) p.tls_failed_ = true;
   if (!p.stopping_) p.LinkDown(LibraryError(rc));
 }
 
