@@ -22,6 +22,13 @@ if(TARGET vlk240)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
+# The unattended reader: a systemd template unit per line, its system user (created by the
+# postinst through systemd-sysusers) and an example of a line's settings.
+install(FILES ${VLK_PACKAGING_DIR}/systemd/vlk240-read@.service DESTINATION lib/systemd/system)
+install(FILES ${VLK_PACKAGING_DIR}/systemd/vlk240.sysusers DESTINATION lib/sysusers.d
+        RENAME vlk240.conf)
+install(FILES ${VLK_PACKAGING_DIR}/systemd/example.conf DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 # Manual pages are installed compressed, as Debian expects; -n keeps the archive free of
 # timestamps so that two builds of one source give the same package.
 find_program(VLK_GZIP gzip REQUIRED)
@@ -59,6 +66,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 # The library dependencies are derived from the programs by dpkg-shlibdeps (dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${VLK_PACKAGING_DIR}/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # CPack puts the summary above this text and indents it for the control file.
 set(CPACK_PACKAGE_DESCRIPTION
     "Reads one VLK240T level-gauge and alarm controller over an RS485 line:
@@ -66,6 +75,8 @@ levels and volumes of two channels, sensor faults, relays, the alarm
 delay and the self-calibration level, in Russian.
 
 Contains the operator window vlk240, the command-line reader vlk240-read
-and the instrument simulator vlk240-sim.")
+(which can publish its readings to an MQTT broker, and runs unattended as
+the systemd service vlk240-read@LINE) and the instrument simulator
+vlk240-sim.")
 
 include(CPack)

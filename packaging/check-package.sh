@@ -18,14 +18,17 @@ fail() {
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# 1. Files: the three programs, the desktop entry, the icon and three manual pages.
+# 1. Files: the three programs, the desktop entry, the icon, three manual pages and the
+# reader's service unit, its user and its example settings.
 dpkg-deb -c "$deb" | awk '{ print $NF }' | sed 's|^\./|/|' >"$scratch/files"
 for path in \
   /usr/bin/vlk240 /usr/bin/vlk240-read /usr/bin/vlk240-sim \
   /usr/share/applications/vlk240.desktop \
   /usr/share/icons/hicolor/scalable/apps/vlk240.svg \
   /usr/share/man/man1/vlk240.1.gz /usr/share/man/man1/vlk240-read.1.gz \
-  /usr/share/man/man1/vlk240-sim.1.gz; do
+  /usr/share/man/man1/vlk240-sim.1.gz \
+  /usr/lib/systemd/system/vlk240-read@.service /usr/lib/sysusers.d/vlk240.conf \
+  /usr/share/doc/vlk240/example.conf; do
   grep -qx "$path" "$scratch/files" || fail "missing $path"
 done
 
@@ -40,11 +43,14 @@ done
 [ "$(dpkg-deb -f "$deb" Section)" = utils ] || fail "section is not utils"
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
 [ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
-# No maintainer scripts: installing and removing must need nothing but dpkg itself.
+# One maintainer script, the postinst that makes the service's user; installing and removing
+# need nothing else.
 dpkg-deb -e "$deb" "$scratch/control"
-for script in preinst postinst prerm postrm; do
+for script in preinst prerm postrm; do
   [ ! -e "$scratch/control/$script" ] || fail "unexpected maintainer script $script"
 done
+grep -q "systemd-sysusers vlk240.conf" "$scratch/control/postinst" 2>/dev/null ||
+  fail "the postinst does not make the service's user"
 
 # 3. The unpacked reader decodes the worked example frame.
 dpkg-deb -x "$deb" "$scratch/root"

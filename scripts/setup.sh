@@ -40,6 +40,13 @@ python3-serial-asyncio  python-module   serial_asyncio
 libc-bin                program         localedef
 locales                 file            /usr/share/i18n/locales/ru_RU
 locales                 file            /usr/share/i18n/charmaps/UTF-8.gz
+# Publishing to MQTT: the client library, and the broker, clients, password and certificate
+# tools that the publishing tests start on their own (never the system's broker service)
+libmosquitto-dev        library         libmosquitto
+mosquitto               file            /usr/sbin/mosquitto
+mosquitto               program         mosquitto_passwd
+mosquitto-clients       program         mosquitto_sub
+openssl                 program         openssl
 # The package test (cpack and packaging/check-package.sh)
 dpkg                    program         dpkg-deb
 dpkg-dev                program         dpkg-shlibdeps

@@ -117,6 +117,19 @@ TEST(RunReader, UnusableArgumentsGiveOneLineAndWhereTheUsageIs) {
       {"--demo", "--json", "--csv"},
       {"--demo", "--json", "--verbose"},
       {"--port", ""},
+      // Publishing: URLs that are none, options that need another, a password on the
+      // command line.
+      {"--demo", "--publish", "mqtt://h/p"},
+      {"--demo", "--cycle", "--publish", "mqtt://h"},
+      {"--demo", "--cycle", "--publish", "mqtt://u:secret@h/p"},
+      {"--demo", "--cycle", "--publish", "mqtt://h:65536/p"},
+      {"--demo", "--cycle", "--queue", "10"},
+      {"--demo", "--cycle", "--ha-discovery"},
+      {"--demo", "--cycle", "--publish", "mqtt://h/p", "--queue", "0"},
+      {"--demo", "--cycle", "--publish", "mqtt://h/p", "--ca-file", "ca.crt"},
+      {"--demo", "--cycle", "--publish", "mqtts://h/p", "--cert-file", "c.crt"},
+      {"--demo", "--cycle", "--publish", "mqtts://h/p", "--password-file", "/nonexistent/pw"},
+      {"--decode", "01", "--publish", "mqtt://h/p"},
       // COM names outside COM1..COM255, and names that are neither.
       {"--port", "COM0"},
       {"--port", "COM01"},

@@ -62,28 +62,34 @@ struct JsonText {
 
 std::string JsonValue(const instrument::FieldValue& value) { return std::visit(JsonText{}, value); }
 
+}  // namespace
+
+std::string JsonRecordText(const PollRecord& record) {
+  std::string json = "{\"time\":" + JsonString(IsoTime(record.time)) +
+                     ",\"address\":" + std::to_string(record.address) +
+                     ",\"outcome\":" + JsonString(OutcomeName(record.outcome));
+  for (const instrument::Field& field : instrument::Fields()) {
+    json += ",\"" + std::string(field.name) +
+            "\":" + (record.readings ? JsonValue(field.value(*record.readings)) : "null");
+  }
+  json += ",\"lines\":[";
+  for (std::size_t i = 0; i < record.lines.size(); ++i) {
+    if (i > 0) json += ',';
+    json += JsonString(record.lines[i]);
+  }
+  json += "],\"raw\":" + (record.reply.empty() ? "null" : JsonString(ByteList(record.reply)));
+  // Only when set, so that the records of a line without late replies stay as they were.
+  if (record.late) json += ",\"late\":true";
+  return json + "}";
+}
+
+namespace {
+
 class JsonWriter : public RecordWriter {
  public:
   explicit JsonWriter(std::ostream& out) : out_(out) {}
 
-  void Write(const PollRecord& record) override {
-    std::string json = "{\"time\":" + JsonString(IsoTime(record.time)) +
-                       ",\"address\":" + std::to_string(record.address) +
-                       ",\"outcome\":" + JsonString(OutcomeName(record.outcome));
-    for (const instrument::Field& field : instrument::Fields()) {
-      json += ",\"" + std::string(field.name) +
-              "\":" + (record.readings ? JsonValue(field.value(*record.readings)) : "null");
-    }
-    json += ",\"lines\":[";
-    for (std::size_t i = 0; i < record.lines.size(); ++i) {
-      if (i > 0) json += ',';
-      json += JsonString(record.lines[i]);
-    }
-    json += "],\"raw\":" + (record.reply.empty() ? "null" : JsonString(ByteList(record.reply)));
-    // Only when set, so that the records of a line without late replies stay as they were.
-    if (record.late) json += ",\"late\":true";
-    out_ << json << "}\n";
-  }
+  void Write(const PollRecord& record) override { out_ << JsonRecordText(record) << '\n'; }
 
  private:
   std::ostream& out_;

@@ -11,6 +11,7 @@
 #include "argument_text.h"
 #include "port_opening.h"
 #include "reader/address_list.h"
+#include "publishing.h"
 #include "reader/output_check.h"
 #include "reader/poll_session.h"
 #include "reader/reader_port.h"
@@ -93,6 +94,15 @@ class ReadLoop {
         options_.cycle ? std::optional<StopSignals>(std::in_place) : std::nullopt;
     const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
         std::chrono::duration<double>(options_.interval.value_or(kDefaultIntervalSeconds)));
+    if (options_.publish) {
+      PublishingStart start = StartPublishing(options_, err_);
+      if (!start.publisher) {
+        err_ << (start.usage ? UsageErrorText(start.error)
+                             : "vlk240-read: " + start.error + '\n');
+        return start.usage ? kExitUsage : kExitPublishRefused;
+      }
+      publisher_ = std::move(start.publisher);
+    }
 
     auto cycle_start = std::chrono::steady_clock::now();
     for (long cycles = 1;; ++cycles) {
@@ -132,6 +142,7 @@ class ReadLoop {
         polled ? instrument.session->Poll(instrument.address)
                : instrument.session->PortUnavailable(instrument.address, reopen_error);
     writer_->Write(record);
+    if (publisher_) publisher_->Publish(record);
     // Checked before the poll's own failure goes to standard error, so that a
     // terminal shows the two in the order they happened.
     const bool written = OutputWritten(out_, err_);
@@ -166,6 +177,7 @@ class ReadLoop {
   std::vector<Instrument> instruments_;
   std::optional<ReaderPort> port_;
   std::unique_ptr<RecordWriter> writer_;
+  std::unique_ptr<RecordPublisher> publisher_;  // with --publish only
   bool port_failed_ = false;
   bool readings_missed_ = false;
 };

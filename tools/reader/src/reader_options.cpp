@@ -8,6 +8,7 @@
 #include "cli/option_lines.h"
 #include "cli/parse_arguments.h"
 #include "option_values.h"
+#include "publishing.h"
 #include "system_text.h"
 
 namespace reader {
@@ -53,6 +54,17 @@ std::string ScanRange(ReaderOptions& o, std::string_view value) {
 constexpr int kMinScanTimeoutMs = 5;
 // The longest: a second is already far beyond any instrument's turnaround.
 constexpr int kMaxScanTimeoutMs = 1000;
+
+// A file name option's value, refused when empty.
+cli::Apply FileName(std::optional<std::string>& target, std::string_view option) {
+  return [&target, option](std::string_view value) {
+    if (value.empty()) return std::string(option) + " takes a file name";
+    target = std::string(value);
+    return std::string();
+  };
+}
+
+constexpr std::string_view kDefaultDiscoveryPrefix = "homeassistant";
 
 // The longest pause accepted between polls: a day; longer is almost certainly a
 // typo.
@@ -158,6 +170,43 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          o.scan_timeout_ms = *ms;
          return std::string();
        }},
+      {"--publish", "URL",
+       "with --cycle: publish every record to an MQTT broker (Linux), URL\n"
+       "mqtt://[USER@]HOST[:PORT]/PREFIX or mqtts://...; the password comes from\n"
+       "VLK240_MQTT_PASSWORD or --password-file",
+       [&o](std::string_view value) {
+         std::string error = PublishUrlError(value);
+         if (error.empty()) o.publish = std::string(value);
+         return error;
+       }},
+      {"--ca-file", "FILE", "mqtts: the certificate authority of the broker's certificate\n"
+       "(default: the system's)", FileName(o.ca_file, "--ca-file")},
+      {"--cert-file", "FILE", "mqtts: our certificate, when the broker asks for one",
+       FileName(o.cert_file, "--cert-file")},
+      {"--key-file", "FILE", "mqtts: the key of --cert-file", FileName(o.key_file, "--key-file")},
+      {"--password-file", "FILE", "the broker password: the file's first line",
+       FileName(o.password_file, "--password-file")},
+      {"--queue", "N",
+       "records kept in order while the broker cannot be reached (default 10000);\n"
+       "when full the oldest go",
+       [&o](std::string_view value) {
+         const auto queue = WholeNumber<long>(value);
+         if (!queue || *queue < 1) {
+           return "--queue takes a whole number of records from 1, not " + QuotedArgument(value);
+         }
+         o.queue = *queue;
+         return std::string();
+       }},
+      {"--ha-discovery", "[PREFIX]",
+       "also publish Home Assistant's discovery configs under PREFIX\n"
+       "(default homeassistant)",
+       [&o](std::string_view value) {
+         o.ha_discovery = std::string(value.empty() ? kDefaultDiscoveryPrefix : value);
+         return std::string();
+       },
+       {},
+       false,
+       true},
       {"--list-ports", "", system_text::kListPortsHelp,
        [&o](std::string_view) { return Switch(o.list_ports); }},
       {"--help", "", "show this help and exit", [&o](std::string_view) { return Switch(o.help); }},
@@ -183,9 +232,33 @@ std::string ArgumentErrorText(const cli::ArgumentError& error) {
 
 // Options that belong to reading a line, for the check that no other mode is
 // given them.
+bool HasPublishOptions(const ReaderOptions& o);
+
 bool HasReadOptions(const ReaderOptions& o) {
   return o.address || o.cycle || o.interval || o.count || o.reopen || o.verbose ||
-         o.format != OutputFormat::kText || o.trace || o.scan || o.scan_timeout_ms;
+         o.format != OutputFormat::kText || o.trace || o.scan || o.scan_timeout_ms ||
+         HasPublishOptions(o);
+}
+
+bool HasPublishOptions(const ReaderOptions& o) {
+  return o.publish || o.ca_file || o.cert_file || o.key_file || o.password_file || o.queue ||
+         o.ha_discovery;
+}
+
+std::string CheckPublishCombination(const ReaderOptions& o) {
+  if (!o.publish) {
+    return HasPublishOptions(o) ? "--ca-file, --cert-file, --key-file, --password-file, --queue "
+                                  "and --ha-discovery need --publish"
+                                : std::string();
+  }
+  if (!o.cycle) return "--publish needs --cycle";
+  if ((o.ca_file || o.cert_file || o.key_file) && !o.publish->starts_with("mqtts://")) {
+    return "--ca-file, --cert-file and --key-file go with an mqtts:// URL only";
+  }
+  if (o.cert_file.has_value() != o.key_file.has_value()) {
+    return "--cert-file and --key-file go together";
+  }
+  return {};
 }
 
 std::string CheckCombination(const ReaderOptions& o) {
@@ -196,7 +269,8 @@ std::string CheckCombination(const ReaderOptions& o) {
   if (modes > 1) return "--port, --demo, --decode and --list-ports exclude each other";
   if ((o.decode_hex || o.list_ports) && HasReadOptions(o)) {
     return "--address, --cycle, --interval, --count, --reopen, --verbose, --json, --csv, "
-           "--trace, --scan and --scan-timeout go with --port or --demo only";
+           "--trace, --scan, --scan-timeout and the publishing options go with --port or --demo "
+           "only";
   }
   if (o.scan_timeout_ms && !o.scan) return "--scan-timeout needs --scan";
   if (o.scan && (o.address || o.cycle || o.reopen || o.verbose || o.format == OutputFormat::kCsv)) {
@@ -209,7 +283,7 @@ std::string CheckCombination(const ReaderOptions& o) {
   if (o.verbose && o.format != OutputFormat::kText) {
     return "--verbose goes with the text output only, not with --json or --csv";
   }
-  return {};
+  return CheckPublishCombination(o);
 }
 
 constexpr std::string_view kUsageTail =
@@ -232,6 +306,9 @@ constexpr std::string_view kUsageTail =
     "     read ends there; with --reopen it goes on, and ends with 3)\n"
     "  4  the output could not be written: standard output closed or full, or a pipe whose\n"
     "     reader has gone (a cyclic read ends there)\n"
+    "  5  --publish: at the start the broker refused the user name or password, the TLS\n"
+    "     certificate (ours or the broker's), or its host name does not resolve; later\n"
+    "     refusals count as a broker that cannot be reached\n"
     "\n";
 
 // Then the system's paragraph on port names (system_text.h).
@@ -280,6 +357,15 @@ constexpr std::string_view kTraceEvents =
     "that cannot be written (a full disk, a reader that has gone or does not keep up) is told\n"
     "once on standard error and stops, while the polls go on.\n"
     "\n"
+    "Publishing: --publish sends each record, as --json writes it plus \"seq\" (its number in\n"
+    "this process, from 1), to PREFIX/ADDRESS/state, retained, QoS 1; PREFIX/status says\n"
+    "\"online\", and \"offline\" at the end or as the Last Will. While the broker cannot be\n"
+    "reached the polls go on and the records wait, in order, in a queue of --queue records;\n"
+    "when it is full the oldest go and the next record published says \"dropped\": N. The\n"
+    "connection is tried again after 1 s, then up to every 30 s. Each change of the\n"
+    "connection is one line on standard error. Windows has no publishing: run the reader\n"
+    "on Linux (a gateway on the same line) to publish.\n"
+    "\n"
     "Examples:\n";
 
 }  // namespace
@@ -304,6 +390,8 @@ std::string ReaderUsage() {
       "Usage: vlk240-read --port NAME [--address N[,N|,FIRST-LAST]...]\n"
       "                   [--cycle [--interval SECONDS] [--count N] [--reopen]]\n"
       "                   [--verbose | --json | --csv] [--separator C] [--trace FILE]\n"
+      "                   [--publish URL [--ca-file FILE] [--cert-file FILE --key-file FILE]\n"
+      "                    [--password-file FILE] [--queue N] [--ha-discovery [PREFIX]]]\n"
       "       vlk240-read --port NAME --scan [FIRST-LAST] [--scan-timeout MS] [--json]\n"
       "       vlk240-read --demo [same options as --port]\n"
       "       vlk240-read --decode HEX [--separator C]\n"

@@ -29,6 +29,14 @@ struct ReaderOptions {
   std::uint8_t scan_first = 1;                // --scan FIRST-LAST
   std::uint8_t scan_last = 247;
   std::optional<int> scan_timeout_ms;  // --scan-timeout: wait for a reply's first byte
+  // Publishing each record of a cyclic read to an MQTT broker (Linux)
+  std::optional<std::string> publish;        // --publish: mqtt[s]://[USER@]HOST[:PORT]/PREFIX
+  std::optional<std::string> ca_file;        // --ca-file, --cert-file, --key-file: mqtts
+  std::optional<std::string> cert_file;
+  std::optional<std::string> key_file;
+  std::optional<std::string> password_file;  // --password-file: in place of VLK240_MQTT_PASSWORD
+  std::optional<long> queue;                 // --queue: records kept while the broker is away
+  std::optional<std::string> ha_discovery;   // --ha-discovery: the discovery prefix
 };
 
 struct ParsedOptions {

@@ -12,6 +12,7 @@ inline constexpr int kExitNoReadings = 1;  // a poll went unanswered or got an e
 inline constexpr int kExitUsage = 2;       // the arguments cannot be used
 inline constexpr int kExitPortError = 3;   // the port cannot be opened or failed
 inline constexpr int kExitOutputLost = 4;  // the output could not be written
+inline constexpr int kExitPublishRefused = 5;  // the broker refused us at the start
 
 // The whole of vlk240-read: `args` are the arguments after the program name.
 // Results go to `out`, messages and usage errors to `err`; returns the exit

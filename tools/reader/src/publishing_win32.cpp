@@ -1,0 +1,14 @@
+#include "publishing.h"
+
+namespace reader {
+
+std::string PublishUrlError(std::string_view) {
+  return "--publish: publishing runs on Linux; run vlk240-read --publish on a Linux machine "
+         "on the same line, or beside this one";
+}
+
+PublishingStart StartPublishing(const ReaderOptions&, std::ostream&) {
+  return {nullptr, PublishUrlError({})};
+}
+
+}  // namespace reader
