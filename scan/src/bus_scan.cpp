@@ -1,5 +1,6 @@
 #include "scan/bus_scan.h"
 
+#include "exchange/exchange_timing.h"
 #include "instrument/readings.h"
 #include "polling/poll_instrument.h"
 #include "scan/probe_line.h"
@@ -7,8 +8,8 @@
 namespace scan {
 namespace {
 
-// The read request on the wire: 8 bytes at 9600 bit/s, 11 bits each with parity.
-constexpr std::chrono::microseconds kRequestWireTime{8 * 11'000'000 / 9600};
+// The read request on the wire: 8 characters.
+constexpr auto kRequestWireTime = 8 * exchange::CHARACTER_TIME;
 
 // A poll's view with nothing to show: the scan reports through its own callback.
 class QuietView : public exchange::PollView {

@@ -11,7 +11,6 @@ namespace {
 constexpr std::chrono::milliseconds kOneByteRead{exchange::READ_TIMEOUT_MS_PER_BYTE};
 
 // A byte at 9600 bit/s, 8E1: start, 8 data, parity and stop bits.
-constexpr std::chrono::microseconds kByteTime{11'000'000 / 9600};
 
 }  // namespace
 
@@ -33,7 +32,7 @@ std::int32_t ProbeLine::SendBytes(const std::uint8_t* buffer, std::int32_t count
   const std::int32_t sent = line_.SendBytes(buffer, count);
   // A line that takes the bytes before they are on the wire returns early; the request ends
   // when its last bit has gone.
-  request_end_ = std::max(Clock::now(), start + count * kByteTime);
+  request_end_ = std::max(Clock::now(), start + count * exchange::CHARACTER_TIME);
   return sent;
 }
 

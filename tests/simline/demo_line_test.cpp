@@ -19,7 +19,6 @@
 #include "platform/win_errors.h"
 #include "simline/demo_port.h"
 #include "simline/instrument_line.h"
-
 #include "worked_example.h"
 
 namespace simline {
@@ -55,9 +54,8 @@ TEST(DemoLine, OtherNamesReachTheSystemAndTheSeamIsItsOwnAfter) {
   {
     const DemoLine demo("<demo>", DemoLine::Pace::kAtOnce);
     platform::CommApi& api = platform::Comm();
-    EXPECT_EQ(api.CreateFileA("\\\\.\\COM250", platform::GENERIC_READ | platform::GENERIC_WRITE,
-                              0, nullptr, platform::OPEN_EXISTING, platform::FILE_FLAG_OVERLAPPED,
-                              0),
+    EXPECT_EQ(api.CreateFileA("\\\\.\\COM250", platform::GENERIC_READ | platform::GENERIC_WRITE, 0,
+                              nullptr, platform::OPEN_EXISTING, platform::FILE_FLAG_OVERLAPPED, 0),
               platform::INVALID_HANDLE_VALUE);
     EXPECT_EQ(api.GetLastError(), platform::ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(api.DevicePath("<demo>"), "");
@@ -75,8 +73,8 @@ TEST(DemoPort, AReplyThatCameLateWaitsInTheInputQueue) {
   DemoPort port(platform::Comm(), line, "COM9");
   const platform::ScopedCommApi installed(port);
   const platform::HANDLE device =
-      port.CreateFileA("\\\\.\\COM9", platform::GENERIC_READ | platform::GENERIC_WRITE, 0,
-                       nullptr, platform::OPEN_EXISTING, platform::FILE_FLAG_OVERLAPPED, 0);
+      port.CreateFileA("\\\\.\\COM9", platform::GENERIC_READ | platform::GENERIC_WRITE, 0, nullptr,
+                       platform::OPEN_EXISTING, platform::FILE_FLAG_OVERLAPPED, 0);
   ASSERT_NE(device, platform::INVALID_HANDLE_VALUE);
   platform::DWORD moved = 0;
   ASSERT_TRUE(port.WriteFile(device, kRequest.data(), 8, &moved, nullptr));

@@ -1,7 +1,9 @@
 // How long each step of one exchange may take. Every user takes the number from here: the
-// window's timer, the instrument port's time-outs, the in-process line and the benchmarks.
+// window's timer, the instrument port's time-outs, the in-process line, the bus scan and the
+// benchmarks.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace exchange {
@@ -17,6 +19,9 @@ inline constexpr std::int32_t READ_TIMEOUT_MS_PER_BYTE = 6;
 // Write time-out per byte sent (WriteTotalTimeoutMultiplier): a byte takes about 1 ms at
 // 9600 bit/s, so a write ends by time-out only when the line is stuck.
 inline constexpr std::int32_t WRITE_TIMEOUT_MS_PER_BYTE = 150;
+
+// One character on the line: start bit, 8 data bits, even parity and a stop bit at 9600 bit/s.
+inline constexpr std::chrono::nanoseconds CHARACTER_TIME{11'000'000'000LL / 9600};
 
 static_assert(31 * READ_TIMEOUT_MS_PER_BYTE < REPLY_TIMEOUT_MS);
 

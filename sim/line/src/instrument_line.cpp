@@ -12,9 +12,6 @@ namespace {
 
 using Clock = InstrumentLine::Clock;
 
-// One character at 9600 bit/s, 8E1: start, 8 data, parity, stop = 11 bits.
-constexpr std::chrono::nanoseconds kCharTime{11'000'000'000LL / 9600};
-
 const sim::Config& Checked(const sim::Config& config) {
   if (config.address < 1 || config.address > 247) {
     throw std::invalid_argument("simulator address must be 1..247");
@@ -55,7 +52,7 @@ std::int32_t InstrumentLine::SendBytes(const std::uint8_t* buffer, std::int32_t 
     requests_seen_.fetch_add(1);
     // On a paced line the request's last byte is out 8 character times after its first.
     const Clock::time_point request_end =
-        paced ? now + static_cast<int>(sim::kRequestSize) * kCharTime : now;
+        paced ? now + static_cast<int>(sim::kRequestSize) * exchange::CHARACTER_TIME : now;
     Respond(*request, std::chrono::time_point_cast<Clock::duration>(request_end));
   }
   return count;
@@ -72,7 +69,7 @@ void InstrumentLine::Respond(const sim::RequestFramer::Request& request,
   for (const sim::Segment& segment : transmission) {
     at += segment.pause_before;
     for (const std::uint8_t byte : segment.bytes) {
-      if (config.paced) at += std::chrono::duration_cast<Clock::duration>(kCharTime);
+      if (config.paced) at += std::chrono::duration_cast<Clock::duration>(exchange::CHARACTER_TIME);
       Schedule(at, byte);
     }
   }

@@ -10,8 +10,8 @@
 
 #include "argument_text.h"
 #include "port_opening.h"
-#include "reader/address_list.h"
 #include "publishing.h"
+#include "reader/address_list.h"
 #include "reader/output_check.h"
 #include "reader/poll_session.h"
 #include "reader/reader_port.h"
@@ -97,8 +97,7 @@ class ReadLoop {
     if (options_.publish) {
       PublishingStart start = StartPublishing(options_, err_);
       if (!start.publisher) {
-        err_ << (start.usage ? UsageErrorText(start.error)
-                             : "vlk240-read: " + start.error + '\n');
+        err_ << (start.usage ? UsageErrorText(start.error) : "vlk240-read: " + start.error + '\n');
         return start.usage ? kExitUsage : kExitPublishRefused;
       }
       publisher_ = std::move(start.publisher);

@@ -179,8 +179,10 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          if (error.empty()) o.publish = std::string(value);
          return error;
        }},
-      {"--ca-file", "FILE", "mqtts: the certificate authority of the broker's certificate\n"
-       "(default: the system's)", FileName(o.ca_file, "--ca-file")},
+      {"--ca-file", "FILE",
+       "mqtts: the certificate authority of the broker's certificate\n"
+       "(default: the system's)",
+       FileName(o.ca_file, "--ca-file")},
       {"--cert-file", "FILE", "mqtts: our certificate, when the broker asks for one",
        FileName(o.cert_file, "--cert-file")},
       {"--key-file", "FILE", "mqtts: the key of --cert-file", FileName(o.key_file, "--key-file")},
@@ -197,7 +199,8 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          o.queue = *queue;
          return std::string();
        }},
-      {"--ha-discovery", "[PREFIX]",
+      {"--ha-discovery",
+       "[PREFIX]",
        "also publish Home Assistant's discovery configs under PREFIX\n"
        "(default homeassistant)",
        [&o](std::string_view value) {
