@@ -166,6 +166,8 @@ def broker_killed_three_times(folder):
         fail(f"records missing or out of order; missing {missing[:20]}")
     if err.count(" lost ") != 3 or err.count("connected again") != 3:
         fail(f"not one line per change of the connection:\n{err}")
+    print(err, end="")
+    print(f"{len(seen)} state messages: records 1..600 in order, {len(seen) - len(firsts)} resent")
 
 
 def reader_killed_leaves_offline(folder):
