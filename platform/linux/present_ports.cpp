@@ -1,4 +1,5 @@
 // The menu's ports on Linux: the serial devices the reader lists, by-id links first-class.
+#include <algorithm>
 #include <regex>
 
 #include "platform/present_ports.h"
@@ -37,6 +38,11 @@ std::vector<PresentPort> PortsOfDevices(const std::vector<SerialDevice>& devices
 
 std::vector<PresentPort> PresentPorts() { return PortsOfDevices(FindSerialDevices("/")); }
 
-bool PresentPortName(std::string_view name) { return name.rfind("/dev/", 0) == 0; }
+bool PresentPortName(std::string_view name) {
+  // udev's names have no blanks; a saved line with one was not written from the menu.
+  return name.rfind("/dev/", 0) == 0 &&
+         std::none_of(name.begin(), name.end(),
+                      [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
 
 }  // namespace platform
