@@ -21,9 +21,12 @@ void TForm1::ShowExtraPortItems() {
     N1->insertAction(N5, item);
     port_group_->addAction(item);
     item->setChecked(port.port_name == checked_extra_);
-    // The group has checked the item before the handler runs, as for the four.
-    connect(item, &QAction::triggered, this,
-            [this, name = port.port_name] { logic_.ExtraPortClick(name); });
+    // The group has checked the item before the handler runs, as for the four. The name is
+    // copied: the handler processes events, and the menu may be opened and rebuilt meanwhile.
+    connect(item, &QAction::triggered, this, [this, name = port.port_name] {
+      const std::string port_name = name;
+      logic_.ExtraPortClick(port_name);
+    });
     extra_actions_.push_back(item);
   }
 }
