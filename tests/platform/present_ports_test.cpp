@@ -7,17 +7,21 @@
 namespace platform {
 namespace {
 
-bool operator==(const PresentPort& a, const PresentPort& b) {
-  return a.name == b.name && a.label == b.label && a.menu_port == b.menu_port;
+SerialDevice Device(const std::string& path, std::vector<std::string> by_id,
+                    std::vector<std::string> com_names = {}) {
+  SerialDevice device;
+  device.path = path;
+  device.by_id = std::move(by_id);
+  device.com_names = std::move(com_names);
+  return device;
 }
 
 TEST(PresentPorts, EachLinkByItsShortNameAndADeviceWithoutOneByItsPath) {
-  SerialDevice builtin{.name = "ttyS0", .path = "/dev/ttyS0", .com_names = {"COM1"}};
-  SerialDevice adapter{.name = "ttyUSB0",
-                       .path = "/dev/ttyUSB0",
-                       .by_id = {"/dev/serial/by-id/usb-FTDI_FT232R_A10K3XYZ-if00-port0",
-                                 "/dev/serial/by-id/usb-Prolific_PL2303-if01"}};
-  SerialDevice odd{.name = "ttyACM0", .path = "/dev/ttyACM0", .by_id = {"/dev/serial/by-id/usb-"}};
+  const SerialDevice builtin = Device("/dev/ttyS0", {}, {"COM1"});
+  const SerialDevice adapter =
+      Device("/dev/ttyUSB0", {"/dev/serial/by-id/usb-FTDI_FT232R_A10K3XYZ-if00-port0",
+                              "/dev/serial/by-id/usb-Prolific_PL2303-if01"});
+  const SerialDevice odd = Device("/dev/ttyACM0", {"/dev/serial/by-id/usb-"});
   EXPECT_EQ(PortsOfDevices({builtin, adapter, odd}),
             (std::vector<PresentPort>{
                 {"/dev/ttyS0", "/dev/ttyS0", true},

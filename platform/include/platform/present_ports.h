@@ -15,6 +15,8 @@ struct PresentPort {
   std::string name;        // opened and saved by it: "COM7", "/dev/serial/by-id/usb-FTDI_..."
   std::string label;       // shown: "COM7 (USB Serial Port)", "FTDI FT232R A10K3XYZ"
   bool menu_port = false;  // one of COM1..COM4 opens it already (itself or by VLK240_COMn)
+
+  bool operator==(const PresentPort&) const = default;
 };
 
 // The ports present now, in the order the system lists them: on Linux each
