@@ -1,8 +1,9 @@
 // The menu's ports on Linux: the serial devices the reader lists, by-id links first-class.
+#include "platform/present_ports.h"
+
 #include <algorithm>
 #include <regex>
 
-#include "platform/present_ports.h"
 #include "platform/serial_devices.h"
 
 namespace platform {
@@ -40,9 +41,9 @@ std::vector<PresentPort> PresentPorts() { return PortsOfDevices(FindSerialDevice
 
 bool PresentPortName(std::string_view name) {
   // udev's names have no blanks; a saved line with one was not written from the menu.
-  return name.rfind("/dev/", 0) == 0 &&
-         std::none_of(name.begin(), name.end(),
-                      [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+  return name.rfind("/dev/", 0) == 0 && std::none_of(name.begin(), name.end(), [](char c) {
+           return static_cast<unsigned char>(c) <= ' ';
+         });
 }
 
 }  // namespace platform

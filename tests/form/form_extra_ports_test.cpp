@@ -80,7 +80,8 @@ TEST_F(LogicTest, AbsentExtraPortShowsItsNameInTheFoursMessage) {
   EXPECT_EQ(view_.log.back(), "address '1'");
 
   // A line no menu would have written stays silent, as for the four.
-  for (const std::string& line : std::vector<std::string>{kAbsent + " ", "dev/ttyUSB0", "COM5", ""}) {
+  for (const std::string& line :
+       std::vector<std::string>{kAbsent + " ", "dev/ttyUSB0", "COM5", ""}) {
     SCOPED_TRACE(line);
     WriteBytes(directory() / "user.ini", line + "\r\n");
     ForgetLog();

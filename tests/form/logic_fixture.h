@@ -39,8 +39,8 @@ class LogicTest : public ::testing::Test {
     FormPauses pauses{[this](int ms) { sleeps_.push_back(ms); },
                       [this](int ms) { delays_.push_back(ms); }};
     logic_.reset();  // the old one lets go of the worker first
-    logic_ = std::make_unique<Form1Logic>(view_, pauses, nullptr,
-                                          [this] { return present_ports_; });
+    logic_ =
+        std::make_unique<Form1Logic>(view_, pauses, nullptr, [this] { return present_ports_; });
     logic_->FormCreate();
     return *logic_;
   }

@@ -41,7 +41,7 @@ class RecordingView : public Form1View {
   std::array<std::string, 2> panels;
   bool menu_enabled = true;
   int checked_item = kNoPortItem;
-  std::string checked_extra;  // the extra port item checked, if any
+  std::string checked_extra;                               // the extra port item checked, if any
   std::array<std::optional<int>, kFormTimerCount> timers;  // the interval of a running timer
   std::string title;
 

@@ -1,7 +1,8 @@
 // The port menu's ports on Linux, from the devices the reader lists.
+#include "platform/present_ports.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/present_ports.h"
 #include "platform/serial_devices.h"
 
 namespace platform {
@@ -22,14 +23,14 @@ TEST(PresentPorts, EachLinkByItsShortNameAndADeviceWithoutOneByItsPath) {
       Device("/dev/ttyUSB0", {"/dev/serial/by-id/usb-FTDI_FT232R_A10K3XYZ-if00-port0",
                               "/dev/serial/by-id/usb-Prolific_PL2303-if01"});
   const SerialDevice odd = Device("/dev/ttyACM0", {"/dev/serial/by-id/usb-"});
-  EXPECT_EQ(PortsOfDevices({builtin, adapter, odd}),
-            (std::vector<PresentPort>{
-                {"/dev/ttyS0", "/dev/ttyS0", true},
-                {"/dev/serial/by-id/usb-FTDI_FT232R_A10K3XYZ-if00-port0", "FTDI FT232R A10K3XYZ",
-                 false},
-                {"/dev/serial/by-id/usb-Prolific_PL2303-if01", "Prolific PL2303", false},
-                {"/dev/serial/by-id/usb-", "usb-", false},  // nothing left: the link as it is
-            }));
+  EXPECT_EQ(
+      PortsOfDevices({builtin, adapter, odd}),
+      (std::vector<PresentPort>{
+          {"/dev/ttyS0", "/dev/ttyS0", true},
+          {"/dev/serial/by-id/usb-FTDI_FT232R_A10K3XYZ-if00-port0", "FTDI FT232R A10K3XYZ", false},
+          {"/dev/serial/by-id/usb-Prolific_PL2303-if01", "Prolific PL2303", false},
+          {"/dev/serial/by-id/usb-", "usb-", false},  // nothing left: the link as it is
+      }));
 }
 
 TEST(PresentPorts, ASavedNameIsADevicePathWithoutBlanks) {

@@ -41,8 +41,7 @@ class FormTest : public ::testing::Test {
 
   TForm1& CreateForm(trace::FrameTrace* frame_trace = nullptr) {
     FormPauses pauses{[this](int) { ++sleeps_; }, [](int) { QCoreApplication::processEvents(); }};
-    form_ = std::make_unique<TForm1>(app_, pauses, frame_trace,
-                                     [this] { return present_ports_; });
+    form_ = std::make_unique<TForm1>(app_, pauses, frame_trace, [this] { return present_ports_; });
     return *form_;
   }
 

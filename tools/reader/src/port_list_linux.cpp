@@ -1,7 +1,6 @@
-#include "reader/port_list.h"
-
 #include "argument_text.h"
 #include "platform/serial_devices.h"
+#include "reader/port_list.h"
 
 namespace reader {
 

@@ -119,7 +119,7 @@ class TForm1 : private form::Form1View {
   HMENU menu_bar_ = nullptr;
   HMENU N1 = nullptr;
   std::vector<form::ExtraPortItem> extra_ports_;  // the extra items, by command from the first
-  std::string checked_extra_;  // SetCheckedExtraPort's, until SetCheckedPortItem
+  std::string checked_extra_;                     // SetCheckedExtraPort's, until SetCheckedPortItem
   std::vector<Placement> placements_;
   std::array<HFONT, kFontKinds> fonts_{};
   UINT dpi_ = 96;
