@@ -2,6 +2,7 @@
 // each time the menu opens, chosen, saved and reopened as the four are.
 #include "logic_fixture.h"
 #include "sim/simulator.h"
+#include "support/pluggable_adapter.h"
 
 namespace form {
 namespace {
@@ -89,6 +90,27 @@ TEST_F(LogicTest, AbsentExtraPortShowsItsNameInTheFoursMessage) {
     EXPECT_TRUE(view_.boxes.empty());
     EXPECT_FALSE(logic_->ComPort1.Connected());
   }
+}
+
+// An adapter lost during cyclic polling is reopened by the ticks, and its item checked again.
+TEST_F(LogicTest, LostExtraPortIsCheckedAgainWhenTheTicksReopenIt) {
+  vlk_test::PluggableAdapter adapter(directory() / "adapter");
+  const std::string port = adapter.Link().string();
+  adapter.Plug();
+  Form1Logic& logic = Create();
+  logic.ExtraPortClick(port);
+  view_.ClickCyclic(logic, true);
+  adapter.Unplug();
+  view_.Tick(logic, FormTimer::kClickerBtn);
+  EXPECT_EQ(view_.checked_extra, "");
+  EXPECT_FALSE(logic.ComPort1.Connected());
+
+  view_.Tick(logic, FormTimer::kLogo);
+  adapter.Plug();
+  view_.Tick(logic, FormTimer::kClickerBtn);
+  EXPECT_TRUE(logic.ComPort1.Connected());
+  EXPECT_EQ(view_.checked_extra, port);
+  EXPECT_EQ(view_.panels[0], port);
 }
 
 }  // namespace

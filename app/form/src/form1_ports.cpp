@@ -46,7 +46,7 @@ std::vector<ExtraPortItem> Form1Logic::ExtraPortItems() noexcept {
       if (port.menu_port || PortItemIndex(port.name)) continue;
       items.push_back({port.name, port.label});
     }
-  } catch (const std::exception&) {
+  } catch (...) {
     // A list that cannot be read leaves the four items, which do not need it.
     items.clear();
   }
