@@ -2,9 +2,9 @@
 // ones), each once, those COM1..COM4 open marked.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 
+#include "platform/port_names.h"
 #include "platform/present_ports.h"
 #include "platform/serial_comm_ports.h"
 
