@@ -17,8 +17,9 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-TForm1::TForm1(Application& app, FormPauses pauses, trace::FrameTrace* frame_trace)
-    : logic_(*this, std::move(pauses), frame_trace),
+TForm1::TForm1(Application& app, FormPauses pauses, trace::FrameTrace* frame_trace,
+               form::PortDiscovery discovery)
+    : logic_(*this, std::move(pauses), frame_trace, std::move(discovery)),
       Time_is_out(form::TimerInterval(form::FormTimer::kTimeIsOut),
                   [this] { logic_.TimerTick(form::FormTimer::kTimeIsOut); }),
       LOGO(form::TimerInterval(form::FormTimer::kLogo),
@@ -87,6 +88,8 @@ void TForm1::SetStatusText(int panel, const std::string& text) {
 void TForm1::SetMenuEnabled(bool enabled) { menuBar()->setEnabled(enabled); }
 
 void TForm1::SetCheckedPortItem(int index) {
+  checked_extra_.clear();
+  for (QAction* item : extra_actions_) item->setChecked(false);
   for (std::size_t i = 0; i < port_actions_.size(); ++i) {
     port_actions_[i]->setChecked(static_cast<int>(i) == index);
   }

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "form/form1_logic.h"
 #include "form/form_view.h"
@@ -40,8 +41,10 @@ class TForm1 : public QMainWindow, private form::Form1View {
  public:
   // Builds the controls, then runs the logic's FormCreate (which may show boxes before the
   // window). `frame_trace` (VLK240_TRACE) goes to the logic; null: no trace.
+  // `discovery` lists the ports the menu offers after "COM 4".
   explicit TForm1(Application& app, FormPauses pauses = RealPauses(),
-                  trace::FrameTrace* frame_trace = nullptr);
+                  trace::FrameTrace* frame_trace = nullptr,
+                  form::PortDiscovery discovery = form::SystemPortDiscovery());
   ~TForm1() override;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
@@ -50,6 +53,8 @@ class TForm1 : public QMainWindow, private form::Form1View {
 
   // The port items COM11..COM41 by index, in menu order.
   QAction* PortItem(std::size_t index) const { return port_actions_.at(index); }
+  // The items after "COM 4", as the menu last opened them.
+  const std::vector<QAction*>& ExtraPortItems() const { return extra_actions_; }
   bool MenuEnabled() const;
 
   // Controls, by their designer names.
@@ -91,6 +96,8 @@ class TForm1 : public QMainWindow, private form::Form1View {
   void SetKeyboardOrder();
   // F10 opens the menu "СОМ Порт", as it does on Windows.
   void OpenMenuFromKeyboard();
+  // The menu opens: the ports present now replace the extra items it had.
+  void ShowExtraPortItems();
   TTimer& TimerOf(form::FormTimer timer);
 
   // form::Form1View
@@ -109,6 +116,7 @@ class TForm1 : public QMainWindow, private form::Form1View {
   void SetStatusText(int panel, const std::string& text) override;
   void SetMenuEnabled(bool enabled) override;
   void SetCheckedPortItem(int index) override;
+  void SetCheckedExtraPort(const std::string& port_name) override;
   void StartTimer(form::FormTimer timer, int interval_ms) override;
   void StopTimer(form::FormTimer timer) override;
   int ShowMessageBox(const form::DialogBox& box) override;
@@ -120,6 +128,8 @@ class TForm1 : public QMainWindow, private form::Form1View {
   Application& app_;
   std::array<QAction*, form::kPortItems.size()> port_actions_{};
   QActionGroup* port_group_ = nullptr;
+  std::vector<QAction*> extra_actions_;  // each holds its port name as data
+  std::string checked_extra_;            // SetCheckedExtraPort's, until SetCheckedPortItem
   bool centred_ = false;
 };
 

@@ -167,6 +167,7 @@ void TForm1::CreateMenu() {
   COM31 = port_actions_[2];
   COM41 = port_actions_[3];
   N5 = N1->addSeparator();
+  connect(N1, &QMenu::aboutToShow, this, [this] { ShowExtraPortItems(); });
   C1 = N1->addAction(Q(texts::kSaveSettings));
   connect(C1, &QAction::triggered, this, [this] { logic_.C1Click(); });
   // Qt gives F10 no meaning on Linux; operators used to Windows expect it to open the menu.

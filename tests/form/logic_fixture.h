@@ -39,7 +39,8 @@ class LogicTest : public ::testing::Test {
     FormPauses pauses{[this](int ms) { sleeps_.push_back(ms); },
                       [this](int ms) { delays_.push_back(ms); }};
     logic_.reset();  // the old one lets go of the worker first
-    logic_ = std::make_unique<Form1Logic>(view_, pauses);
+    logic_ =
+        std::make_unique<Form1Logic>(view_, pauses, nullptr, [this] { return present_ports_; });
     logic_->FormCreate();
     return *logic_;
   }
@@ -58,6 +59,8 @@ class LogicTest : public ::testing::Test {
   std::unique_ptr<Form1Logic> logic_;
   std::vector<int> sleeps_;
   std::vector<int> delays_;
+  // What the port menu finds present; a test plugs ports in and out between its calls.
+  std::vector<platform::PresentPort> present_ports_;
 };
 
 using Log = std::vector<std::string>;

@@ -41,6 +41,7 @@ class RecordingView : public Form1View {
   std::array<std::string, 2> panels;
   bool menu_enabled = true;
   int checked_item = kNoPortItem;
+  std::string checked_extra;                               // the extra port item checked, if any
   std::array<std::optional<int>, kFormTimerCount> timers;  // the interval of a running timer
   std::string title;
 
@@ -119,7 +120,13 @@ class RecordingView : public Form1View {
   }
   void SetCheckedPortItem(int index) override {
     checked_item = index;
+    checked_extra.clear();
     log.push_back(index == kNoPortItem ? "no item checked" : "item " + std::to_string(index));
+  }
+  void SetCheckedExtraPort(const std::string& port_name) override {
+    checked_item = kNoPortItem;
+    checked_extra = port_name;
+    log.push_back("extra item " + port_name);
   }
   void StartTimer(FormTimer timer, int interval_ms) override {
     timers[Index(timer)] = interval_ms;

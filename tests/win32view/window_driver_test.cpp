@@ -249,6 +249,23 @@ TEST_F(DemoWindow, ABoxOpensCentredOnTheWindow) {
   EXPECT_EQ(Text(Control(ids::kEdit1)), L"1");
 }
 
+// The menu lists the prefix's other COM ports (COM6 and COM7, wine_line.sh) after "COM 4" when
+// it opens, and choosing one opens it as the four do. The menu belongs to the window's process,
+// so it is opened from the keyboard, as an operator would with F10 and the down arrow.
+TEST_F(DemoWindow, PortMenuListsThePortsPresentWhenItOpensAndOpensOne) {
+  Send(window_, WM_COMMAND, ids::kExtraPortCommand);  // nothing listed before the menu opened
+  EXPECT_EQ(PanelText(0), L"COM1");
+  ::PostMessageW(window_, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  ::PostMessageW(window_, WM_KEYDOWN, VK_DOWN, 0);
+  ::PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+  ::PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+  std::this_thread::sleep_for(500ms);
+  Send(window_, WM_COMMAND, ids::kExtraPortCommand);
+  EXPECT_TRUE(WaitFor([] { return PanelText(0) == L"COM6"; }, 5s)) << PanelText(0);
+  Send(window_, WM_COMMAND, ids::kPortItemCommand);
+  EXPECT_EQ(PanelText(0), L"COM1");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {

@@ -41,7 +41,7 @@ class FormTest : public ::testing::Test {
 
   TForm1& CreateForm(trace::FrameTrace* frame_trace = nullptr) {
     FormPauses pauses{[this](int) { ++sleeps_; }, [](int) { QCoreApplication::processEvents(); }};
-    form_ = std::make_unique<TForm1>(app_, pauses, frame_trace);
+    form_ = std::make_unique<TForm1>(app_, pauses, frame_trace, [this] { return present_ports_; });
     return *form_;
   }
 
@@ -64,6 +64,8 @@ class FormTest : public ::testing::Test {
   Application app_;
   std::unique_ptr<TForm1> form_;
   int sleeps_ = 0;
+  // What the port menu finds present when it opens.
+  std::vector<platform::PresentPort> present_ports_;
 };
 
 }  // namespace window::testing

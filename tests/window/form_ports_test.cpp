@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QMenu>
 #include <QPushButton>
 
 #include "exchange/poll.h"
@@ -225,6 +226,36 @@ TEST_F(PortLossTest, MenuItemOpensALostPortAgainAndAFailedChoiceEndsTheReopening
   form.COM21->trigger();  // no device there: a port that failed to open is not active
   form.Button3->click();
   EXPECT_EQ(dialogs_.shown.back().text, exchange::PORT_NOT_ACTIVE_TEXT);
+}
+
+// The menu lists, when it opens, the ports present after "COM 4"; one is opened as the four
+// are, and stays checked when the menu opens again.
+TEST_F(FormTest, MenuShowsThePortsPresentWhenItOpensAndOpensTheChosenOne) {
+  sim::Simulator instrument;
+  TForm1& form = CreateForm();
+  Q_EMIT form.N1->aboutToShow();
+  EXPECT_TRUE(form.ExtraPortItems().empty());
+
+  present_ports_ = {{instrument.SlavePath(), "Simulated adapter", false}};
+  Q_EMIT form.N1->aboutToShow();
+  ASSERT_EQ(form.ExtraPortItems().size(), 1u);
+  QAction* item = form.ExtraPortItems()[0];
+  const QList<QAction*> actions = form.N1->actions();
+  EXPECT_EQ(actions.indexOf(item), actions.indexOf(form.COM41) + 1);
+  EXPECT_EQ(item->text(), "Simulated adapter");
+
+  item->trigger();
+  EXPECT_TRUE(form.ComPort1.Connected());
+  EXPECT_EQ(form.ComPort1.Port(), instrument.SlavePath());
+  EXPECT_EQ(form.StatusBar1->PanelText(0), instrument.SlavePath());
+  EXPECT_EQ(Checks(form), kNoneChecked);
+  EXPECT_TRUE(dialogs_.shown.empty());
+
+  Q_EMIT form.N1->aboutToShow();
+  ASSERT_EQ(form.ExtraPortItems().size(), 1u);
+  EXPECT_TRUE(form.ExtraPortItems()[0]->isChecked());
+  form.COM21->trigger();  // one radio group: the four take the check back
+  EXPECT_FALSE(form.ExtraPortItems()[0]->isChecked());
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 namespace reader {
 namespace {
 
+using platform::ComPortEntry;
+using platform::ReadComPorts;
 using testing_run::RunWith;
 
 const std::string kMemo = testing_frames::kWorkedExampleOutput.substr(

@@ -4,7 +4,7 @@
 #   system_dlls_only.sh PROGRAM.exe...
 set -eu
 objdump=x86_64-w64-mingw32-objdump
-allowed='^(KERNEL32|ADVAPI32|USER32|GDI32|msvcrt|SHELL32|ole32|COMCTL32|COMDLG32|WS2_32|UxTheme)\.dll$'
+allowed='^(KERNEL32|ADVAPI32|USER32|GDI32|msvcrt|SHELL32|ole32|COMCTL32|COMDLG32|WS2_32|UxTheme|SETUPAPI)\.dll$'
 status=0
 for program in "$@"; do
   dlls=$("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p')

@@ -44,8 +44,12 @@ int TimerInterval(FormTimer timer) {
   return 0;
 }
 
-Form1Logic::Form1Logic(Form1View& view, FormPauses pauses, trace::FrameTrace* frame_trace)
-    : view_(view), pauses_(std::move(pauses)), frame_trace_(frame_trace) {
+Form1Logic::Form1Logic(Form1View& view, FormPauses pauses, trace::FrameTrace* frame_trace,
+                       PortDiscovery discovery)
+    : view_(view),
+      pauses_(std::move(pauses)),
+      discovery_(std::move(discovery)),
+      frame_trace_(frame_trace) {
   // The port as the window's definition places it: fixed line settings, name COM1, closed.
   ComPort1.SetName("ComPort1");
   ComPort1.BeginLoading();

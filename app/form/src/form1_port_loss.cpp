@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "form/form1_logic.h"
-#include "form/port_items.h"
 
 namespace form {
 
@@ -48,9 +47,7 @@ bool Form1Logic::ReopenLostPort() {
     return false;
   }
   reopen_before_poll_ = false;
-  if (const std::optional<std::size_t> index = PortItemIndex(ComPort1.Port())) {
-    view_.SetCheckedPortItem(static_cast<int>(*index));
-  }
+  CheckPortItemOf(ComPort1.Port());
   view_.SetStatusText(kPortPanel, ComPort1.Port());
   return true;
 }

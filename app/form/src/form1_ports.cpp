@@ -8,6 +8,7 @@
 #include "form/port_items.h"
 #include "form/settings_file.h"
 #include "platform/comm_api.h"
+#include "platform/present_ports.h"
 
 namespace form {
 namespace {
@@ -27,24 +28,55 @@ std::optional<int> OpenSystemError(const std::exception& error) {
 
 }  // namespace
 
+PortDiscovery SystemPortDiscovery() { return platform::PresentPorts; }
+
 void Form1Logic::PortItemClick(std::size_t index) {
   Guard([this, index] {
     // The menu checks the chosen item before its handler runs.
     view_.SetCheckedPortItem(static_cast<int>(index));
-    ChoosePort(index);
+    const PortMenuItem& item = kPortItems.at(index);
+    ChoosePort(item.port_name, item.open_failure);
   });
 }
 
-void Form1Logic::ChoosePort(std::size_t index) {
-  const PortMenuItem& item = kPortItems.at(index);
-  if (ComPort1.Connected() && ComPort1.Port() == item.port_name) return;
+std::vector<ExtraPortItem> Form1Logic::ExtraPortItems() noexcept {
+  std::vector<ExtraPortItem> items;
+  try {
+    for (const platform::PresentPort& port : discovery_()) {
+      if (port.menu_port || PortItemIndex(port.name)) continue;
+      items.push_back({port.name, port.label});
+    }
+  } catch (...) {
+    // A list that cannot be read leaves the four items, which do not need it.
+    items.clear();
+  }
+  return items;
+}
+
+void Form1Logic::ExtraPortClick(const std::string& port_name) {
+  Guard([this, &port_name] {
+    view_.SetCheckedExtraPort(port_name);
+    ChoosePort(port_name, ExtraPortFailure(port_name));
+  });
+}
+
+void Form1Logic::CheckPortItemOf(const std::string& port_name) {
+  if (const std::optional<std::size_t> index = PortItemIndex(port_name)) {
+    view_.SetCheckedPortItem(static_cast<int>(*index));
+  } else {
+    view_.SetCheckedExtraPort(port_name);
+  }
+}
+
+void Form1Logic::ChoosePort(std::string_view port_name, std::string_view open_failure) {
+  if (ComPort1.Connected() && ComPort1.Port() == port_name) return;
   // The operator's choice takes the place of reopening a port lost during a poll.
   reopen_before_poll_ = false;
   try {
     ComPort1.SetConnected(false);
     view_.ProcessMessages();
     pauses_.sleep(300);
-    ComPort1.SetPort(std::string(item.port_name));
+    ComPort1.SetPort(std::string(port_name));
     pauses_.sleep(300);
     ComPort1.SetConnected(true);
     view_.SetStatusText(kPortPanel, ComPort1.Port());
@@ -55,7 +87,7 @@ void Form1Logic::ChoosePort(std::size_t index) {
     ClosePortQuietly();
     view_.SetCheckedPortItem(kNoPortItem);
     view_.SetStatusText(kPortPanel, "");
-    MessageDlg(OpenFailureText(item.open_failure, system_error), TMsgDlgType::mtError,
+    MessageDlg(OpenFailureText(open_failure, system_error), TMsgDlgType::mtError,
                TMsgDlgBtn::mbCancel);
   }
 }
@@ -82,9 +114,13 @@ void Form1Logic::READ_Params() {
     return;
   }
   pauses_.delay(150);
+  // The four names first, exactly; then the name of another port the menu listed.
   if (const std::optional<std::size_t> index = PortItemIndex(result.first_line)) {
     view_.SetCheckedPortItem(static_cast<int>(*index));
-    ChoosePort(*index);
+    ChoosePort(kPortItems[*index].port_name, kPortItems[*index].open_failure);
+  } else if (platform::PresentPortName(result.first_line)) {
+    view_.SetCheckedExtraPort(result.first_line);
+    ChoosePort(result.first_line, ExtraPortFailure(result.first_line));
   }
   pauses_.delay(110);
 }

@@ -113,6 +113,8 @@ void TForm1::SetMenuEnabled(bool enabled) {
 }
 
 void TForm1::SetCheckedPortItem(int index) {
+  checked_extra_.clear();
+  CheckExtraPortItem();
   const UINT first = kPortItemCommand;
   const UINT last = kPortItemCommand + static_cast<UINT>(form::kPortItems.size()) - 1;
   if (index == form::kNoPortItem) {

@@ -33,6 +33,12 @@ LRESULT CALLBACK TForm1::WindowProcedure(HWND window, UINT message, WPARAM wpara
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_INITMENUPOPUP:
+      if (reinterpret_cast<HMENU>(wparam) == N1) {
+        ShowExtraPortItems();
+        return 0;
+      }
+      break;
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
       return 0;
@@ -106,6 +112,8 @@ void TForm1::OnCommand(int id, int code, HWND control) {
       logic_.PortItemClick(static_cast<std::size_t>(port));
     } else if (id == kSaveSettingsCommand) {
       logic_.C1Click();
+    } else {
+      OnExtraPortCommand(id);
     }
     return;
   }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "comport/com_port.h"
 #include "exchange/comport_line.h"
@@ -19,7 +20,9 @@
 #include "exchange/reply_timeout.h"
 #include "exchange/traced_port.h"
 #include "form/form_view.h"
+#include "form/port_items.h"
 #include "instrument/readings.h"
+#include "platform/present_ports.h"
 #include "polling/poll_instrument.h"
 #include "trace/frame_trace.h"
 
@@ -33,6 +36,11 @@ struct FormPauses {
 };
 FormPauses RealPauses();
 
+// Where the port menu learns which ports are present; tests plug their own in.
+using PortDiscovery = std::function<std::vector<platform::PresentPort>()>;
+// The system's own list (platform::PresentPorts).
+PortDiscovery SystemPortDiscovery();
+
 // The timers' intervals in milliseconds: 270, 450 and 2000.
 int TimerInterval(FormTimer timer);
 
@@ -41,9 +49,11 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   // Gives ComPort1 the window's fixed line settings, closed; calls nothing of `view` yet, so a
   // view may construct its logic before its controls. `view` must outlive the logic.
   // `frame_trace` (VLK240_TRACE) records the port's events, every exchange's frames and the
-  // message of an open that failed; it must outlive the logic. Null: no trace.
+  // message of an open that failed; it must outlive the logic. Null: no trace. `discovery`
+  // lists the ports present each time the port menu opens.
   explicit Form1Logic(Form1View& view, FormPauses pauses = RealPauses(),
-                      trace::FrameTrace* frame_trace = nullptr);
+                      trace::FrameTrace* frame_trace = nullptr,
+                      PortDiscovery discovery = SystemPortDiscovery());
   ~Form1Logic() override;
   Form1Logic(const Form1Logic&) = delete;
   Form1Logic& operator=(const Form1Logic&) = delete;
@@ -61,6 +71,11 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   void COM21Click() { PortItemClick(1); }
   void COM31Click() { PortItemClick(2); }
   void COM41Click() { PortItemClick(3); }
+  // The menu is opening: the ports present now that the four items do not open, in the
+  // system's order. None when they cannot be listed.
+  std::vector<ExtraPortItem> ExtraPortItems() noexcept;
+  // An extra port item chosen: checks it, then opens its port as a port item's handler does.
+  void ExtraPortClick(const std::string& port_name);
   void C1Click();
   // The box opened with Form1View::OpenNoticeBox has been closed.
   void NoticeBoxClosed();
@@ -98,7 +113,10 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   void ApplyCyclicState();
   // Stops everything cyclic polling started and unchecks its box, before an address is refused.
   void StopCyclicPolling();
-  void ChoosePort(std::size_t index);
+  // The port item handler for port `port_name`, with `open_failure` the box's message.
+  void ChoosePort(std::string_view port_name, std::string_view open_failure);
+  // Checks the item, of the four or the extra ones, that opens `port_name`.
+  void CheckPortItemOf(const std::string& port_name);
 
   // Switch semantics: switching a timer on starts its interval from that moment, setting the
   // switch to the value it has changes nothing.
@@ -124,6 +142,7 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
 
   Form1View& view_;
   FormPauses pauses_;
+  PortDiscovery discovery_;
   std::array<TimerState, kFormTimerCount> timers_{};
   std::int32_t unanswered_polls_ = 0;
   // The port failed during a poll and was released: the next poll opens it again first.

@@ -16,6 +16,9 @@
 //     through CyclicChecked (not for changes the logic makes through SetCyclicChecked);
 //   - port item `i` (0..3 for "COM 1".."COM 4") chosen: PortItemClick(i); "Cохранить настройки"
 //     chosen: C1Click. Neither while the menu is disabled;
+//   - the menu "СОМ Порт" about to open: ExtraPortItems, whose items the view shows after
+//     "COM 4" in place of those it showed before, as one radio group with the four; one of them
+//     chosen: ExtraPortClick(its port_name);
 //   - a started timer's tick: TimerTick(timer);
 //   - the box opened with OpenNoticeBox closed, whichever way: NoticeBoxClosed.
 // The logic's handlers catch everything themselves; they never throw into the view.
@@ -83,6 +86,9 @@ class Form1View {
   // The radio group of the port items: checks item `index` (0..3) and unchecks the other
   // three; kNoPortItem unchecks all four.
   virtual void SetCheckedPortItem(int index) = 0;
+  // Checks the extra port item of `port_name` and unchecks the four; the view keeps the name,
+  // so that the item is checked whenever the menu shows it, until SetCheckedPortItem.
+  virtual void SetCheckedExtraPort(const std::string& port_name) = 0;
 
   // Starts `timer` so that it ticks every `interval_ms` from now on; StopTimer stops it, and
   // no tick comes after. The logic starts only a stopped timer and stops only a running one.

@@ -1,9 +1,11 @@
 // The four port items of the menu "СОМ Порт": caption, port name and the message shown when the
 // port cannot be opened. Captions and names are Latin; "СОМ" in the messages is Cyrillic.
+// After them the menu lists the other ports present, by name (ExtraPortItem).
 #pragma once
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace form {
@@ -27,6 +29,20 @@ inline std::optional<std::size_t> PortItemIndex(std::string_view name) {
     if (kPortItems[i].port_name == name) return i;
   }
   return std::nullopt;
+}
+
+// A port present that the four items do not open: one more radio item after "COM 4".
+struct ExtraPortItem {
+  std::string port_name;  // opened and saved by it: "COM7", "/dev/serial/by-id/usb-..."
+  std::string caption;    // "COM7 (USB Serial Port)", "FTDI FT232R A10K3XYZ"
+
+  bool operator==(const ExtraPortItem&) const = default;
+};
+
+// The message when such a port cannot be opened: the four's, with the port's name in place of
+// "СОМ n", since the name may be a device path.
+inline std::string ExtraPortFailure(std::string_view port_name) {
+  return "Не могу открыть " + std::string(port_name);
 }
 
 }  // namespace form

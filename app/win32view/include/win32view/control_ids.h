@@ -22,11 +22,14 @@ enum ControlId : int {
   kInstructionLabel,  // the labels of the page "ПАМЯТКА" all carry this one
 };
 
-// The menu "СОМ Порт": the port items COM11..COM41 are kPortItemCommand + 0..3.
+// The menu "СОМ Порт": the port items COM11..COM41 are kPortItemCommand + 0..3, the ports
+// present after them kExtraPortCommand + 0.. (kMaxExtraPorts at most).
 enum MenuCommand : int {
   kPortItemCommand = 200,
   kSaveSettingsCommand = 210,
+  kExtraPortCommand = 300,
 };
+inline constexpr int kMaxExtraPorts = 100;
 
 inline constexpr wchar_t kWindowClass[] = L"TForm1";
 

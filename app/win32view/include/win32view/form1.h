@@ -70,6 +70,13 @@ class TForm1 : private form::Form1View {
                   DWORD ex_style, int id, const form::layout::Rect& rect, FontKind font,
                   bool sized_by_text = false);
   void CreateMenuBar();
+
+  // form1_extra_ports.cpp: the menu opens; the ports present now replace the extra items.
+  void ShowExtraPortItems();
+  // Checks the extra item of checked_extra_, or none.
+  void CheckExtraPortItem();
+  // The extra item `command` stands for chosen.
+  void OnExtraPortCommand(int command);
   // Sizes the window and places every control for `dpi` dots per inch, with fonts to match.
   void Layout(UINT dpi);
 
@@ -89,6 +96,7 @@ class TForm1 : private form::Form1View {
   void SetStatusText(int panel, const std::string& text) override;
   void SetMenuEnabled(bool enabled) override;
   void SetCheckedPortItem(int index) override;
+  void SetCheckedExtraPort(const std::string& port_name) override;
   void StartTimer(form::FormTimer timer, int interval_ms) override;
   void StopTimer(form::FormTimer timer) override;
   int ShowMessageBox(const form::DialogBox& box) override;
@@ -110,6 +118,8 @@ class TForm1 : private form::Form1View {
   HWND StatusBar1 = nullptr;
   HMENU menu_bar_ = nullptr;
   HMENU N1 = nullptr;
+  std::vector<form::ExtraPortItem> extra_ports_;  // the extra items, by command from the first
+  std::string checked_extra_;                     // SetCheckedExtraPort's, until SetCheckedPortItem
   std::vector<Placement> placements_;
   std::array<HFONT, kFontKinds> fonts_{};
   UINT dpi_ = 96;

@@ -1,33 +1,13 @@
+// --list-ports on Linux: the serial devices of platform/serial_devices.h, one line each.
 #pragma once
 
 #include <filesystem>
 #include <ostream>
-#include <string>
-#include <vector>
 
 namespace reader {
 
-struct SerialDevice {
-  std::string name;                // "ttyUSB0"
-  std::string path;                // "/dev/ttyUSB0", the key the list is sorted by
-  std::vector<std::string> by_id;  // "/dev/serial/by-id/..." links to it
-  std::string usb_id;              // "0403:6001" for a USB device, else empty
-  std::string manufacturer;        // USB strings where the device has them
-  std::string product;
-  std::vector<std::string> com_names;  // "COM1".. mapped to it by the platform's rule
-};
-
-// The serial devices present under `root` ("/" on a live system; a test passes
-// a fake tree): every /sys/class/tty entry with a "device" link, and every
-// /dev/serial/by-id link whose whole path resolves to a character device
-// (keyed by that device's real path). USB ids and strings come from the first directory
-// above the tty's device that has idVendor and idProduct. COM1..COM4 are
-// resolved as a port open would (VLK240_COMn or /dev/ttyS(n-1)). Sorted by
-// path. Unreadable parts of the tree are skipped.
-std::vector<SerialDevice> FindSerialDevices(const std::filesystem::path& root);
-
-// Prints the devices, one line each, or says that there are none; what is not
-// printable in a name is escaped (argument_text.h). Returns the exit status (0).
+// Prints the devices found under `root`, one line each, or says that there are none; what is
+// not printable in a name is escaped (argument_text.h). Returns the exit status (0).
 int RunListPorts(const std::filesystem::path& root, std::ostream& out);
 
 }  // namespace reader
