@@ -2,24 +2,46 @@
 #include "platform/present_ports.h"
 
 #include <algorithm>
-#include <regex>
+#include <string_view>
 
 #include "platform/serial_devices.h"
 
 namespace platform {
 namespace {
 
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The name without a final "-ifNN" or "-ifNN-portNN".
+std::string_view WithoutInterface(std::string_view name) {
+  std::string_view rest = name;
+  if (const std::size_t port = rest.rfind("-port");
+      port != std::string_view::npos && AllDigits(rest.substr(port + 5))) {
+    rest = rest.substr(0, port);
+  }
+  if (const std::size_t at = rest.rfind("-if");
+      at != std::string_view::npos && AllDigits(rest.substr(at + 3))) {
+    return rest.substr(0, at);
+  }
+  return name;
+}
+
 // "usb-FTDI_FT232R_A10K3XYZ-if00-port0" -> "FTDI FT232R A10K3XYZ": the bus and the interface
 // say nothing the operator needs to tell one adapter from another.
 std::string ShortLinkName(const std::string& link) {
-  static const std::regex kBus("^(usb|pci|platform)-");
-  static const std::regex kInterface("-if[0-9]+(-port[0-9]+)?$");
-  std::string name = std::regex_replace(link, kBus, "", std::regex_constants::format_first_only);
-  name = std::regex_replace(name, kInterface, "");
-  for (char& c : name) {
-    if (c == '_') c = ' ';
+  std::string_view name = link;
+  for (const std::string_view bus : {"usb-", "pci-", "platform-"}) {
+    if (name.starts_with(bus)) {
+      name.remove_prefix(bus.size());
+      break;
+    }
   }
-  return name.empty() ? link : name;
+  name = WithoutInterface(name);
+  std::string shown(name);
+  std::replace(shown.begin(), shown.end(), '_', ' ');
+  return shown.empty() ? link : shown;
 }
 
 }  // namespace

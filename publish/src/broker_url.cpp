@@ -9,8 +9,9 @@ constexpr int kMqttPort = 1883;
 constexpr int kMqttsPort = 8883;
 
 ParsedUrl Refused(std::string_view text, std::string_view why) {
-  return {std::nullopt, "\"" + std::string(text) + "\" is not mqtt://[USER@]HOST[:PORT]/PREFIX: " +
-                            std::string(why)};
+  std::string message = "\"";
+  message.append(text).append("\" is not mqtt://[USER@]HOST[:PORT]/PREFIX: ").append(why);
+  return {std::nullopt, std::move(message)};
 }
 
 // MQTT gives '+' and '#' a meaning in subscriptions; a prefix holding them could not be
@@ -46,13 +47,14 @@ ParsedUrl ParseBrokerUrl(std::string_view text) {
     url.user = std::string(authority.substr(0, at));
     if (url.user.empty()) return Refused(text, "the user name before '@' is empty");
     if (url.user.find(':') != std::string::npos) {
-      return Refused(text, "a password does not go in the URL (VLK240_MQTT_PASSWORD or --password-file)");
+      return Refused(text,
+                     "a password does not go in the URL (VLK240_MQTT_PASSWORD or --password-file)");
     }
     authority.remove_prefix(at + 1);
   }
   url.port = url.tls ? kMqttsPort : kMqttPort;
-  if (const std::size_t colon = authority.rfind(':'); colon != std::string_view::npos &&
-                                                      authority.find(']', colon) == std::string_view::npos) {
+  if (const std::size_t colon = authority.rfind(':');
+      colon != std::string_view::npos && authority.find(']', colon) == std::string_view::npos) {
     const std::string_view port = authority.substr(colon + 1);
     int value = 0;
     const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);

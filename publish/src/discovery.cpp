@@ -45,15 +45,16 @@ class DeviceConfigs {
         prefix_(prefix),
         node_(IdText("vlk240_" + prefix + "_" + std::to_string(address))),
         state_topic_(prefix + "/" + std::to_string(address) + "/state"),
-        device_("{\"identifiers\":[" + Quoted(node_) + "],\"name\":" +
-                Quoted("VLK240T " + prefix + " " + std::to_string(address)) +
+        device_("{\"identifiers\":[" + Quoted(node_) +
+                "],\"name\":" + Quoted("VLK240T " + prefix + " " + std::to_string(address)) +
                 ",\"model\":" + Quoted("VLK240T variant " + std::to_string(variant)) + "}") {}
 
   RetainedMessage Config(const Entity& e) const {
-    std::string json = "{\"name\":" + Quoted(e.name) + ",\"unique_id\":" +
-                       Quoted(node_ + "_" + e.object) + ",\"object_id\":" +
-                       Quoted(node_ + "_" + e.object) + ",\"state_topic\":" +
-                       Quoted(state_topic_) + ",\"value_template\":" + Quoted(e.value_template);
+    std::string json = "{\"name\":" + Quoted(e.name) +
+                       ",\"unique_id\":" + Quoted(node_ + "_" + e.object) +
+                       ",\"object_id\":" + Quoted(node_ + "_" + e.object) +
+                       ",\"state_topic\":" + Quoted(state_topic_) +
+                       ",\"value_template\":" + Quoted(e.value_template);
     if (!e.unit.empty()) json += ",\"unit_of_measurement\":" + Quoted(e.unit);
     if (!e.device_class.empty()) json += ",\"device_class\":" + Quoted(e.device_class);
     if (e.component == "sensor") json += ",\"state_class\":\"measurement\"";
@@ -91,12 +92,13 @@ std::vector<RetainedMessage> DiscoveryConfigs(const std::string& discovery_prefi
   std::vector<RetainedMessage> configs;
   for (int channel = 1; channel <= channels; ++channel) {
     const std::string n = std::to_string(channel);
-    configs.push_back(device.Config(
-        {"sensor", "level" + n, "Level " + n, ValueTemplate("level" + n), "%", ""}));
+    configs.push_back(
+        device.Config({"sensor", "level" + n, "Level " + n, ValueTemplate("level" + n), "%", ""}));
     configs.push_back(device.Config(
         {"sensor", "volume" + n, "Volume " + n, ValueTemplate("volume" + n), "%", ""}));
   }
-  configs.push_back(device.Config({"sensor", "fault", "Fault code", ValueTemplate("fault"), "", ""}));
+  configs.push_back(
+      device.Config({"sensor", "fault", "Fault code", ValueTemplate("fault"), "", ""}));
   configs.push_back(device.Config(
       {"sensor", "alarm_delay", "Alarm delay", ValueTemplate("alarm_delay"), "s", "duration"}));
   configs.push_back(device.Config(
@@ -104,10 +106,11 @@ std::vector<RetainedMessage> DiscoveryConfigs(const std::string& discovery_prefi
   if (channels > 0) {
     for (int relay = 1; relay <= kRelays; ++relay) {
       const std::string index = std::to_string(relay - 1);
-      configs.push_back(device.Config(
-          {"binary_sensor", "relay" + std::to_string(relay), "Relay " + std::to_string(relay),
-           "{{ ('ON' if value_json.relays[" + index + "] else 'OFF') if value_json.relays else 'None' }}",
-           "", ""}));
+      configs.push_back(device.Config({"binary_sensor", "relay" + std::to_string(relay),
+                                       "Relay " + std::to_string(relay),
+                                       "{{ ('ON' if value_json.relays[" + index +
+                                           "] else 'OFF') if value_json.relays else 'None' }}",
+                                       "", ""}));
     }
   }
   return configs;

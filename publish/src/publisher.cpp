@@ -52,7 +52,8 @@ Publisher::StartResult Publisher::Start(const Settings& settings) {
   InitLibraryOnce();
   std::unique_ptr<Publisher> p(new Publisher(settings));
   p->client_ = mosquitto_new(nullptr, true, p.get());
-  if (p->client_ == nullptr) return {nullptr, "cannot make an MQTT client: " + LibraryError(MOSQ_ERR_ERRNO)};
+  if (p->client_ == nullptr)
+    return {nullptr, "cannot make an MQTT client: " + LibraryError(MOSQ_ERR_ERRNO)};
   mosquitto_threaded_set(p->client_, true);
   const BrokerUrl& url = settings.url;
   if (!url.user.empty()) {
@@ -62,10 +63,11 @@ Publisher::StartResult Publisher::Start(const Settings& settings) {
   if (url.tls) {
     // Without a CA file the system's authorities vouch for the broker.
     const bool own_ca = !settings.ca_file.empty();
-    const int rc = mosquitto_tls_set(
-        p->client_, own_ca ? settings.ca_file.c_str() : nullptr, own_ca ? nullptr : "/etc/ssl/certs",
-        settings.cert_file.empty() ? nullptr : settings.cert_file.c_str(),
-        settings.key_file.empty() ? nullptr : settings.key_file.c_str(), nullptr);
+    const int rc =
+        mosquitto_tls_set(p->client_, own_ca ? settings.ca_file.c_str() : nullptr,
+                          own_ca ? nullptr : "/etc/ssl/certs",
+                          settings.cert_file.empty() ? nullptr : settings.cert_file.c_str(),
+                          settings.key_file.empty() ? nullptr : settings.key_file.c_str(), nullptr);
     if (rc != MOSQ_ERR_SUCCESS) {
       return {nullptr, "the TLS files cannot be used (--ca-file, --cert-file, --key-file): " +
                            LibraryError(rc)};
@@ -99,7 +101,8 @@ Publisher::StartResult Publisher::Start(const Settings& settings) {
   lock.unlock();
   if (refusal == kBadCredentials || refusal == kNotAuthorised) {
     p->Stop(milliseconds(0));
-    return {nullptr, p->Broker() + " refused the credentials: " + mosquitto_connack_string(refusal)};
+    return {nullptr,
+            p->Broker() + " refused the credentials: " + mosquitto_connack_string(refusal)};
   }
   if (tls_failed) {
     p->Stop(milliseconds(0));
@@ -123,7 +126,8 @@ void Publisher::Run() {
         // Waits, then tries again; Stop cuts the wait short.
         changed_.wait_for(lock, backoff_, [this] { return stopping_; });
         if (stopping_) break;
-        backoff_ = std::min(backoff_ * 2, std::chrono::duration_cast<milliseconds>(kLongestBackoff));
+        backoff_ =
+            std::min(backoff_ * 2, std::chrono::duration_cast<milliseconds>(kLongestBackoff));
       }
     }
     if (!socket_up) {
@@ -175,7 +179,8 @@ std::size_t Publisher::Stop(milliseconds wait) {
   if (link_ == Link::kUp) {
     const std::string status = settings_.url.prefix + "/status";
     int mid = 0;
-    if (mosquitto_publish(client_, &mid, status.c_str(), 7, "offline", 1, true) == MOSQ_ERR_SUCCESS) {
+    if (mosquitto_publish(client_, &mid, status.c_str(), 7, "offline", 1, true) ==
+        MOSQ_ERR_SUCCESS) {
       offline_mid_ = mid;
       changed_.wait_for(lock, kOfflineWait,
                         [this] { return offline_acknowledged_ || link_ != Link::kUp; });
@@ -230,7 +235,8 @@ void Publisher::OnConnect(struct mosquitto*, void* self, int rc) {
   auto& p = *static_cast<Publisher*>(self);
   const std::lock_guard lock(p.mutex_);
   if (rc != 0) {
-    if (p.refusal_ != rc) p.Notice(p.Broker() + " refused the connection: " + mosquitto_connack_string(rc));
+    if (p.refusal_ != rc)
+      p.Notice(p.Broker() + " refused the connection: " + mosquitto_connack_string(rc));
     p.refusal_ = rc;
     p.link_ = Link::kDown;
     p.changed_.notify_all();

@@ -23,7 +23,7 @@ namespace publish {
 struct Settings {
   BrokerUrl url;
   std::optional<std::string> password;
-  std::string ca_file;  // mqtts: the certificate authority that signed the broker's certificate
+  std::string ca_file;    // mqtts: the certificate authority that signed the broker's certificate
   std::string cert_file;  // mqtts: a client certificate and its key, when the broker asks one
   std::string key_file;
   std::size_t queue_limit = 10000;
@@ -64,7 +64,7 @@ class Publisher {
 
   explicit Publisher(Settings settings);
   void Run();
-  void HandOverWaiting();  // with mutex_ held
+  void HandOverWaiting();                                         // with mutex_ held
   void PublishDiscovery(std::uint8_t address, unsigned variant);  // with mutex_ held
   void Notice(std::string text);                                  // with mutex_ held
   // The connection is gone or did not come: one line when that is news.  With mutex_ held.

@@ -26,9 +26,9 @@ class BrokerPublisher : public RecordPublisher {
   }
 
   void Publish(const PollRecord& record) override {
-    publisher_->Publish({static_cast<std::uint8_t>(record.address), JsonRecordText(record),
-                         record.readings ? std::optional<unsigned>(record.readings->variant)
-                                         : std::nullopt});
+    publisher_->Publish(
+        {static_cast<std::uint8_t>(record.address), JsonRecordText(record),
+         record.readings ? std::optional<unsigned>(record.readings->variant) : std::nullopt});
     TellNotices();
   }
 
