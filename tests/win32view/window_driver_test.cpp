@@ -69,6 +69,10 @@ class DemoWindow : public ::testing::Test {
     ::WaitForInputIdle(process_.hProcess, 30000);
     ASSERT_TRUE(WaitFor([] { return (window_ = ::FindWindowW(ids::kWindowClass, kCaption)); }, 30s))
         << "no window captioned as the program's";
+    // The window is found as soon as it exists; its controls come a moment later, the status
+    // bar last.
+    ASSERT_TRUE(WaitFor([] { return Control(ids::kStatusBar1) != nullptr; }, 30s))
+        << "the window has no controls";
   }
 
   static void TearDownTestSuite() {
