@@ -1,6 +1,6 @@
 // Publishing records to an MQTT broker: on Linux through the publish library
 // (publishing_posix.cpp); the Windows build has no MQTT client, so there --publish is refused
-// (publishing_win32.cpp).
+// (publishing_unavailable.cpp, also in the static build of the VM tier).
 #pragma once
 
 #include <memory>

@@ -1,3 +1,5 @@
+// A build without the MQTT client library (Windows, and the static guest of the VM tier): --publish
+// is refused with the way round.
 #include "publishing.h"
 
 namespace reader {
