@@ -261,11 +261,23 @@ TEST_F(DemoWindow, ABoxOpensCentredOnTheWindow) {
 TEST_F(DemoWindow, PortMenuListsThePortsPresentWhenItOpensAndOpensOne) {
   Send(window_, WM_COMMAND, ids::kExtraPortCommand);  // nothing listed before the menu opened
   EXPECT_EQ(PanelText(0), L"COM1");
+  // Each key once the menu has got to where it takes it: posted all at once, the keys can be
+  // read before the menu opens, and the menu then stays open.
+  const auto in_menu = [] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window_, nullptr), &info);
+    return (info.flags & GUI_INMENUMODE) != 0;
+  };
   ::PostMessageW(window_, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  ASSERT_TRUE(WaitFor(in_menu, 5s));
   ::PostMessageW(window_, WM_KEYDOWN, VK_DOWN, 0);
-  ::PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
-  ::PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
   std::this_thread::sleep_for(500ms);
+  for (int key = 0; key < 3 && in_menu(); ++key) {
+    ::PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+    WaitFor([&] { return !in_menu(); }, 500ms);
+  }
+  ASSERT_TRUE(WaitFor([&] { return !in_menu(); }, 5s));
   Send(window_, WM_COMMAND, ids::kExtraPortCommand);
   // The first port listed after the four, whichever the prefix maps first.
   const auto extra_port_open = [] {
