@@ -278,13 +278,20 @@ TEST_F(DemoWindow, PortMenuListsThePortsPresentWhenItOpensAndOpensOne) {
     WaitFor([&] { return !in_menu(); }, 500ms);
   }
   ASSERT_TRUE(WaitFor([&] { return !in_menu(); }, 5s));
-  Send(window_, WM_COMMAND, ids::kExtraPortCommand);
-  // The first port listed after the four, whichever the prefix maps first.
-  const auto extra_port_open = [] {
+  // The first port listed after the four, whichever the prefix maps first, is opened; where
+  // another test's program still holds it, the window says so in the four's box instead.
+  ::PostMessageW(window_, WM_COMMAND, ids::kExtraPortCommand, 0);
+  HWND box = nullptr;
+  const auto handled = [&box] {
+    if ((box = ::FindWindowW(nullptr, L"Error")) != nullptr) return true;
     const std::wstring open = PanelText(0);
     return open.starts_with(L"COM") && std::wcstol(open.c_str() + 3, nullptr, 10) > 4;
   };
-  EXPECT_TRUE(WaitFor(extra_port_open, 5s)) << PanelText(0);
+  EXPECT_TRUE(WaitFor(handled, 10s)) << PanelText(0);
+  if (box != nullptr) {
+    ::PostMessageW(box, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([] { return ::FindWindowW(nullptr, L"Error") == nullptr; }, 10s));
+  }
   Send(window_, WM_COMMAND, ids::kPortItemCommand);
   EXPECT_EQ(PanelText(0), L"COM1");
 }
