@@ -12,7 +12,7 @@ using testing::LogicTest;
 using testing::ReadBytes;
 using testing::WriteBytes;
 
-const std::string kNotFound = "\rПорт не найден: проверьте, что адаптер подключён.";
+using testing::kNotFound;
 const std::string kAbsent = "/dev/serial/by-id/usb-vlk240-test-absent-if00-port0";
 
 TEST_F(LogicTest, MenuListsThePortsPresentWhenItOpensLeavingOutThoseTheFourOpen) {

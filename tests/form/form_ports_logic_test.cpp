@@ -20,7 +20,7 @@ using testing::LogicTest;
 using testing::ReadBytes;
 using testing::WriteBytes;
 
-const std::string kNotFound = "\rПорт не найден: проверьте, что адаптер подключён.";
+using testing::kNotFound;
 const Log kStartBeforeReading{"title 'ВЛК240ТИ'", "memo cleared", "static text ''", "panel 1 ''"};
 
 Log Then(Log log, const Log& more) {

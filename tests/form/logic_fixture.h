@@ -17,6 +17,9 @@
 
 namespace form::testing {
 
+// The second line of a box for a port whose device is not there.
+inline const std::string kNotFound = "\rПорт не найден: проверьте, что адаптер подключён.";
+
 class LogicTest : public ::testing::Test {
  protected:
   LogicTest() : old_directory_(std::filesystem::current_path()) {
