@@ -1,6 +1,7 @@
 #include "linux/comm_device.h"
 
 #include <sys/eventfd.h>
+#include <sys/timerfd.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -48,22 +49,29 @@ std::shared_ptr<CommDevice> CommDevice::Open(const std::string& path, OpenError*
   if (error->code != ERROR_SUCCESS) return nullptr;
   const int wake_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   const int serve_wake_fd = wake_fd < 0 ? -1 : ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (serve_wake_fd < 0) {
+  const int look_timer_fd =
+      serve_wake_fd < 0 ? -1 : ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
+  if (look_timer_fd < 0) {
     *error = {Win32ErrorFromErrno(errno), errno};
-    if (wake_fd >= 0) ::close(wake_fd);
+    for (const int fd : {wake_fd, serve_wake_fd}) {
+      if (fd >= 0) ::close(fd);
+    }
     CloseSerialDevice(opened);
     return nullptr;
   }
-  std::shared_ptr<CommDevice> device(new CommDevice(opened, wake_fd, serve_wake_fd));
+  std::shared_ptr<CommDevice> device(
+      new CommDevice(opened, wake_fd, serve_wake_fd, look_timer_fd));
   device->io_thread_ = std::thread([raw = device.get()] { raw->RunIoLoop(); });
   return device;
 }
 
-CommDevice::CommDevice(const OpenedDevice& opened, int wake_fd, int serve_wake_fd)
+CommDevice::CommDevice(const OpenedDevice& opened, int wake_fd, int serve_wake_fd,
+                       int look_timer_fd)
     : opened_(opened),
       fd_(opened.fd),
       wake_fd_(wake_fd),
       serve_wake_fd_(serve_wake_fd),
+      look_timer_fd_(look_timer_fd),
       has_modem_lines_(opened.has_modem_lines),
       has_counters_(has_modem_lines_ && CountersReadable(fd_)) {
   // The counters' members are constructed after has_counters_, so they are
@@ -82,6 +90,7 @@ CommDevice::~CommDevice() {
   // the I/O thread after it left its lock (see StartTransfer).
   ::close(wake_fd_);
   ::close(serve_wake_fd_);
+  ::close(look_timer_fd_);
 }
 
 bool CommDevice::Close() {

@@ -17,9 +17,12 @@
 // the input, or seen the output drain, and woken it: the same steps under the
 // same lock, one wake-up fewer on the way of a reply. It serves every pending
 // transfer, not only its own, so each start, purge and close wakes it too
-// (WakeWatchers) and it polls for what is pending then. The I/O thread is still
-// woken for each transfer and keeps its time-out, so a transfer that nobody
-// waits for ends on time.
+// (WakeWatchers) and it polls for what is pending then. A transfer started
+// while nobody serves is left to its starter for kLookDelay, which is how long
+// the I/O thread's look at it is put off (LookSoon): a starter that waits at
+// once serves it and calls the look off, so a poll's reply wakes no thread but
+// the one that waits for it. A transfer that nobody waits for is the I/O
+// thread's after that delay and still ends on time.
 //
 // Every method returns ERROR_SUCCESS or a Win32 code.
 #pragma once
@@ -105,7 +108,7 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   };
   using Clock = Deadline::Clock;
 
-  CommDevice(const OpenedDevice& opened, int wake_fd, int serve_wake_fd);
+  CommDevice(const OpenedDevice& opened, int wake_fd, int serve_wake_fd, int look_timer_fd);
 
   // Transfers (comm_device_transfers.cpp).
   DWORD StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done);
@@ -141,6 +144,10 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   // I/O thread (comm_device_loop.cpp).
   void RunIoLoop();
   void Wake();  // the eventfd is open while the device lives
+  // Has the I/O thread look at the transfers after kLookDelay, unless a
+  // serving thread calls the look off first (CallOffLook). Under the lock.
+  void LookSoon();
+  void CallOffLook();
   // Wakes the I/O thread and, when `served` (serving_ as last seen under the
   // lock), the serving thread: what they poll for has changed. A transfer
   // started while nobody serves wakes no one else.
@@ -155,6 +162,7 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   const int fd_;
   const int wake_fd_;
   const int serve_wake_fd_;  // wakes the thread serving a transfer (an eventfd)
+  const int look_timer_fd_;  // LookSoon's timer, which the I/O thread polls (a timerfd)
   const bool has_modem_lines_;
   const bool has_counters_;
   std::thread io_thread_;
@@ -164,6 +172,7 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   std::condition_variable server_left_;
   bool closing_ = false;
   bool serving_ = false;  // a waiting thread serves the transfers
+  bool look_armed_ = false;  // LookSoon's timer runs
   int io_watch_ = -1;     // IoThreadWatch() as the I/O thread last polled
   bool hung_up_ = false;
   bool write_blocked_ = false;

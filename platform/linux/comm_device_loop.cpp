@@ -1,6 +1,7 @@
 // The I/O thread of a CommDevice: waits in ppoll() on the descriptor and the
 // wake-up eventfd until the earliest deadline, then advances the transfers.
 #include <poll.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,6 +17,11 @@ namespace {
 // their events pends (TIOCMIWAIT would block where nothing can wake it).
 constexpr std::uint64_t kLineStatePeriodMs = 10;
 
+// How long a transfer started while nobody serves is left to its starter (see
+// comm_device.h): far more than a starter takes from its start to its wait,
+// and short against any time-out a port is given.
+constexpr long kLookDelayNs = 1'000'000;
+
 constexpr DWORD kModemEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
 constexpr DWORD kCounterEvents = EV_ERR | EV_BREAK;
 
@@ -25,6 +31,24 @@ void CommDevice::Wake() {
   const std::uint64_t one = 1;
   // A full counter already means "wake up"; nothing else can fail here.
   [[maybe_unused]] const ssize_t n = ::write(wake_fd_, &one, sizeof one);
+}
+
+void CommDevice::LookSoon() {
+  if (look_armed_) return;
+  const itimerspec once{{0, 0}, {0, kLookDelayNs}};
+  // Only a bad descriptor or value could fail here; then the look comes now.
+  if (::timerfd_settime(look_timer_fd_, 0, &once, nullptr) != 0) {
+    Wake();
+    return;
+  }
+  look_armed_ = true;
+}
+
+void CommDevice::CallOffLook() {
+  if (!look_armed_) return;
+  const itimerspec off{};
+  ::timerfd_settime(look_timer_fd_, 0, &off, nullptr);
+  look_armed_ = false;
 }
 
 void CommDevice::WakeWatchers(bool served) {
@@ -116,23 +140,26 @@ void CommDevice::RunIoLoop() {
     }
     Pump(now);
 
-    pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {-1, 0, 0}};
+    pollfd fds[3] = {{wake_fd_, POLLIN, 0}, {look_timer_fd_, POLLIN, 0}, {-1, 0, 0}};
     io_watch_ = IoThreadWatch();
     if (io_watch_ >= 0) {
-      fds[1].fd = fd_;
-      fds[1].events = static_cast<short>(io_watch_);
+      fds[2].fd = fd_;
+      fds[2].events = static_cast<short>(io_watch_);
     }
     const Deadline deadline = NextDeadline();
     lock.unlock();
     const auto after = Clock::now();
     timespec left = deadline.RemainingTimespec(after);
-    const int ready = ::ppoll(fds, 2, deadline.IsNever() ? nullptr : &left, nullptr);
-    if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
+    const int ready = ::ppoll(fds, 3, deadline.IsNever() ? nullptr : &left, nullptr);
+    // Both counters are read to zero, so that they wake the next poll only anew.
+    for (int i = 0; i < 2 && ready > 0; ++i) {
+      if ((fds[i].revents & POLLIN) == 0) continue;
       std::uint64_t count = 0;
-      [[maybe_unused]] const ssize_t n = ::read(wake_fd_, &count, sizeof count);
+      [[maybe_unused]] const ssize_t n = ::read(fds[i].fd, &count, sizeof count);
     }
     lock.lock();
-    if (ready > 0) TakeReadiness(fds[1].revents);
+    if (ready > 0 && (fds[1].revents & POLLIN) != 0) look_armed_ = false;
+    if (ready > 0) TakeReadiness(fds[2].revents);
   }
 }
 

@@ -12,6 +12,8 @@ std::optional<bool> CommDevice::ServeUntilSet(WinEvent& event, Deadline deadline
   std::unique_lock lock(mutex_);
   if (closing_ || serving_ || !TransferPendingWith(event)) return std::nullopt;
   serving_ = true;
+  // The transfers are this thread's now: the I/O thread need not look.
+  CallOffLook();
   // The I/O thread may already poll the descriptor for what this thread now
   // serves (it looked between the start of the transfer and this wait): it
   // looks again now, while the line is quiet, rather than be woken beside this

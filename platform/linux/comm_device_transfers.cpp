@@ -64,13 +64,16 @@ DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, 
       return static_cast<DWORD>(ov->Internal);
     }
     served = serving_;
+    // Nobody serves: the starter is likely to wait for it at once and serve it
+    // (comm_device.h); the I/O thread looks only if it has not by then.
+    if (!served) LookSoon();
   }
-  // Woken after the lock is left: woken under it, the I/O thread could run at
-  // once only to sleep on the lock and be woken again. It learns of the
-  // transfer and its time-out, so a transfer nobody waits for still ends on
-  // time; a thread serving another transfer polls for this one too. The
-  // eventfds stay open while the caller holds the device.
-  WakeWatchers(served);
+  // A thread serving another transfer polls for this one too; it is woken
+  // after the lock is left, else it could run at once only to sleep on the
+  // lock and be woken again. The I/O thread learns of the transfer and its
+  // time-out from the serving thread when that leaves. The eventfds stay open
+  // while the caller holds the device.
+  if (served) WakeWatchers(served);
   return ERROR_IO_PENDING;
 }
 

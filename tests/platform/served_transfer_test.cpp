@@ -88,6 +88,30 @@ TEST_F(PtyTest, AReadWhoseWaiterGaveUpStillEndsAtItsTimeOut) {
   EXPECT_LT(MsSince(start), 100.0 + 150.0);
 }
 
+// Nobody waits and so nobody serves: the I/O thread takes the bytes and keeps
+// the time-out, a little after the start at most, which its starter is given
+// to wait.
+TEST_F(PtyTest, TransfersThatNobodyWaitsForAreTheIoThreads) {
+  SetTimeouts(0, 0, 0);
+  char buffer[4] = {};
+  Overlapped o;
+  StartRead(buffer, 4, &o);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  Send("ping");
+  EXPECT_EQ(CountWhenEnded(port_, &o, std::chrono::seconds(2)), 4u);
+  EXPECT_EQ(std::string(buffer, 4), "ping");
+  EXPECT_EQ(Comm().WaitForSingleObject(o.event.get(), 0), WAIT_OBJECT_0);
+
+  SetTimeouts(MAXDWORD, 2, 0);  // 50 bytes: 100 ms
+  char timed[50];
+  Overlapped t;
+  const auto start = Clock::now();
+  StartRead(timed, 50, &t);
+  EXPECT_EQ(CountWhenEnded(port_, &t, std::chrono::seconds(2)), 0u);
+  EXPECT_GE(MsSince(start), 100.0);
+  EXPECT_LT(MsSince(start), 100.0 + 150.0);
+}
+
 TEST_F(PtyTest, CloseEndsAServedWaitAndReturnsOnceTheDeviceIsFree) {
   SetTimeouts(0, 0, 0);
   for (int round = 0; round < 20; ++round) {
