@@ -164,8 +164,9 @@ TModemSignals TCustomComPort::ModemSignals() {
 
 TComErrors TCustomComPort::LineErrors() {
   DWORD word = 0;
-  platform::COMSTAT stat{};
-  if (!Comm().ClearCommError(DeviceHandle(), &word, &stat)) {
+  // No queue sizes asked for: the system need not look at the queues, which the exchange
+  // would pay for after every reply.
+  if (!Comm().ClearCommError(DeviceHandle(), &word, nullptr)) {
     detail::RaiseLastError(kErrClearErrorFailed);
   }
   TComErrors errors;

@@ -252,8 +252,13 @@ DWORD CommDevice::ClearErrors(DWORD* errors, COMSTAT* stat) {
     DWORD kernel_in = 0;
     DWORD kernel_out = 0;
     if (const int err = InputQueueBytes(fd_, &kernel_in); err != 0) return Win32ErrorFromErrno(err);
-    if (const int err = OutputQueueBytes(fd_, &kernel_out); err != 0) {
-      return Win32ErrorFromErrno(err);
+    // An ended write leaves nothing queued (ServeWrites), so with none pending the kernel
+    // need not be asked once it is known empty: a poll asks before each request.
+    if (!writes_.empty() || !output_known_empty_) {
+      if (const int err = OutputQueueBytes(fd_, &kernel_out); err != 0) {
+        return Win32ErrorFromErrno(err);
+      }
+      output_known_empty_ = writes_.empty() && kernel_out == 0;
     }
     DWORD unaccepted = 0;
     for (const Transfer& w : writes_) unaccepted += w.count - w.done;

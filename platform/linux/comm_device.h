@@ -188,6 +188,8 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   DWORD mask_ = 0;
   DWORD history_ = 0;      // events seen since the last wait ended
   bool tx_armed_ = false;  // a write ended; EV_TXEMPTY once the queue drains
+  // No write pends and the kernel's output queue is empty: seen so, and no write started since.
+  bool output_known_empty_ = false;
   DWORD modem_seen_ = 0;
   LineCounters counters_for_events_;
   LineCounters counters_for_clear_;

@@ -56,6 +56,7 @@ DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, 
     if (hung_up_) return ERROR_GEN_FAILURE;
     ov->Internal = ERROR_IO_PENDING;
     ov->InternalHigh = 0;
+    if (queue == &writes_) output_known_empty_ = false;
     queue->push_back(std::move(transfer));
     FillInput();  // what came before the start can end it at once
     Pump(Clock::now());
@@ -253,6 +254,8 @@ void CommDevice::ServeWrites(Clock::time_point now) {
     write_blocked_ = false;
     Complete(&write, ERROR_SUCCESS);
     writes_.pop_front();
+    // Its bytes have left or were dropped above.
+    output_known_empty_ = writes_.empty();
   }
   // The output queue may be empty already (a pseudo-terminal has none).
   DWORD queued = 0;
