@@ -48,7 +48,6 @@ void SearchBox::Start(const scan::ScanSettings& settings) {
   first_ = settings.first;
   total_ = settings.last - settings.first + 1;
   found_ = 0;
-  if (open_) view_.CloseSearchBox();
   view_.OpenSearchBox(total_);
   open_ = true;
   view_.SetSearchStatus("");
@@ -59,7 +58,7 @@ void SearchBox::Refuse(const std::string& reason) {
   state_ = SearchState::kFailed;
   rows_.clear();
   chosen_.reset();
-  if (!open_) view_.OpenSearchBox(1);
+  view_.OpenSearchBox(1);  // empty again, whatever an earlier search left
   open_ = true;
   view_.SetSearchStatus(reason);
   SetButtons();

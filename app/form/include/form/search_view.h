@@ -18,7 +18,8 @@ class SearchView {
  public:
   virtual ~SearchView() = default;
 
-  // Shows the box empty, the progress at 0 of `total`; CloseSearchBox hides it.
+  // Shows the box, or keeps it shown, emptied, the progress at 0 of `total`; CloseSearchBox
+  // hides it.
   virtual void OpenSearchBox(int total) = 0;
   virtual void CloseSearchBox() = 0;
   // `done` of the total addresses probed.
