@@ -1,5 +1,6 @@
 // The Qt window as the logic's view: each operation on its widget, the timers, the boxes.
 #include "window/form1.h"
+#include "window/search_dialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -69,6 +70,8 @@ void TForm1::SetCyclicChecked(bool checked) {
   CheckBox1->setChecked(checked);
 }
 
+void TForm1::SetCyclicEnabled(bool enabled) { CheckBox1->setEnabled(enabled); }
+
 void TForm1::ClearMemo() { Memo1->Clear(); }
 
 void TForm1::AddMemoLine(const std::string& line) { Memo1->Add(line); }
@@ -114,5 +117,10 @@ void TForm1::ShowExceptionBox(const std::string& what) { app_.ShowException(what
 void TForm1::ProcessMessages() { Application::ProcessMessages(); }
 
 void TForm1::SetApplicationTitle(const std::string& title) { app_.SetTitle(title); }
+
+form::SearchView& TForm1::SearchBoxView() {
+  if (search_ == nullptr) search_ = new SearchDialog(this, logic_);
+  return *search_;
+}
 
 }  // namespace window

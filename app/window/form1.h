@@ -31,6 +31,7 @@ class QTabWidget;
 
 namespace window {
 
+class SearchDialog;
 using form::FormPauses;
 using form::RealPauses;
 
@@ -56,6 +57,8 @@ class TForm1 : public QMainWindow, private form::Form1View {
   // The items after "COM 4", as the menu last opened them.
   const std::vector<QAction*>& ExtraPortItems() const { return extra_actions_; }
   bool MenuEnabled() const;
+  // The search box, once the search has been used; null before.
+  SearchDialog* SearchBox() const { return search_; }
 
   // Controls, by their designer names.
   QTabWidget* PageControl1 = nullptr;
@@ -77,6 +80,7 @@ class TForm1 : public QMainWindow, private form::Form1View {
   QAction* COM31 = nullptr;
   QAction* COM41 = nullptr;
   QAction* N5 = nullptr;
+  QAction* Search = nullptr;  // "Поиск прибора…"
   QAction* C1 = nullptr;
 
   // The timers; each tick goes to the logic's TimerTick.
@@ -108,6 +112,7 @@ class TForm1 : public QMainWindow, private form::Form1View {
   void SetReadButtonCaption(const std::string& caption) override;
   bool CyclicChecked() const override;
   void SetCyclicChecked(bool checked) override;
+  void SetCyclicEnabled(bool enabled) override;
   void ClearMemo() override;
   void AddMemoLine(const std::string& line) override;
   void SetIndicatorVisible(bool visible) override;
@@ -124,6 +129,7 @@ class TForm1 : public QMainWindow, private form::Form1View {
   void ShowExceptionBox(const std::string& what) override;
   void ProcessMessages() override;
   void SetApplicationTitle(const std::string& title) override;
+  form::SearchView& SearchBoxView() override;
 
   Application& app_;
   std::array<QAction*, form::kPortItems.size()> port_actions_{};
@@ -131,6 +137,7 @@ class TForm1 : public QMainWindow, private form::Form1View {
   std::vector<QAction*> extra_actions_;  // each holds its port name as data
   std::string checked_extra_;            // SetCheckedExtraPort's, until SetCheckedPortItem
   bool centred_ = false;
+  SearchDialog* search_ = nullptr;  // a child, made on first use
 };
 
 }  // namespace window

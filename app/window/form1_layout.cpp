@@ -17,6 +17,7 @@
 #include "form/form_layout.h"
 #include "form/form_texts.h"
 #include "form/port_items.h"
+#include "form/search_texts.h"
 #include "window/form1.h"
 
 namespace window {
@@ -168,6 +169,8 @@ void TForm1::CreateMenu() {
   COM41 = port_actions_[3];
   N5 = N1->addSeparator();
   connect(N1, &QMenu::aboutToShow, this, [this] { ShowExtraPortItems(); });
+  Search = N1->addAction(Q(texts::kSearchItem));
+  connect(Search, &QAction::triggered, this, [this] { logic_.SearchClick(); });
   C1 = N1->addAction(Q(texts::kSaveSettings));
   connect(C1, &QAction::triggered, this, [this] { logic_.C1Click(); });
   // Qt gives F10 no meaning on Linux; operators used to Windows expect it to open the menu.

@@ -16,7 +16,13 @@ ExchangeResult POTOK_START(PollView& view, UART_THREAT& worker) {
 
   worker.WaitParked();
   const std::uint64_t ticket = worker.Wake();
-  ExchangeResult result = worker.WaitForExchange(ticket);
+  ExchangeResult result;
+  const std::chrono::milliseconds interval = view.MessageInterval();
+  if (interval <= std::chrono::milliseconds::zero()) {
+    result = worker.WaitForExchange(ticket);
+  } else {
+    while (!worker.WaitForExchangeFor(ticket, interval, result)) view.ProcessMessages();
+  }
 
   if (result.outcome == ExchangeOutcome::kPortClosed) {
     view.ShowErrorBox(std::string(PORT_NOT_ACTIVE_TEXT));

@@ -51,6 +51,16 @@ ExchangeResult UART_THREAT::WaitForExchange(std::uint64_t ticket) {
   return last_;
 }
 
+bool UART_THREAT::WaitForExchangeFor(std::uint64_t ticket, std::chrono::milliseconds limit,
+                                     ExchangeResult& result) {
+  std::unique_lock lock(mutex_);
+  if (!changed_.wait_for(lock, limit, [this, ticket] { return finished_ >= ticket; })) {
+    return false;
+  }
+  result = last_;
+  return true;
+}
+
 // Parks until a wake-up is pending, takes it and returns the port to use. The counter, not the
 // flag, decides: a wake-up that came while the flag was already set but before the wait began
 // is still seen.

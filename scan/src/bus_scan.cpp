@@ -11,16 +11,30 @@ namespace {
 // The read request on the wire: 8 characters.
 constexpr auto kRequestWireTime = 8 * exchange::CHARACTER_TIME;
 
+// How often a window's events are processed while an address is probed: a silent one takes
+// nearly 200 ms.
+constexpr std::chrono::milliseconds kMessageInterval{50};
+
 // A poll's view with nothing to show: the scan reports through its own callback.
 class QuietView : public exchange::PollView {
  public:
+  explicit QuietView(const std::function<void()>& process_messages)
+      : process_messages_(process_messages) {}
   void ClearPollTexts() override {}
-  void ProcessMessages() override {}
+  void ProcessMessages() override {
+    if (process_messages_) process_messages_();
+  }
+  std::chrono::milliseconds MessageInterval() const override {
+    return process_messages_ ? kMessageInterval : std::chrono::milliseconds::zero();
+  }
   void ShowSentFrame(const std::string&) override {}
   void ArmReplyTimeout() override {}
   void ShowErrorBox(const std::string& text) override { error = text; }
 
   std::string error;
+
+ private:
+  const std::function<void()>& process_messages_;
 };
 
 // Puts the scan's line on the worker for as long as it lives, then the reader's own again.
@@ -83,10 +97,11 @@ std::chrono::steady_clock::duration SilentAddressTime(const ScanSettings& settin
 
 ScanResult ScanBus(exchange::UART_THREAT& worker, exchange::ExchangePort& line,
                    const ScanSettings& settings, const std::atomic<bool>& cancel,
-                   const std::function<void(const Probe&, const ScanProgress&)>& on_probe) {
+                   const std::function<void(const Probe&, const ScanProgress&)>& on_probe,
+                   const std::function<void()>& process_messages) {
   ProbeLine probe_line(line, settings.first_byte_timeout);
   const WorkerLine on_worker(worker, probe_line, line);
-  QuietView view;
+  QuietView view(process_messages);
   ScanResult scan;
   int found = 0;
   for (int address = settings.first; address <= settings.last; ++address) {

@@ -11,8 +11,50 @@
 
 #include "form/form1_logic.h"
 #include "form/form_view.h"
+#include "form/search_view.h"
 
 namespace form::testing {
+
+// The search box: what it shows, and its calls in order in the window's log.
+class RecordingSearchBox : public SearchView {
+ public:
+  explicit RecordingSearchBox(std::vector<std::string>& log) : log_(log) {}
+
+  bool open = false;
+  int total = 0;
+  int progress = 0;
+  std::vector<std::string> rows;
+  std::string status;
+  bool cancel_enabled = false;
+  bool choose_enabled = false;
+  std::function<void()> on_progress;  // runs after each progress step, as the operator might
+
+  void OpenSearchBox(int total_addresses) override {
+    open = true;
+    total = total_addresses;
+    progress = 0;
+    rows.clear();
+    status.clear();
+    log_.push_back("search box opened");
+  }
+  void CloseSearchBox() override {
+    open = false;
+    log_.push_back("search box closed");
+  }
+  void SetSearchProgress(int done) override {
+    progress = done;
+    if (on_progress) on_progress();
+  }
+  void AddSearchRow(const std::string& text) override { rows.push_back(text); }
+  void SetSearchStatus(const std::string& text) override { status = text; }
+  void SetSearchButtons(bool cancel, bool choose) override {
+    cancel_enabled = cancel;
+    choose_enabled = choose;
+  }
+
+ private:
+  std::vector<std::string>& log_;
+};
 
 inline const char* TimerName(FormTimer timer) {
   switch (timer) {
@@ -34,6 +76,7 @@ class RecordingView : public Form1View {
   bool button_enabled = true;
   std::string button_caption = "ЧТЕНИЕ ПОКАЗАНИЙ ВЛК240Т";
   bool cyclic = false;
+  bool cyclic_enabled = true;
   std::vector<std::string> memo{"Memo1"};
   bool indicator_visible = false;
   IndicatorFill fill = IndicatorFill::kWhite;
@@ -50,6 +93,7 @@ class RecordingView : public Form1View {
   std::deque<int> answers;       // how the next boxes are closed (OK when none is left)
   std::function<void()> in_box;  // runs while a box is open, as its modal loop would
   bool notice_open = false;      // a box opened with OpenNoticeBox is still up
+  RecordingSearchBox search{log};
 
   bool Running(FormTimer timer) const { return timers[Index(timer)].has_value(); }
   int Interval(FormTimer timer) const { return timers[Index(timer)].value_or(0); }
@@ -89,6 +133,10 @@ class RecordingView : public Form1View {
   void SetCyclicChecked(bool checked) override {
     cyclic = checked;
     log.push_back(checked ? "cyclic checked" : "cyclic unchecked");
+  }
+  void SetCyclicEnabled(bool enabled) override {
+    cyclic_enabled = enabled;
+    log.push_back(enabled ? "cyclic enabled" : "cyclic disabled");
   }
   void ClearMemo() override {
     memo.clear();
@@ -144,6 +192,7 @@ class RecordingView : public Form1View {
   }
   void ShowExceptionBox(const std::string& what) override { Show(ExceptionBoxOf(title, what)); }
   void ProcessMessages() override { log.push_back("process messages"); }
+  SearchView& SearchBoxView() override { return search; }
   void SetApplicationTitle(const std::string& text) override {
     title = text;
     log.push_back("title '" + text + "'");

@@ -26,9 +26,10 @@ class BusScanTest : public ::testing::Test {
   void TearDown() override { UART_THREAT::Instance().SetPort(nullptr); }
 
   ScanResult Scan(exchange::ExchangePort& line, const ScanSettings& settings,
-                  const std::function<void(const Probe&, const ScanProgress&)>& on_probe = {}) {
+                  const std::function<void(const Probe&, const ScanProgress&)>& on_probe = {},
+                  const std::function<void()>& process_messages = {}) {
     UART_THREAT::Instance().SetPort(&line);
-    return ScanBus(UART_THREAT::Instance(), line, settings, cancel_, on_probe);
+    return ScanBus(UART_THREAT::Instance(), line, settings, cancel_, on_probe, process_messages);
   }
 
   std::atomic<bool> cancel_{false};
@@ -79,6 +80,20 @@ TEST_F(BusScanTest, ASlowInstrumentWithinTheTimeoutIsFound) {
   EXPECT_EQ(result.probes[0].finding, Finding::kReadings);
   ASSERT_TRUE(result.probes[0].turnaround);
   EXPECT_GE(*result.probes[0].turnaround, std::chrono::milliseconds(12));
+}
+
+// A window's events are processed before each address and while the worker waits at it, so a
+// silent address, nearly 200 ms, does not freeze the window.
+TEST_F(BusScanTest, AWindowsEventsAreProcessedWhileTheWorkerWaitsAtAnAddress) {
+  sim::Config config;
+  config.address = 2;
+  simline::InstrumentLine line(config);
+  int calls = 0;
+  const ScanResult result =
+      Scan(line, {1, 1, std::chrono::milliseconds(160)}, {}, [&calls] { ++calls; });
+  ASSERT_EQ(result.probes.size(), 1u);
+  EXPECT_EQ(result.probes[0].finding, Finding::kSilent);
+  EXPECT_GE(calls, 3);  // once before the request, then every 50 ms of the wait
 }
 
 }  // namespace

@@ -296,6 +296,35 @@ TEST_F(DemoWindow, PortMenuListsThePortsPresentWhenItOpensAndOpensOne) {
   EXPECT_EQ(PanelText(0), L"COM1");
 }
 
+// "Поиск прибора…" scans the bus on COM1 in a box of its own while the window's controls wait;
+// Enter in the list chooses the built-in instrument the scan found, and its address goes to the
+// address field.
+TEST_F(DemoWindow, SearchFindsTheInstrumentAndEnterPutsItsAddressInTheField) {
+  const HWND edit = Control(ids::kEdit1);
+  Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"7"));
+  ::PostMessageW(window_, WM_COMMAND, ids::kSearchCommand, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&box] { return (box = ::FindWindowW(ids::kSearchBoxClass, nullptr)) != nullptr &&
+                      ::IsWindowVisible(box); },
+      10s));
+  const HWND list = ::GetDlgItem(box, ids::kSearchList);
+  ASSERT_TRUE(WaitFor([list] { return Send(list, LB_GETCOUNT) >= 1; }, 10s));
+  EXPECT_FALSE(::IsWindowEnabled(Control(ids::kButton3)));
+  EXPECT_FALSE(::IsWindowEnabled(Control(ids::kCheckBox1)));
+  EXPECT_FALSE(::IsWindowEnabled(edit));
+  std::wstring row(256, L'\0');
+  row.resize(static_cast<std::size_t>(
+      Send(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row.data()))));
+  EXPECT_TRUE(row.starts_with(L"Адрес 1: ВЛК240Т, вариант 1")) << row.size();
+  ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(WaitFor([box] { return !::IsWindowVisible(box); }, 10s));
+  EXPECT_TRUE(WaitFor([] { return ::IsWindowEnabled(Control(ids::kButton3)) != FALSE; }, 10s));
+  EXPECT_EQ(Text(edit), L"1");
+  EXPECT_TRUE(::IsWindowEnabled(edit));
+  EXPECT_TRUE(::IsWindowEnabled(Control(ids::kCheckBox1)));
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {

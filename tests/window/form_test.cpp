@@ -63,8 +63,8 @@ TEST_F(FormTest, WindowDefinitionHasItsTextsAndGeometry) {
   EXPECT_EQ(form.COM41->text().toStdString(), "COM 4");
   EXPECT_TRUE(form.N5->isSeparator());
   const QList<QAction*> items = form.N1->actions();
-  const std::vector<std::string> captions = {"COM 1", "COM 2", "COM 3",
-                                             "COM 4", "",      "Cохранить настройки"};
+  const std::vector<std::string> captions = {
+      "COM 1", "COM 2", "COM 3", "COM 4", "", "Поиск прибора…", "Cохранить настройки"};
   ASSERT_EQ(items.size(), static_cast<qsizetype>(captions.size()));
   for (std::size_t i = 0; i < captions.size(); ++i) {
     EXPECT_EQ(items[static_cast<qsizetype>(i)]->text().toStdString(), captions[i]) << i;

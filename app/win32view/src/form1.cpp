@@ -5,6 +5,7 @@
 
 #include "form/port_items.h"
 #include "runtime/win32_text.h"
+#include "win32view/search_dialog.h"
 
 namespace win32view {
 namespace {
@@ -30,6 +31,7 @@ TForm1::TForm1(Application& app, form::FormPauses pauses)
 
 TForm1::~TForm1() {
   app_.SetMainWindow(nullptr);
+  search_.reset();  // owned by the window: it goes first
   if (::IsWindow(window_)) ::DestroyWindow(window_);
   for (HFONT font : fonts_) ::DeleteObject(font);
 }
@@ -73,6 +75,13 @@ bool TForm1::CyclicChecked() const {
 void TForm1::SetCyclicChecked(bool checked) {
   // BM_SETCHECK sends no BN_CLICKED: the handler runs for the operator's changes only.
   ::SendMessageW(CheckBox1, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TForm1::SetCyclicEnabled(bool enabled) { ::EnableWindow(CheckBox1, enabled); }
+
+form::SearchView& TForm1::SearchBoxView() {
+  if (!search_) search_ = std::make_unique<SearchDialog>(window_, logic_);
+  return *search_;
 }
 
 void TForm1::ClearMemo() {

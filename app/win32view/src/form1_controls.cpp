@@ -2,6 +2,7 @@
 // the menu, the keyboard order, and the layout at the monitor's DPI.
 #include "form/form_texts.h"
 #include "form/port_items.h"
+#include "form/search_texts.h"
 #include "runtime/win32_text.h"
 #include "win32view/form1.h"
 
@@ -189,6 +190,7 @@ void TForm1::CreateMenuBar() {
                   WideFromUtf8(form::kPortItems[i].caption).c_str());
   }
   ::AppendMenuW(N1, MF_SEPARATOR, 0, nullptr);  // N5
+  ::AppendMenuW(N1, MF_STRING, kSearchCommand, WideFromUtf8(texts::kSearchItem).c_str());
   ::AppendMenuW(N1, MF_STRING, kSaveSettingsCommand, WideFromUtf8(texts::kSaveSettings).c_str());
   ::AppendMenuW(menu_bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(N1),
                 WideFromUtf8(texts::kPortMenu).c_str());

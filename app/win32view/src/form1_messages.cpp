@@ -112,6 +112,8 @@ void TForm1::OnCommand(int id, int code, HWND control) {
       logic_.PortItemClick(static_cast<std::size_t>(port));
     } else if (id == kSaveSettingsCommand) {
       logic_.C1Click();
+    } else if (id == kSearchCommand) {
+      logic_.SearchClick();
     } else {
       OnExtraPortCommand(id);
     }

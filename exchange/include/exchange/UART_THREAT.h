@@ -9,6 +9,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -45,6 +46,10 @@ class UART_THREAT {
   // Blocks, without spinning, until the exchange of `ticket` has ended: on a machine with few
   // processors a spin here would take the time the worker and the line need.
   ExchangeResult WaitForExchange(std::uint64_t ticket);
+  // As WaitForExchange, for at most `limit`: true, with `result` set, once the exchange of
+  // `ticket` has ended; false when it still runs.
+  bool WaitForExchangeFor(std::uint64_t ticket, std::chrono::milliseconds limit,
+                          ExchangeResult& result);
 
  private:
   UART_THREAT() = default;

@@ -1,6 +1,7 @@
 // The window-side half of one poll: show the request, hand it to the worker, wait for it.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -37,12 +38,18 @@ class PollView {
   // replugged adapter gets its old name back). The worker no longer touches the port by then.
   // A view that does not own the port (its owner releases it between polls) leaves it be.
   virtual void ReleaseFailedPort() {}
+  // Above zero: ProcessMessages runs every such interval while the worker exchanges, for a view
+  // that stays live during a long run of polls and takes no part in the exchange meanwhile.
+  // Zero: the window thread waits, processing nothing.
+  virtual std::chrono::milliseconds MessageInterval() const {
+    return std::chrono::milliseconds::zero();
+  }
 };
 
 // Runs one poll of the request in TX_BUF/TX_LEN/RX_LEN (written while the worker is parked):
 // clears and repaints the poll texts, shows the sent frame with its CRC, clears RX_BUF, arms
-// the reply time-out, wakes the worker and blocks, processing no window events, until the
-// exchange has ended. A closed port shows PORT_NOT_ACTIVE_TEXT in an error box; a port that
+// the reply time-out, wakes the worker and blocks, processing no window events (but every
+// MessageInterval where the view has one), until the exchange has ended. A closed port shows PORT_NOT_ACTIVE_TEXT in an error box; a port that
 // failed is released first, then PORT_LOST_TEXT, a carriage return and the port's message are
 // shown in one. RX_STATE is 2 only for an accepted reply.
 ExchangeResult POTOK_START(PollView& view, UART_THREAT& worker);

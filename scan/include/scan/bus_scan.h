@@ -69,9 +69,12 @@ struct ScanResult {
 
 // Probes first..last through `worker`, whose port must be `line` and is again at the end.
 // `on_probe` (may be empty) is called after each address; `cancel` is looked at between
-// addresses. Window thread only, while no poll runs.
+// addresses; `process_messages` (may be empty) is called before each address and every 50 ms
+// while the worker probes it, so that a window stays live during the scan. Window thread only,
+// while no poll runs.
 ScanResult ScanBus(exchange::UART_THREAT& worker, exchange::ExchangePort& line,
                    const ScanSettings& settings, const std::atomic<bool>& cancel,
-                   const std::function<void(const Probe&, const ScanProgress&)>& on_probe);
+                   const std::function<void(const Probe&, const ScanProgress&)>& on_probe,
+                   const std::function<void()>& process_messages = {});
 
 }  // namespace scan

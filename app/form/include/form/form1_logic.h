@@ -21,9 +21,11 @@
 #include "exchange/traced_port.h"
 #include "form/form_view.h"
 #include "form/port_items.h"
+#include "form/search_box.h"
 #include "instrument/readings.h"
 #include "platform/present_ports.h"
 #include "polling/poll_instrument.h"
+#include "scan/bus_scan.h"
 #include "trace/frame_trace.h"
 
 namespace form {
@@ -79,6 +81,14 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   void C1Click();
   // The box opened with Form1View::OpenNoticeBox has been closed.
   void NoticeBoxClosed();
+  // "Поиск прибора…": scans the bus on the open port in the search box, the read button, the
+  // cyclic check box, the address and the menu disabled until it ends.
+  void SearchClick();
+  // The search box's events: a row chosen (its address goes to the address field and the box
+  // closes, a running scan stopped first), "Отмена", the box closed.
+  void SearchChoose(int row);
+  void SearchCancel();
+  void SearchBoxClosed();
   // A tick of `timer`: runs its handler, unless the timer is stopped or its handler still runs
   // from an earlier tick (a modal box is open), so that boxes do not pile up.
   void TimerTick(FormTimer timer);
@@ -96,6 +106,8 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   std::int32_t UnansweredPolls() const { return unanswered_polls_; }
 
   comport::TComPort ComPort1;
+  // The addresses the search probes and how long it waits at each: the whole range by default.
+  scan::ScanSettings search_settings;
 
  private:
   struct TimerState {
@@ -117,6 +129,13 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   void ChoosePort(std::string_view port_name, std::string_view open_failure);
   // Checks the item, of the four or the extra ones, that opens `port_name`.
   void CheckPortItemOf(const std::string& port_name);
+
+  // The body of SearchClick, and the address chosen in the search box put into the field.
+  void Search();
+  void TakeSearchChoice();
+  SearchBox& Box();
+  // The controls a search disables, and enables again after it.
+  void SetSearchControlsEnabled(bool enabled);
 
   // Switch semantics: switching a timer on starts its interval from that moment, setting the
   // switch to the value it has changes nothing.
@@ -156,6 +175,7 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   std::optional<exchange::TracedPort> traced_port_;        // with a trace only
   exchange::ExchangePort* worker_port_ = &exchange_port_;  // the port the worker is given
   instrument::DecodedFields fields_;  // kept between replies, as the decoder expects
+  std::optional<SearchBox> search_;  // made on first use, when the view's box exists
 };
 
 }  // namespace form

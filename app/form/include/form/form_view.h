@@ -20,7 +20,9 @@
 //     "COM 4" in place of those it showed before, as one radio group with the four; one of them
 //     chosen: ExtraPortClick(its port_name);
 //   - a started timer's tick: TimerTick(timer);
-//   - the box opened with OpenNoticeBox closed, whichever way: NoticeBoxClosed.
+//   - the box opened with OpenNoticeBox closed, whichever way: NoticeBoxClosed;
+//   - "Поиск прибора…" chosen (after the ports): SearchClick; the search box's events as
+//     form/search_view.h lists them.
 // The logic's handlers catch everything themselves; they never throw into the view.
 //
 // Calls from the logic into the view: window thread only, from inside a handler. Only
@@ -32,6 +34,7 @@
 #include <string>
 
 #include "form/dialog_box.h"
+#include "form/search_view.h"
 
 namespace form {
 
@@ -66,6 +69,8 @@ class Form1View {
   // CheckBox1Click (the logic runs that itself where a change by code must run it).
   virtual bool CyclicChecked() const = 0;
   virtual void SetCyclicChecked(bool checked) = 0;
+  // Whether the operator can change it: not while a search runs.
+  virtual void SetCyclicEnabled(bool enabled) = 0;
 
   // Memo1, the readings: empty it; append one line at the end.
   virtual void ClearMemo() = 0;
@@ -110,6 +115,9 @@ class Form1View {
   // The application title: the task bar's text where the toolkit has one, and the caption of
   // the default exception box. Not the window's caption.
   virtual void SetApplicationTitle(const std::string& title) = 0;
+
+  // The box of "Поиск прибора…" (form/search_view.h), one per window.
+  virtual SearchView& SearchBoxView() = 0;
 };
 
 }  // namespace form

@@ -20,6 +20,12 @@ enum ControlId : int {
   kStaticText1,
   kStatusBar1,
   kInstructionLabel,  // the labels of the page "ПАМЯТКА" all carry this one
+  // The search box's controls.
+  kSearchProgress = 150,
+  kSearchList,
+  kSearchStatus,
+  kSearchChoose,
+  kSearchCancel,
 };
 
 // The menu "СОМ Порт": the port items COM11..COM41 are kPortItemCommand + 0..3, the ports
@@ -27,10 +33,12 @@ enum ControlId : int {
 enum MenuCommand : int {
   kPortItemCommand = 200,
   kSaveSettingsCommand = 210,
+  kSearchCommand = 211,  // "Поиск прибора…"
   kExtraPortCommand = 300,
 };
 inline constexpr int kMaxExtraPorts = 100;
 
 inline constexpr wchar_t kWindowClass[] = L"TForm1";
+inline constexpr wchar_t kSearchBoxClass[] = L"TSearchBox";
 
 }  // namespace win32view

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@
 #undef DialogBox
 
 namespace win32view {
+
+class SearchDialog;
 
 // The window's own message that shows the box OpenNoticeBox left.
 inline constexpr UINT kShowNoticeBox = WM_APP + 1;
@@ -88,6 +91,7 @@ class TForm1 : private form::Form1View {
   void SetReadButtonCaption(const std::string& caption) override;
   bool CyclicChecked() const override;
   void SetCyclicChecked(bool checked) override;
+  void SetCyclicEnabled(bool enabled) override;
   void ClearMemo() override;
   void AddMemoLine(const std::string& line) override;
   void SetIndicatorVisible(bool visible) override;
@@ -104,6 +108,7 @@ class TForm1 : private form::Form1View {
   void ShowExceptionBox(const std::string& what) override;
   void ProcessMessages() override;
   void SetApplicationTitle(const std::string& title) override;
+  form::SearchView& SearchBoxView() override;
 
   Application& app_;
   HWND window_ = nullptr;
@@ -131,6 +136,7 @@ class TForm1 : private form::Form1View {
   // The control that gets the focus when the window is activated: the address field at first,
   // later the one that had it when the window was deactivated.
   HWND focus_ = nullptr;
+  std::unique_ptr<SearchDialog> search_;  // made on first use
 };
 
 }  // namespace win32view

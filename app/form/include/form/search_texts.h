@@ -1,0 +1,29 @@
+// The search box's texts, in UTF-8.
+#pragma once
+
+#include <string_view>
+
+namespace form::texts {
+
+inline constexpr std::string_view kSearchItem = "Поиск прибора…";
+inline constexpr std::string_view kSearchCaption = "Поиск прибора";
+inline constexpr std::string_view kSearchCancel = "Отмена";
+inline constexpr std::string_view kSearchChoose = "Выбрать";
+inline constexpr std::string_view kSearchAddress = "Адрес ";
+inline constexpr std::string_view kSearchRunning = "Идёт поиск: адрес ";
+inline constexpr std::string_view kSearchOf = " из ";
+inline constexpr std::string_view kSearchFoundSoFar = ", найдено: ";
+inline constexpr std::string_view kSearchDone = "Поиск завершён, найдено: ";
+inline constexpr std::string_view kSearchNone = "Поиск завершён: приборы не найдены";
+inline constexpr std::string_view kSearchCancelled = "Поиск прерван, найдено: ";
+inline constexpr std::string_view kSearchNoPort =
+    "\u0421\u041E\u041C порт не открыт: выберите порт в меню \u00AB\u0421\u041E\u041C Порт\u00BB";
+inline constexpr std::string_view kSearchPortLost =
+    "Связь с \u0421\u041E\u041C портом потеряна, поиск остановлен: ";
+inline constexpr std::string_view kSearchVariant = ": ВЛК240Т, вариант ";
+inline constexpr std::string_view kSearchRefused = ": прибор отказал (код исключения ";
+inline constexpr std::string_view kSearchGarbage = ": ответ искажён — ";
+inline constexpr std::string_view kSearchTurnaround = ", ответ за ";
+inline constexpr std::string_view kSearchMs = " мс";
+
+}  // namespace form::texts
