@@ -31,6 +31,8 @@ class QTabWidget;
 
 namespace window {
 
+class TrendSheet;
+
 using form::FormPauses;
 using form::RealPauses;
 
@@ -61,6 +63,7 @@ class TForm1 : public QMainWindow, private form::Form1View {
   QTabWidget* PageControl1 = nullptr;
   QWidget* TabSheet1 = nullptr;
   QWidget* TabSheet2 = nullptr;
+  TrendSheet* TabSheet3 = nullptr;  // "ТРЕНД"
   TMemo* Memo1 = nullptr;
   QFrame* Panel1 = nullptr;
   QLabel* Label1 = nullptr;
