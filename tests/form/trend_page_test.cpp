@@ -21,7 +21,7 @@ using std::chrono::milliseconds;
 
 // 600 columns of 1 s for 10 minutes, 100 rows for 0..100 %: value v at row 108 - v.
 constexpr int kWidth = 704;
-constexpr int kHeight = 157;
+constexpr int kHeight = 173;
 int Row(double value) { return 108 - static_cast<int>(value); }
 
 class FakeTrendView : public TrendView {

@@ -34,7 +34,7 @@ TEST(TrendPlot, CurvePassesThroughItsRowsAndNotAcrossTheGap) {
   form::TrendPage page([&] { return now; });
   TrendSheet sheet(page);
   const int width = 704;
-  const int height = 157;
+  const int height = 173;  // 100 rows for 0..100 %
   sheet.Plot->setFixedSize(width, height);
   sheet.resize(760, 260);
   const auto at = [&](int seconds) { now = start + std::chrono::seconds(seconds); };
