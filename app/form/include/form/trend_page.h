@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "form/trend_history.h"
 #include "form/trend_scene.h"
