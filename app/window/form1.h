@@ -32,6 +32,8 @@ class QTabWidget;
 namespace window {
 
 class SearchDialog;
+class TrendSheet;
+
 using form::FormPauses;
 using form::RealPauses;
 
@@ -64,6 +66,7 @@ class TForm1 : public QMainWindow, private form::Form1View {
   QTabWidget* PageControl1 = nullptr;
   QWidget* TabSheet1 = nullptr;
   QWidget* TabSheet2 = nullptr;
+  TrendSheet* TabSheet3 = nullptr;  // "ТРЕНД"
   TMemo* Memo1 = nullptr;
   QFrame* Panel1 = nullptr;
   QLabel* Label1 = nullptr;

@@ -18,7 +18,9 @@
 #include "form/form_texts.h"
 #include "form/port_items.h"
 #include "form/search_texts.h"
+#include "form/trend_texts.h"
 #include "window/form1.h"
+#include "window/trend_sheet.h"
 
 namespace window {
 namespace {
@@ -85,6 +87,8 @@ void TForm1::CreateControls() {
   TabSheet2 = new QWidget;
   PageControl1->addTab(TabSheet1, Q(texts::kCommandsTab));
   PageControl1->addTab(TabSheet2, Q(texts::kInstructionsTab));
+  TabSheet3 = new TrendSheet(logic_.Trend());
+  PageControl1->addTab(TabSheet3, Q(texts::kTrendTab));
   PageControl1->setCurrentWidget(TabSheet1);
 
   Memo1 = new TMemo(TabSheet1);

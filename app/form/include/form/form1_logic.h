@@ -22,6 +22,7 @@
 #include "form/form_view.h"
 #include "form/port_items.h"
 #include "form/search_box.h"
+#include "form/trend_page.h"
 #include "instrument/readings.h"
 #include "platform/present_ports.h"
 #include "polling/poll_instrument.h"
@@ -104,6 +105,8 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   bool TimerEnabled(FormTimer timer) const { return timers_[Slot(timer)].enabled; }
   // Time_is_out's Tag: the polls without a valid reply since the start.
   std::int32_t UnansweredPolls() const { return unanswered_polls_; }
+  // The trend page, fed with this session's polls; its views call Trend().SetView(this).
+  TrendPage& Trend() { return trend_; }
 
   comport::TComPort ComPort1;
   // The addresses the search probes and how long it waits at each: the whole range by default.
@@ -176,6 +179,8 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   exchange::ExchangePort* worker_port_ = &exchange_port_;  // the port the worker is given
   instrument::DecodedFields fields_;  // kept between replies, as the decoder expects
   std::optional<SearchBox> search_;  // made on first use, when the view's box exists
+  int polled_address_ = 0;  // the address of the poll under way or last made
+  TrendPage trend_;
 };
 
 }  // namespace form
