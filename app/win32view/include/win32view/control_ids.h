@@ -20,6 +20,12 @@ enum ControlId : int {
   kStaticText1,
   kStatusBar1,
   kInstructionLabel,  // the labels of the page "ПАМЯТКА" all carry this one
+  kTabSheet3,         // the page "ТРЕНД" and its controls
+  kTrendSpan,
+  kTrendLevels,
+  kTrendVolumes,
+  kTrendSave,
+  kTrendPlot,
 };
 
 // The menu "СОМ Порт": the port items COM11..COM41 are kPortItemCommand + 0..3, the ports
