@@ -21,6 +21,7 @@
 #include "exchange/traced_port.h"
 #include "form/form_view.h"
 #include "form/port_items.h"
+#include "form/trend_page.h"
 #include "instrument/readings.h"
 #include "platform/present_ports.h"
 #include "polling/poll_instrument.h"
@@ -94,6 +95,8 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   bool TimerEnabled(FormTimer timer) const { return timers_[Slot(timer)].enabled; }
   // Time_is_out's Tag: the polls without a valid reply since the start.
   std::int32_t UnansweredPolls() const { return unanswered_polls_; }
+  // The trend page, fed with this session's polls; its views call Trend().SetView(this).
+  TrendPage& Trend() { return trend_; }
 
   comport::TComPort ComPort1;
 
@@ -156,6 +159,7 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   std::optional<exchange::TracedPort> traced_port_;        // with a trace only
   exchange::ExchangePort* worker_port_ = &exchange_port_;  // the port the worker is given
   instrument::DecodedFields fields_;  // kept between replies, as the decoder expects
+  TrendPage trend_;
 };
 
 }  // namespace form
