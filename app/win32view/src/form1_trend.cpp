@@ -59,15 +59,31 @@ void TForm1::CreateTrendPage(HWND page) {
                          kWindowFont);
   TrendPlot = CreateTrendPlot(page, win32view::kTrendPlot);
   placements_.push_back({TrendPlot, kPlotRect, kWindowFont, false});
-  ShowTrendChoice(form::TrendSpan::k10Minutes, form::TrendQuantity::kLevels);
+  SetTrendSceneSource(TrendPlot, [this](int width, int height) {
+    return logic_.Trend().Scene(width, height);
+  });
+  logic_.Trend().SetView(this);  // shows the logic's choice in the controls
 }
 
 bool TForm1::OnTrendCommand(HWND control, int code) {
-  if (control == TrendSpan1) return true;
-  if (control == TrendLevels || control == TrendVolumes || control == TrendSave) {
-    return code == BN_CLICKED;
+  form::TrendPage& trend = logic_.Trend();
+  if (control == TrendSpan1) {
+    const auto chosen = ::SendMessageW(TrendSpan1, CB_GETCURSEL, 0, 0);
+    if (code == CBN_SELCHANGE && chosen >= 0 &&
+        chosen < static_cast<LRESULT>(texts::kTrendSpans.size())) {
+      trend.TrendSpanChosen(static_cast<form::TrendSpan>(chosen));
+    }
+    return true;
   }
-  return false;
+  if (control != TrendLevels && control != TrendVolumes && control != TrendSave) return false;
+  if (code != BN_CLICKED) return true;
+  if (control == TrendSave) {
+    trend.TrendSaveClick();
+  } else {
+    trend.TrendQuantityChosen(control == TrendLevels ? form::TrendQuantity::kLevels
+                                                     : form::TrendQuantity::kVolumes);
+  }
+  return true;
 }
 
 void TForm1::InvalidateTrend() { ::InvalidateRect(TrendPlot, nullptr, FALSE); }
