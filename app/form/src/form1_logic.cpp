@@ -60,6 +60,9 @@ Form1Logic::Form1Logic(Form1View& view, FormPauses pauses, trace::FrameTrace* fr
     exchange::TracePortEvents(ComPort1, *frame_trace_);
     worker_port_ = &traced_port_.emplace(exchange_port_, *frame_trace_);
   }
+  trend_.SetFailureBox([this](const std::string& text) {
+    MessageDlg(text, TMsgDlgType::mtError, TMsgDlgBtn::mbOK);
+  });
 }
 
 Form1Logic::~Form1Logic() {
@@ -148,6 +151,7 @@ void Form1Logic::Poll() {
   }
   if (address >= kMinAddress && address <= kMaxAddress) {
     if (reopen_before_poll_ && !ReopenLostPort()) return;
+    polled_address_ = address;
     ANALIZATOR(polling::PollInstrument(static_cast<std::uint8_t>(address), *this,
                                        exchange::UART_THREAT::Instance(), fields_));
     return;
@@ -212,7 +216,10 @@ void Form1Logic::LOGOTimer() {
 }
 
 void Form1Logic::Time_is_outTimer() {
-  Guard([this] { exchange::Time_is_outTimer(*this); });
+  Guard([this] {
+    exchange::Time_is_outTimer(*this);
+    trend_.RecordGap(polled_address_);
+  });
 }
 
 void Form1Logic::ANALIZATOR(const polling::PollResult& result) {
@@ -220,6 +227,7 @@ void Form1Logic::ANALIZATOR(const polling::PollResult& result) {
   SetTimerEnabled(FormTimer::kTimeIsOut, false);
   view_.SetStatusText(kReplyPanel, readings::ReceivedStatusText(EMUL_Functions::RX_TEXT));
   if (!result.readings) return;  // exception reply: the memo stays as it is
+  trend_.RecordReadings(polled_address_, *result.readings);
   view_.ClearMemo();
   for (const std::string& line :
        readings::MemoLines(*result.readings, readings::DecimalSeparator()))

@@ -15,6 +15,7 @@ void Form1Logic::ReleaseFailedPort() {
   view_.SetStatusText(kPortPanel, "");
   reopen_before_poll_ = true;
   loss_to_report_ = true;
+  trend_.RecordPortLoss(polled_address_);
 }
 
 void Form1Logic::ShowErrorBox(const std::string& text) {

@@ -1,6 +1,15 @@
 #include "form/trend_page.h"
 
+#include <cmath>
+
+#include <filesystem>
+#include <string_view>
 #include <utility>
+
+#include "form/trend_plot.h"
+#include "readings/csv_rows.h"
+#include "readings/decimal_separator.h"
+#include "storage/file_replace.h"
 
 namespace form {
 
@@ -11,6 +20,51 @@ std::int64_t MillisecondsOf(TrendPage::Clock::time_point t) {
 }
 
 float ValueOr(const std::optional<float>& value) { return value ? *value : NAN; }
+
+std::optional<float> Carried(float value) {
+  if (std::isnan(value)) return std::nullopt;
+  return value;
+}
+
+// The reply a reading's sample was taken from, as far as the CSV shows it.
+instrument::Readings ReadingsOf(const TrendSample& sample) {
+  instrument::Readings readings;
+  readings.variant = sample.variant;
+  readings.fault = sample.fault;
+  readings.level1 = Carried(sample.level1);
+  readings.volume1 = Carried(sample.volume1);
+  readings.level2 = Carried(sample.level2);
+  readings.volume2 = Carried(sample.volume2);
+  readings.sensor1_failed = sample.sensor1_failed;
+  readings.sensor2_failed = sample.sensor2_failed;
+  readings.selfcal = sample.selfcal;
+  readings.alarm_delay = sample.alarm_delay;
+  if (sample.relays_known) {
+    instrument::RelayStates relays{};
+    for (std::size_t i = 0; i < relays.size(); ++i) relays[i] = ((sample.relays >> i) & 1u) != 0;
+    readings.relays = relays;
+  }
+  return readings;
+}
+
+// The reader's outcome names for the records a trend keeps.
+std::string_view OutcomeOf(TrendSampleKind kind) {
+  switch (kind) {
+    case TrendSampleKind::kReading:
+      return "accepted";
+    case TrendSampleKind::kUnanswered:
+      return "unanswered";
+    case TrendSampleKind::kPortLost:
+      return "port_error";
+  }
+  return "unanswered";
+}
+
+// A UTF-8 name as a path on every system (a plain std::string would be read in the ANSI code
+// page on Windows).
+std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 }  // namespace
 
@@ -77,16 +131,43 @@ void TrendPage::TrendQuantityChosen(TrendQuantity quantity) {
   Invalidate();
 }
 
+std::string TrendPage::Csv(std::string_view decimal_separator) const {
+  const readings::CsvDialect dialect = readings::CsvDialectFor(decimal_separator);
+  std::string csv = readings::CsvHeader(dialect);
+  csv += '\n';
+  for (std::size_t i = 0; i < history_.size(); ++i) {
+    const TrendSample& sample = history_[i];
+    const Clock::time_point time{std::chrono::milliseconds(sample.time_ms)};
+    std::optional<instrument::Readings> readings;
+    if (sample.kind == TrendSampleKind::kReading) readings = ReadingsOf(sample);
+    csv += readings::CsvRow(dialect, time, address_.value_or(0), OutcomeOf(sample.kind),
+                            readings ? &*readings : nullptr);
+    csv += '\n';
+  }
+  return csv;
+}
+
 void TrendPage::TrendSaveClick() {
-  // Written in the next step.
+  if (view_ == nullptr) return;
+  const std::optional<std::string> name =
+      view_->AskTrendFileName("trend-" + std::to_string(address_.value_or(0)) + ".csv");
+  if (!name || name->empty()) return;
+  try {
+    storage::ReplaceFile(PathOf(*name), Csv(readings::DecimalSeparator()));
+  } catch (const std::exception& error) {
+    // The history stays as it was: the operator may choose another place.
+    if (failure_box_) {
+      failure_box_(std::string("Не удалось сохранить тренд в файл ")
+                       .append(*name)
+                       .append(":\n")
+                       .append(error.what()));
+    }
+  }
 }
 
 TrendScene TrendPage::Scene(int width, int height) const {
-  TrendScene scene;
-  scene.width = width;
-  scene.height = height;
-  scene.rects.push_back({0, 0, width, height, TrendInk::kBackground});
-  return scene;
+  return DrawTrend(history_, span_, quantity_, MillisecondsOf(now_()), width, height,
+                   readings::DecimalSeparator());
 }
 
 void TrendPage::Invalidate() {

@@ -2,7 +2,7 @@
 #include <variant>
 
 #include "instrument/fields.h"
-#include "record_fields.h"
+#include "readings/record_fields.h"
 #include "writers.h"
 
 namespace reader {
@@ -48,7 +48,7 @@ struct JsonText {
   std::string operator()(std::monostate) const { return "null"; }
   std::string operator()(unsigned value) const { return std::to_string(value); }
   std::string operator()(float value) const {
-    std::string text = FloatText(value);
+    std::string text = readings::FloatText(value);
     return (text == "nan" || text == "inf" || text == "-inf") ? "null" : text;
   }
   std::string operator()(const instrument::RelayStates& relays) const {
@@ -65,7 +65,7 @@ std::string JsonValue(const instrument::FieldValue& value) { return std::visit(J
 }  // namespace
 
 std::string JsonRecordText(const PollRecord& record) {
-  std::string json = "{\"time\":" + JsonString(IsoTime(record.time)) +
+  std::string json = "{\"time\":" + JsonString(readings::IsoTime(record.time)) +
                      ",\"address\":" + std::to_string(record.address) +
                      ",\"outcome\":" + JsonString(OutcomeName(record.outcome));
   for (const instrument::Field& field : instrument::Fields()) {
@@ -77,7 +77,7 @@ std::string JsonRecordText(const PollRecord& record) {
     if (i > 0) json += ',';
     json += JsonString(record.lines[i]);
   }
-  json += "],\"raw\":" + (record.reply.empty() ? "null" : JsonString(ByteList(record.reply)));
+  json += "],\"raw\":" + (record.reply.empty() ? "null" : JsonString(readings::ByteList(record.reply)));
   // Only when set, so that the records of a line without late replies stay as they were.
   if (record.late) json += ",\"late\":true";
   return json + "}";

@@ -159,6 +159,7 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   std::optional<exchange::TracedPort> traced_port_;        // with a trace only
   exchange::ExchangePort* worker_port_ = &exchange_port_;  // the port the worker is given
   instrument::DecodedFields fields_;  // kept between replies, as the decoder expects
+  int polled_address_ = 0;  // the address of the poll under way or last made
   TrendPage trend_;
 };
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "form/trend_history.h"
 #include "form/trend_scene.h"
@@ -47,7 +48,11 @@ class TrendPage {
   // history stays.
   void TrendSaveClick();
 
-  // The plot at `width` x `height` pixels, ending at now().
+  // The history as the reader's CSV (readings/csv_rows.h) with `decimal_separator`'s dialect:
+  // a row per record, gaps with the outcome "unanswered" or "port_error" and empty values.
+  std::string Csv(std::string_view decimal_separator) const;
+
+  // The plot at `width` x `height` pixels, ending at now() (form/trend_plot.h).
   TrendScene Scene(int width, int height) const;
 
   // State for views and tests.

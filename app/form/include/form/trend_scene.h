@@ -37,6 +37,7 @@ TrendRgb TrendColourOf(TrendInk ink);
 struct TrendPoint {
   int x;
   int y;
+  friend bool operator==(const TrendPoint&, const TrendPoint&) = default;
 };
 
 // Filled, left and top inclusive, right and bottom exclusive.

@@ -1,10 +1,10 @@
-#include "record_fields.h"
+#include "readings/record_fields.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-namespace reader {
+namespace readings {
 
 std::string IsoTime(std::chrono::system_clock::time_point time) {
   using namespace std::chrono;
@@ -38,4 +38,4 @@ std::string ByteList(const std::vector<std::uint8_t>& bytes) {
   return text;
 }
 
-}  // namespace reader
+}  // namespace readings

@@ -1,0 +1,30 @@
+// The CSV lines of poll records, as the command-line reader writes them and the trend page
+// saves them: "time,address,outcome" and then the reply's values under instrument::Fields()'
+// names, in the dialect of the decimal separator.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include "instrument/readings.h"
+
+namespace readings {
+
+// A spreadsheet whose regional decimal separator is a comma splits a CSV line at semicolons and
+// reads "45,5" as a number; one with a full stop splits at commas and reads "45.5". Any other
+// separator keeps the common form.
+struct CsvDialect {
+  char field;
+  char decimal;
+};
+CsvDialect CsvDialectFor(std::string_view decimal_separator);
+
+// The header line, without its line end.
+std::string CsvHeader(CsvDialect dialect);
+// One record's line, without its line end: its ISO time, address and outcome name, then the
+// values of `readings`, empty cells for those it does not carry or for none.
+std::string CsvRow(CsvDialect dialect, std::chrono::system_clock::time_point time, int address,
+                   std::string_view outcome, const instrument::Readings* readings);
+
+}  // namespace readings
