@@ -1,10 +1,16 @@
-// The trend plot's control under Wine: a known scene painted through it, captured from the
-// control as a bitmap, shows each curve on its rows, with exact colours, and nothing in a gap.
+// The trend plot's control under Wine: a known scene, and the logic's scene of a known series,
+// painted through it and captured from the control as a bitmap, show each curve on its rows in
+// its exact colour, and nothing in a gap.
 #include "win32view/trend_plot.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <set>
 #include <vector>
+
+#include "form/trend_page.h"
 
 namespace {
 
@@ -130,12 +136,54 @@ TEST_F(TrendPlot, PaintsEachCurveOnItsRowsAndNothingInAGap) {
   EXPECT_TRUE(text_found);
 }
 
-TEST_F(TrendPlot, ShowsTheBackgroundAloneUntilItHasAScene) {
+// A series fed through the logic at the 2 s cycle: a level of 40 %, polls unanswered for a
+// minute, then 70 %. Each point of its scene is painted in its ink, the runs level on one row
+// each, the later one higher, and the gap's columns hold no curve pixel.
+TEST_F(TrendPlot, PaintsTheLogicsSceneOfASeriesWithAGap) {
+  auto now = std::chrono::system_clock::time_point{} + std::chrono::hours(24 * 365 * 50);
+  form::TrendPage page([&now] { return now; });
+  instrument::Readings readings;
+  const auto feed = [&](int polls, const std::function<void()>& record) {
+    for (int i = 0; i < polls; ++i, now += std::chrono::seconds(2)) record();
+  };
+  readings.level1 = 40.0f;
+  feed(90, [&] { page.RecordReadings(1, readings); });
+  feed(30, [&] { page.RecordGap(1); });
+  readings.level1 = 70.0f;
+  feed(90, [&] { page.RecordReadings(1, readings); });
+  win32view::SetTrendSceneSource(plot_, [&page](int width, int height) {
+    return page.Scene(width, height);
+  });
+  const form::TrendScene scene = page.Scene(kWidth, kHeight);
   const Capture capture(plot_);
   ASSERT_TRUE(capture.Printed());
-  for (const auto& [x, y] : {std::pair{0, 0}, {kWidth - 1, kHeight - 1}, {100, 50}}) {
-    EXPECT_EQ(capture.At(x, y), ColourOf(TrendInk::kBackground)) << x << "," << y;
+
+  const COLORREF level1 = ColourOf(TrendInk::kLevel1);
+  std::vector<int> run_rows;
+  std::set<int> point_columns;
+  for (const form::TrendPolyline& line : scene.lines) {
+    if (line.ink != TrendInk::kLevel1) continue;
+    ASSERT_FALSE(line.points.empty());
+    run_rows.push_back(line.points.front().y);
+    for (const form::TrendPoint& point : line.points) {
+      point_columns.insert(point.x);
+      EXPECT_EQ(capture.RowsOf(point.x, level1), std::vector{run_rows.back()})
+          << "column " << point.x;
+    }
   }
+  ASSERT_EQ(run_rows.size(), 2u);
+  EXPECT_LT(run_rows[1], run_rows[0]);
+  // A gap may share its first column with the run before it; no line crosses the rest.
+  int gap_columns = 0;
+  for (const form::TrendRect& gap : scene.rects) {
+    if (gap.ink != TrendInk::kGap) continue;
+    for (int x = gap.left; x < gap.right; ++x) {
+      if (point_columns.contains(x)) continue;
+      ++gap_columns;
+      EXPECT_TRUE(capture.RowsOf(x, level1).empty()) << "column " << x;
+    }
+  }
+  EXPECT_GT(gap_columns, 0);
 }
 
 }  // namespace
