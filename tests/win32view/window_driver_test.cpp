@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "win32view/control_ids.h"
 #include "worked_example.h"
@@ -323,6 +324,36 @@ TEST_F(DemoWindow, SearchFindsTheInstrumentAndEnterPutsItsAddressInTheField) {
   EXPECT_EQ(Text(edit), L"1");
   EXPECT_TRUE(::IsWindowEnabled(edit));
   EXPECT_TRUE(::IsWindowEnabled(Control(ids::kCheckBox1)));
+}
+
+// The pages' tabs in order, "ТРЕНД" after the two of old; its plot is on its page. The tab
+// texts are read through a buffer in the window's process, as the panels' are.
+TEST_F(DemoWindow, TheTrendPageComesAfterTheInstructions) {
+  const HWND tabs = Control(ids::kPageControl1);
+  struct Remote {
+    TCITEMW item;
+    wchar_t text[64];
+  };
+  void* remote =
+      ::VirtualAllocEx(process_.hProcess, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  std::vector<std::wstring> captions;
+  const auto count = Send(tabs, TCM_GETITEMCOUNT);
+  for (LRESULT i = 0; i < count; ++i) {
+    Remote local{};
+    local.item.mask = TCIF_TEXT;
+    local.item.pszText = static_cast<Remote*>(remote)->text;
+    local.item.cchTextMax = 64;
+    ::WriteProcessMemory(process_.hProcess, remote, &local, sizeof local, nullptr);
+    Send(tabs, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote));
+    ::ReadProcessMemory(process_.hProcess, remote, &local, sizeof local, nullptr);
+    captions.emplace_back(local.text);
+  }
+  ::VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+  EXPECT_EQ(captions, (std::vector<std::wstring>{L"КОМАНДЫ", L"ПАМЯТКА", L"ТРЕНД"}));
+  const HWND plot = Control(ids::kTrendPlot);
+  ASSERT_NE(plot, nullptr);
+  EXPECT_EQ(::GetDlgCtrlID(::GetParent(plot)), ids::kTabSheet3);
 }
 
 }  // namespace

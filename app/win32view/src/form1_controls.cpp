@@ -3,6 +3,7 @@
 #include "form/form_texts.h"
 #include "form/port_items.h"
 #include "form/search_texts.h"
+#include "form/trend_texts.h"
 #include "runtime/win32_text.h"
 #include "win32view/form1.h"
 
@@ -127,7 +128,8 @@ void TForm1::CreateWindowAndControls() {
   PageControl1 = AddControl(window_, WC_TABCONTROLW, "",
                             TCS_BUTTONS | TCS_FLATBUTTONS | WS_TABSTOP | WS_CLIPSIBLINGS, 0,
                             kPageControl1, layout::kPageControl1, kWindowFont);
-  for (const std::string_view caption : {texts::kCommandsTab, texts::kInstructionsTab}) {
+  for (const std::string_view caption :
+       {texts::kCommandsTab, texts::kInstructionsTab, texts::kTrendTab}) {
     const std::wstring wide = WideFromUtf8(caption);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
@@ -136,10 +138,11 @@ void TForm1::CreateWindowAndControls() {
     ::SendMessageW(PageControl1, TCM_INSERTITEMW, static_cast<WPARAM>(index),
                    reinterpret_cast<LPARAM>(&item));
   }
+  const std::array<int, 3> page_ids = {kTabSheet1, kTabSheet2, kTabSheet3};
   for (std::size_t i = 0; i < pages_.size(); ++i) {
     pages_[i] = ::CreateWindowExW(
         WS_EX_CONTROLPARENT, kContainerClass, L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTabSheet1 + i)), instance, nullptr);
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(page_ids[i])), instance, nullptr);
   }
   const HWND TabSheet1 = pages_[0];
   const HWND TabSheet2 = pages_[1];
@@ -168,6 +171,7 @@ void TForm1::CreateWindowAndControls() {
     AddControl(TabSheet2, WC_STATICW, line.text, SS_NOPREFIX, 0, kInstructionLabel,
                {line.left, line.top, 0, 0}, kWindowFont, true);
   }
+  CreateTrendPage(pages_[2]);
 
   StaticText1 = AddControl(window_, WC_STATICW, "StaticText1", SS_NOPREFIX | SS_SUNKEN, 0,
                            kStaticText1, layout::kStaticText1, kWindowFont);

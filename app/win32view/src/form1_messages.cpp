@@ -119,6 +119,7 @@ void TForm1::OnCommand(int id, int code, HWND control) {
     }
     return;
   }
+  if (OnTrendCommand(control, code)) return;
   if (control == Button3 && code == BN_CLICKED) {
     logic_.Button3Click();
   } else if (control == CheckBox1 && code == BN_CLICKED) {

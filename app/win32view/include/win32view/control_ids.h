@@ -20,6 +20,12 @@ enum ControlId : int {
   kStaticText1,
   kStatusBar1,
   kInstructionLabel,  // the labels of the page "ПАМЯТКА" all carry this one
+  kTabSheet3,         // the page "ТРЕНД" and its controls
+  kTrendSpan,
+  kTrendLevels,
+  kTrendVolumes,
+  kTrendSave,
+  kTrendPlot,
   // The search box's controls.
   kSearchProgress = 150,
   kSearchList,

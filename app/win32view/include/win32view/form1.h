@@ -7,12 +7,14 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "form/form1_logic.h"
 #include "form/form_layout.h"
 #include "form/form_view.h"
+#include "form/trend_view.h"
 #include "win32view/application.h"
 #include "win32view/control_ids.h"
 
@@ -28,7 +30,7 @@ class SearchDialog;
 // The window's own message that shows the box OpenNoticeBox left.
 inline constexpr UINT kShowNoticeBox = WM_APP + 1;
 
-class TForm1 : private form::Form1View {
+class TForm1 : private form::Form1View, private form::TrendView {
   // Declared first: ComPort1 below refers into it.
   form::Form1Logic logic_;
 
@@ -83,6 +85,13 @@ class TForm1 : private form::Form1View {
   // Sizes the window and places every control for `dpi` dots per inch, with fonts to match.
   void Layout(UINT dpi);
 
+  // form1_trend.cpp: the page "ТРЕНД", its controls' commands (false: not theirs) and its view.
+  void CreateTrendPage(HWND page);
+  bool OnTrendCommand(HWND control, int code);
+  void InvalidateTrend() override;
+  void ShowTrendChoice(form::TrendSpan span, form::TrendQuantity quantity) override;
+  std::optional<std::string> AskTrendFileName(const std::string& suggested_name) override;
+
   // form::Form1View
   std::string AddressText() const override;
   void SetAddressText(const std::string& text) override;
@@ -113,7 +122,7 @@ class TForm1 : private form::Form1View {
   Application& app_;
   HWND window_ = nullptr;
   HWND PageControl1 = nullptr;
-  std::array<HWND, 2> pages_{};  // TabSheet1, TabSheet2
+  std::array<HWND, 3> pages_{};  // TabSheet1, TabSheet2, TabSheet3
   HWND Memo1 = nullptr;
   HWND Edit1 = nullptr;
   HWND Button3 = nullptr;
@@ -121,6 +130,11 @@ class TForm1 : private form::Form1View {
   HWND CheckBox1 = nullptr;
   HWND StaticText1 = nullptr;
   HWND StatusBar1 = nullptr;
+  HWND TrendSpan1 = nullptr;
+  HWND TrendLevels = nullptr;
+  HWND TrendVolumes = nullptr;
+  HWND TrendSave = nullptr;
+  HWND TrendPlot = nullptr;
   HMENU menu_bar_ = nullptr;
   HMENU N1 = nullptr;
   std::vector<form::ExtraPortItem> extra_ports_;  // the extra items, by command from the first
