@@ -105,7 +105,7 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   bool TimerEnabled(FormTimer timer) const { return timers_[Slot(timer)].enabled; }
   // Time_is_out's Tag: the polls without a valid reply since the start.
   std::int32_t UnansweredPolls() const { return unanswered_polls_; }
-  // The trend page, fed with this session's polls; its views call Trend().SetView(this).
+  // The trend page, fed with the polls since the window opened; views call Trend().SetView(this).
   TrendPage& Trend() { return trend_; }
 
   comport::TComPort ComPort1;

@@ -1,4 +1,4 @@
-// The trend page's logic: the history of this session's accepted polls for the address polled,
+// The trend page's logic: the accepted polls of the address polled since the window opened,
 // the span and quantity chosen, the plot's scene for a size, and the history saved as CSV.
 // Window thread only, like Form1Logic, which owns it and feeds it.
 #pragma once
