@@ -63,9 +63,9 @@ TEST_F(SearchTest, ListsTheInstrumentTheRefusingOneAndTheGarbledAddressThenTheCh
   EXPECT_EQ(box_.total, 6);
   EXPECT_EQ(box_.progress, 6);
   ASSERT_EQ(box_.rows.size(), 3u);
-  scan::Probe garbled;  // bytes, a bad CRC, no line errors
-  garbled.finding = scan::Finding::kGarbage;
-  EXPECT_EQ(box_.rows[0], "Адрес 2: ответ искажён — " + scan::GarbageHint(garbled));
+  EXPECT_EQ(box_.rows[0],
+            "Адрес 2: ответ искажён — байты без верного кадра (ошибка CRC или длины): у двух "
+            "приборов один адрес, перепутаны A и B или другие настройки линии");
   EXPECT_TRUE(StartsWith(box_.rows[1], "Адрес 3: ВЛК240Т, вариант 1, ответ за ")) << box_.rows[1];
   EXPECT_TRUE(StartsWith(box_.rows[2], "Адрес 5: прибор отказал (код исключения 2), ответ за "))
       << box_.rows[2];

@@ -27,7 +27,8 @@ std::optional<std::string> SearchRowText(const scan::Probe& probe) {
       break;
     case scan::Finding::kGarbage:
       row += texts::kSearchGarbage;
-      row += scan::GarbageHint(probe);
+      // The reader's hint, in the window's language.
+      row += probe.line_errors ? texts::kSearchLineErrorsHint : texts::kSearchBadFrameHint;
       return row;
     case scan::Finding::kSilent:
       return std::nullopt;

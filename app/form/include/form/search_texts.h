@@ -23,6 +23,14 @@ inline constexpr std::string_view kSearchPortLost =
 inline constexpr std::string_view kSearchVariant = ": ВЛК240Т, вариант ";
 inline constexpr std::string_view kSearchRefused = ": прибор отказал (код исключения ";
 inline constexpr std::string_view kSearchGarbage = ": ответ искажён — ";
+// What a garbled answer usually means: with parity or framing errors, and with bytes that make
+// no valid frame.
+inline constexpr std::string_view kSearchLineErrorsHint =
+    "ошибки чётности или кадра: у прибора другие настройки линии (не 9600 бит/с 8E1) или "
+    "перепутаны A и B";
+inline constexpr std::string_view kSearchBadFrameHint =
+    "байты без верного кадра (ошибка CRC или длины): у двух приборов один адрес, перепутаны A и "
+    "B или другие настройки линии";
 inline constexpr std::string_view kSearchTurnaround = ", ответ за ";
 inline constexpr std::string_view kSearchMs = " мс";
 
