@@ -9,28 +9,12 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "child_control.h"
 #include "win32view/control_ids.h"
 
 namespace {
 
 constexpr wchar_t kCaption[] = L"Программа опроса ВЛК240Т по RS485 c протоколом ModBus RTU";
-
-HWND Control(HWND window, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  ::EnumChildWindows(
-      window,
-      [](HWND child, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        if (::GetDlgCtrlID(child) != s.id) return TRUE;
-        s.found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 LRESULT Send(HWND to, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
   DWORD_PTR result = 0;
@@ -51,12 +35,13 @@ int wmain(int argc, wchar_t** argv) {
     window = ::FindWindowW(win32view::kWindowClass, kCaption);
   }
   HWND tabs = nullptr;
-  for (int i = 0; i < 300 && (tabs = Control(window, win32view::kPageControl1)) == nullptr; ++i) {
+  for (int i = 0; i < 300 && (tabs = ChildControl(window, win32view::kPageControl1)) == nullptr;
+       ++i) {
     ::Sleep(100);
   }
   if (tabs == nullptr) return 1;
   Send(window, WM_COMMAND, win32view::kPortItemCommand);
-  Send(Control(window, win32view::kCheckBox1), BM_CLICK);
+  Send(ChildControl(window, win32view::kCheckBox1), BM_CLICK);
   ::Sleep(static_cast<DWORD>(seconds * 1000));
 
   // The tab's rectangle comes through a buffer in the window's process.
@@ -74,7 +59,7 @@ int wmain(int argc, wchar_t** argv) {
   const LPARAM at = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
   ::PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
   ::PostMessageW(tabs, WM_LBUTTONUP, 0, at);
-  const HWND plot = Control(window, win32view::kTrendPlot);
+  const HWND plot = ChildControl(window, win32view::kTrendPlot);
   for (int i = 0; i < 50; ++i, ::Sleep(100)) {
     if (::IsWindowVisible(plot)) return 0;
   }

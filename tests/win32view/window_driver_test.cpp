@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "child_control.h"
 #include "win32view/control_ids.h"
 #include "worked_example.h"
 
@@ -95,22 +96,7 @@ class DemoWindow : public ::testing::Test {
 
   void SetUp() override { ASSERT_NE(window_, nullptr); }
 
-  static HWND Control(int id) {
-    struct Search {
-      int id;
-      HWND found;
-    } search{id, nullptr};
-    ::EnumChildWindows(
-        window_,
-        [](HWND child, LPARAM data) -> BOOL {
-          auto& s = *reinterpret_cast<Search*>(data);
-          if (::GetDlgCtrlID(child) != s.id) return TRUE;
-          s.found = child;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
+  static HWND Control(int id) { return ChildControl(window_, id); }
 
   // Sends and waits for the window to have handled it; fails when it does not within 10 s.
   static LRESULT Send(HWND to, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
@@ -306,8 +292,10 @@ TEST_F(DemoWindow, SearchFindsTheInstrumentAndEnterPutsItsAddressInTheField) {
   ::PostMessageW(window_, WM_COMMAND, ids::kSearchCommand, 0);
   HWND box = nullptr;
   ASSERT_TRUE(WaitFor(
-      [&box] { return (box = ::FindWindowW(ids::kSearchBoxClass, nullptr)) != nullptr &&
-                      ::IsWindowVisible(box); },
+      [&box] {
+        return (box = ::FindWindowW(ids::kSearchBoxClass, nullptr)) != nullptr &&
+               ::IsWindowVisible(box);
+      },
       10s));
   const HWND list = ::GetDlgItem(box, ids::kSearchList);
   ASSERT_TRUE(WaitFor([list] { return Send(list, LB_GETCOUNT) >= 1; }, 10s));
@@ -315,8 +303,8 @@ TEST_F(DemoWindow, SearchFindsTheInstrumentAndEnterPutsItsAddressInTheField) {
   EXPECT_FALSE(::IsWindowEnabled(Control(ids::kCheckBox1)));
   EXPECT_FALSE(::IsWindowEnabled(edit));
   std::wstring row(256, L'\0');
-  row.resize(static_cast<std::size_t>(
-      Send(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row.data()))));
+  row.resize(
+      static_cast<std::size_t>(Send(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row.data()))));
   EXPECT_TRUE(row.starts_with(L"Адрес 1: ВЛК240Т, вариант 1")) << row.size();
   ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_TRUE(WaitFor([box] { return !::IsWindowVisible(box); }, 10s));
