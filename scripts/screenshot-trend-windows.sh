@@ -17,20 +17,7 @@ for built in "$program" "$driver"; do
 done
 mkdir -p "$(dirname "$output")"
 
-work=$(mktemp -d)
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-stop() {
-  /usr/lib/wine/wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap stop EXIT
-trap 'exit 1' INT TERM
-(unset DISPLAY; /usr/lib/wine/wine64 wineboot -i >"$work/wineboot.log" 2>&1) ||
-  { cat "$work/wineboot.log" >&2; exit 1; }
-/usr/lib/wine/wineserver -w
-
-# A folder of its own, so that the window neither reads nor writes a user.ini here.
-mkdir "$work/run"
+. "$repo/scripts/wine-prefix.sh"
 cd "$work/run"
 capture="$work/capture.sh"
 cat >"$capture" <<SCRIPT

@@ -11,22 +11,7 @@ program=$(realpath "${1:-build-windows/app/win32view/vlk240.exe}")
 output="$repo/docs/screenshot-windows.png"
 [ -f "$program" ] || { echo "screenshot-windows: $program is not built" >&2; exit 2; }
 
-work=$(mktemp -d)
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-stop() {
-  /usr/lib/wine/wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap stop EXIT
-trap 'exit 1' INT TERM
-(unset DISPLAY; /usr/lib/wine/wine64 wineboot -i >"$work/wineboot.log" 2>&1) ||
-  { cat "$work/wineboot.log" >&2; exit 1; }
-# The prefix's server ends, so that the window's starts with the Russian regional settings.
-/usr/lib/wine/wineserver -w
-
-# The window runs in a folder of its own, so that it neither reads nor writes a user.ini here;
-# the window tests' script gives it the display and the Russian regional settings.
-mkdir "$work/run"
+. "$repo/scripts/wine-prefix.sh"
 cd "$work/run"
 capture="$work/capture.sh"
 cat >"$capture" <<SCRIPT
