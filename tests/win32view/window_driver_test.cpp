@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,15 +55,20 @@ bool WaitFor(Condition done, std::chrono::milliseconds limit) {
   return done();
 }
 
-class DemoWindow : public ::testing::Test {
+// One vlk240.exe for a suite's tests, started by its SetUpTestSuite and closed after them.
+class WindowOnDesktop : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    // A folder of its own: the window reads and writes user.ini in its current directory.
+  // Starts the window with `arguments` in a folder of its own, where it reads and writes
+  // user.ini; `user_ini` is that file's text beforehand (none if empty).
+  static void Start(const std::wstring& arguments, const std::string& user_ini) {
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     folder_ = std::filesystem::path(temp) / ("vlk240-window-" + std::to_string(::GetTickCount64()));
     std::filesystem::create_directories(folder_);
-    std::wstring command = L"\"" + g_program + L"\" --demo";
+    if (!user_ini.empty()) {
+      std::ofstream(folder_ / "user.ini", std::ios::binary) << user_ini;
+    }
+    std::wstring command = L"\"" + g_program + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     ASSERT_TRUE(::CreateProcessW(g_program.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
@@ -77,7 +83,7 @@ class DemoWindow : public ::testing::Test {
         << "the window has no controls";
   }
 
-  static void TearDownTestSuite() {
+  static void Stop() {
     if (process_.hProcess == nullptr) return;
     if (window_ != nullptr) ::PostMessageW(window_, WM_CLOSE, 0, 0);
     if (::WaitForSingleObject(process_.hProcess, 15000) != WAIT_OBJECT_0) {
@@ -90,11 +96,21 @@ class DemoWindow : public ::testing::Test {
     }
     ::CloseHandle(process_.hThread);
     ::CloseHandle(process_.hProcess);
+    process_ = {};
+    window_ = nullptr;
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
   }
 
   void SetUp() override { ASSERT_NE(window_, nullptr); }
+
+  // The control that has the window thread's keyboard focus.
+  static HWND Focus() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window_, nullptr), &info);
+    return info.hwndFocus;
+  }
 
   static HWND Control(int id) { return ChildControl(window_, id); }
 
@@ -133,9 +149,35 @@ class DemoWindow : public ::testing::Test {
 
   static bool Checked(HWND box) { return Send(box, BM_GETCHECK) == BST_CHECKED; }
 
+  static std::wstring ListRow(HWND list, int index) {
+    std::wstring row(static_cast<std::size_t>(Send(list, LB_GETTEXTLEN, index)) + 1, L'\0');
+    row.resize(static_cast<std::size_t>(
+        Send(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(row.data()))));
+    return row;
+  }
+
+  // The search box once it shows.
+  static HWND SearchBox() {
+    HWND box = nullptr;
+    WaitFor(
+        [&box] {
+          return (box = ::FindWindowW(ids::kSearchBoxClass, nullptr)) != nullptr &&
+                 ::IsWindowVisible(box);
+        },
+        10s);
+    return box != nullptr && ::IsWindowVisible(box) ? box : nullptr;
+  }
+
   static inline std::filesystem::path folder_;
   static inline PROCESS_INFORMATION process_{};
   static inline HWND window_ = nullptr;
+};
+
+// The window with --demo: the built-in instrument behind COM1.
+class DemoWindow : public WindowOnDesktop {
+ protected:
+  static void SetUpTestSuite() { Start(L"--demo", ""); }
+  static void TearDownTestSuite() { Stop(); }
 };
 
 TEST_F(DemoWindow, StartsWithTheAddressOneNoPortAndEmptyTexts) {
@@ -153,12 +195,7 @@ TEST_F(DemoWindow, StartsWithTheAddressOneNoPortAndEmptyTexts) {
 // again; Enter in the address field reads as the button does (on COM 1 here). Keys are posted to
 // the focused control, as the keyboard puts them in the window's queue.
 TEST_F(DemoWindow, TabGoesRoundInTheOperatorsOrderAndEnterInTheAddressReads) {
-  const auto focus = [] {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window_, nullptr), &info);
-    return info.hwndFocus;
-  };
+  const auto focus = Focus;
   // Posted keys come after any message sent meanwhile: Tab is taken once the focus moves.
   const auto press = [&](WPARAM key) {
     const HWND focused = focus();
@@ -290,21 +327,14 @@ TEST_F(DemoWindow, SearchFindsTheInstrumentAndEnterPutsItsAddressInTheField) {
   const HWND edit = Control(ids::kEdit1);
   Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"7"));
   ::PostMessageW(window_, WM_COMMAND, ids::kSearchCommand, 0);
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitFor(
-      [&box] {
-        return (box = ::FindWindowW(ids::kSearchBoxClass, nullptr)) != nullptr &&
-               ::IsWindowVisible(box);
-      },
-      10s));
+  const HWND box = SearchBox();
+  ASSERT_NE(box, nullptr);
   const HWND list = ::GetDlgItem(box, ids::kSearchList);
   ASSERT_TRUE(WaitFor([list] { return Send(list, LB_GETCOUNT) >= 1; }, 10s));
   EXPECT_FALSE(::IsWindowEnabled(Control(ids::kButton3)));
   EXPECT_FALSE(::IsWindowEnabled(Control(ids::kCheckBox1)));
   EXPECT_FALSE(::IsWindowEnabled(edit));
-  std::wstring row(256, L'\0');
-  row.resize(
-      static_cast<std::size_t>(Send(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row.data()))));
+  const std::wstring row = ListRow(list, 0);
   EXPECT_TRUE(row.starts_with(L"Адрес 1: ВЛК240Т, вариант 1")) << row.size();
   ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_TRUE(WaitFor([box] { return !::IsWindowVisible(box); }, 10s));
@@ -342,6 +372,57 @@ TEST_F(DemoWindow, TheTrendPageComesAfterTheInstructions) {
   const HWND plot = Control(ids::kTrendPlot);
   ASSERT_NE(plot, nullptr);
   EXPECT_EQ(::GetDlgCtrlID(::GetParent(plot)), ids::kTabSheet3);
+}
+
+// The window on COM11, which leads to a line with neighbours when the run has a simulator
+// (wine_line.sh): the instrument at address 4, one at 2 that refuses, another at 9. The port
+// comes from user.ini, as the operator saved it.
+class NeighbourLineWindow : public WindowOnDesktop {
+ protected:
+  static void SetUpTestSuite() {
+    wchar_t target[MAX_PATH];
+    if (::QueryDosDeviceW(L"COM11", target, MAX_PATH) == 0) return;
+    Start(L"", "COM11\r\n");
+  }
+  static void TearDownTestSuite() { Stop(); }
+  void SetUp() override {
+    if (process_.hProcess == nullptr) GTEST_SKIP() << "no simulated line behind COM11";
+    WindowOnDesktop::SetUp();
+  }
+};
+
+// The scan lists the refusing neighbour and the instrument while it goes on; Tab goes round the
+// box's controls back to the list, Down and Enter choose the instrument, and its address goes
+// to the address field.
+TEST_F(NeighbourLineWindow, SearchListsTheNeighboursAndTheKeyboardChoosesTheInstrument) {
+  EXPECT_EQ(PanelText(0), L"COM11");
+  ::PostMessageW(window_, WM_COMMAND, ids::kSearchCommand, 0);
+  const HWND box = SearchBox();
+  ASSERT_NE(box, nullptr);
+  const HWND list = ::GetDlgItem(box, ids::kSearchList);
+  ASSERT_TRUE(WaitFor([list] { return Send(list, LB_GETCOUNT) >= 2; }, 30s));
+  EXPECT_TRUE(ListRow(list, 0).starts_with(L"Адрес 2: прибор отказал (код исключения 2)"));
+  EXPECT_TRUE(ListRow(list, 1).starts_with(L"Адрес 4: ВЛК240Т, вариант 1"));
+
+  ASSERT_TRUE(WaitFor([list] { return Focus() == list; }, 10s));
+  std::vector<HWND> visited;
+  for (int key = 0; key < 4 && (visited.empty() || visited.back() != list); ++key) {
+    const HWND from = Focus();
+    ::PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
+    ::PostMessageW(from, WM_KEYUP, VK_TAB, 0xC0000001);
+    WaitFor([from] { return Focus() != from; }, 10s);
+    visited.push_back(Focus());
+  }
+  ASSERT_FALSE(visited.empty());
+  EXPECT_EQ(visited.back(), list) << "Tab did not come round to the list";
+  EXPECT_GE(visited.size(), 2u) << "Tab stayed in the list";
+  for (const HWND control : visited) EXPECT_EQ(::GetParent(control), box);
+
+  ::PostMessageW(list, WM_KEYDOWN, VK_DOWN, 1);
+  ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
+  EXPECT_TRUE(WaitFor([box] { return !::IsWindowVisible(box); }, 10s));
+  EXPECT_TRUE(WaitFor([] { return ::IsWindowEnabled(Control(ids::kButton3)) != FALSE; }, 10s));
+  EXPECT_EQ(Text(Control(ids::kEdit1)), L"4");
 }
 
 }  // namespace

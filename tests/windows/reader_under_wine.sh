@@ -108,8 +108,8 @@ fi
 # the prefix maps (and COM1, which Wine gives the machine's /dev/ttyS0 on its own).
 if run ports 0 --list-ports; then
   listed=$(tr -d '\r' <"$work/ports.out" | awk '$2 ~ /^\\Device\\/ { print $1 }' |
-    grep -xE 'COM(5|6|7|8|9|10)' | paste -sd ' ' -)
-  if [ "$listed" = "COM5 COM6 COM7 COM8 COM9 COM10" ]; then
+    grep -xE 'COM(5|6|7|8|9|10|11)' | paste -sd ' ' -)
+  if [ "$listed" = "COM5 COM6 COM7 COM8 COM9 COM10 COM11" ]; then
     pass "--list-ports: the mapped COM ports"
   else
     echo "FAIL --list-ports: $listed"

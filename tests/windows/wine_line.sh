@@ -13,6 +13,8 @@
 #   COM8  a simulated instrument that answers with exception replies
 #   COM9  a simulated instrument that stays silent
 #   COM10 the simulated instrument again, address 1
+#   COM11 a line with neighbours: the instrument at address 4, one at 2 that refuses (exception
+#         code 2), another at 9
 #   COM20 nothing: a missing port
 # Each run of vlk240-read gets an instrument of its own: under Wine a pseudo-terminal refuses
 # even parity set again with nothing else changed (tests/windows/wine_skips.cpp), and its
@@ -90,15 +92,18 @@ sim=""
 exception_sim=""
 silent_sim=""
 second_sim=""
+neighbours_sim=""
 if [ -n "$host_sim" ]; then
   start_sim "$prefix/sim.out" --address 1
   start_sim "$prefix/exception-sim.out" --address 1 --behaviour exception:2
   start_sim "$prefix/silent-sim.out" --address 1 --behaviour silent
   start_sim "$prefix/second-sim.out" --address 1
+  start_sim "$prefix/neighbours-sim.out" --address 4 --neighbour 2:exception:2 --neighbour 9
   sim=$(first_line "$prefix/sim.out")
   exception_sim=$(first_line "$prefix/exception-sim.out")
   silent_sim=$(first_line "$prefix/silent-sim.out")
   second_sim=$(first_line "$prefix/second-sim.out")
+  neighbours_sim=$(first_line "$prefix/neighbours-sim.out")
 fi
 
 map() {  # map COMn DEVICE
@@ -112,6 +117,7 @@ if [ -n "$sim" ]; then
   map COM8 "$exception_sim"
   map COM9 "$silent_sim"
   map COM10 "$second_sim"
+  map COM11 "$neighbours_sim"
 fi
 # The mount manager reads the key when the prefix's services start.
 "$wineserver" -k
@@ -130,6 +136,7 @@ if [ -n "$sim" ]; then
   leads_to com8 "$exception_sim"
   leads_to com9 "$silent_sim"
   leads_to com10 "$second_sim"
+  leads_to com11 "$neighbours_sim"
 fi
 [ ! -e "$prefix/dosdevices/com20" ] || fail "COM20 should be missing"
 
@@ -140,5 +147,6 @@ VLK_SIM_DEVICE=$sim
 VLK_EXCEPTION_SIM_DEVICE=$exception_sim
 VLK_SILENT_SIM_DEVICE=$silent_sim
 VLK_SECOND_SIM_DEVICE=$second_sim
+VLK_NEIGHBOURS_SIM_DEVICE=$neighbours_sim
 ENV
-echo "wine_line: prefix $prefix, COM6=$line_a COM7=$line_b${sim:+ COM5=$sim COM8=$exception_sim COM9=$silent_sim COM10=$second_sim}"
+echo "wine_line: prefix $prefix, COM6=$line_a COM7=$line_b${sim:+ COM5=$sim COM8=$exception_sim COM9=$silent_sim COM10=$second_sim COM11=$neighbours_sim}"

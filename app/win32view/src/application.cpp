@@ -11,8 +11,18 @@
 namespace win32view {
 namespace {
 
-// The window whose controls Tab, Shift+Tab and Enter move between and press. Window thread only.
+// The main window: its controls and those of the boxes it owns are the ones Tab, Shift+Tab,
+// Enter and Escape move between and press. Window thread only.
 HWND g_keyboard_window = nullptr;
+
+// The top-level window of ours that a key sent to `target` is for: the main window or a box it
+// owns (the search box), or null. The task dialogs run their own loops and never get here.
+HWND KeyboardWindowOf(HWND target) {
+  if (g_keyboard_window == nullptr || target == nullptr) return nullptr;
+  const HWND root = ::GetAncestor(target, GA_ROOT);
+  return root == g_keyboard_window || ::GetWindow(root, GW_OWNER) == g_keyboard_window ? root
+                                                                                       : nullptr;
+}
 
 // A box breaks its lines at CR LF or LF; the window's texts break at a lone CR.
 std::wstring BoxText(std::string_view text) {
@@ -42,7 +52,10 @@ bool MoveFocus(const MSG& msg) {
 // Dispatches one message, after the keyboard window had its turn at it.
 void Dispatch(MSG& msg) {
   if (MoveFocus(msg)) return;
-  if (g_keyboard_window != nullptr && ::IsDialogMessageW(g_keyboard_window, &msg)) return;
+  if (const HWND keyboard = KeyboardWindowOf(msg.hwnd);
+      keyboard != nullptr && ::IsDialogMessageW(keyboard, &msg)) {
+    return;
+  }
   ::TranslateMessage(&msg);
   ::DispatchMessageW(&msg);
 }

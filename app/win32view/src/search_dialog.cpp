@@ -38,17 +38,16 @@ SearchDialog::SearchDialog(HWND owner, form::Form1Logic& logic) : logic_(logic) 
   constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   ::AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME);
   box_ = ::CreateWindowExW(WS_EX_DLGMODALFRAME, kSearchBoxClass,
-                           WideFromUtf8(form::texts::kSearchCaption).c_str(), kStyle,
-                           CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                           frame.bottom - frame.top, owner, nullptr,
-                           ::GetModuleHandleW(nullptr), this);
+                           WideFromUtf8(form::texts::kSearchCaption).c_str(), kStyle, CW_USEDEFAULT,
+                           CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, owner,
+                           nullptr, ::GetModuleHandleW(nullptr), this);
   font_ = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
   const auto add = [this](const wchar_t* window_class, std::string_view text, DWORD style,
                           DWORD ex_style, int id, int left, int top, int width, int height) {
-    const HWND control = ::CreateWindowExW(
-        ex_style, window_class, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style, left,
-        top, width, height, box_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        ::GetModuleHandleW(nullptr), nullptr);
+    const HWND control = ::CreateWindowExW(ex_style, window_class, WideFromUtf8(text).c_str(),
+                                           WS_CHILD | WS_VISIBLE | style, left, top, width, height,
+                                           box_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                           ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return control;
   };
@@ -57,27 +56,21 @@ SearchDialog::SearchDialog(HWND owner, form::Form1Logic& logic) : logic_(logic) 
   progress_ = add(PROGRESS_CLASSW, "", 0, 0, kSearchProgress, kMargin, kMargin, inner, 18);
   list_ = add(WC_LISTBOXW, "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
               WS_EX_CLIENTEDGE, kSearchList, kMargin, 36, inner, buttons_top - 36 - 48);
-  status_ = add(WC_STATICW, "", SS_NOPREFIX, 0, kSearchStatus, kMargin, buttons_top - 42, inner,
-                36);
-  choose_ = add(WC_BUTTONW, form::texts::kSearchChoose, BS_PUSHBUTTON | WS_TABSTOP, 0,
-                kSearchChoose, kWidth - kMargin - 2 * kButtonWidth - 8, buttons_top,
-                kButtonWidth, kButtonHeight);
-  cancel_ = add(WC_BUTTONW, form::texts::kSearchCancel, BS_PUSHBUTTON | WS_TABSTOP, 0,
-                kSearchCancel, kWidth - kMargin - kButtonWidth, buttons_top, kButtonWidth,
-                kButtonHeight);
-  // Enter and Escape reach the list as keys: no dialog manager runs for this box.
-  ::SetWindowSubclass(list_, &SearchDialog::ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+  status_ =
+      add(WC_STATICW, "", SS_NOPREFIX, 0, kSearchStatus, kMargin, buttons_top - 42, inner, 36);
+  choose_ =
+      add(WC_BUTTONW, form::texts::kSearchChoose, BS_PUSHBUTTON | WS_TABSTOP, 0, kSearchChoose,
+          kWidth - kMargin - 2 * kButtonWidth - 8, buttons_top, kButtonWidth, kButtonHeight);
+  cancel_ =
+      add(WC_BUTTONW, form::texts::kSearchCancel, BS_PUSHBUTTON | WS_TABSTOP, 0, kSearchCancel,
+          kWidth - kMargin - kButtonWidth, buttons_top, kButtonWidth, kButtonHeight);
 }
 
 SearchDialog::~SearchDialog() {
-  if (::IsWindow(box_)) {
-    ::RemoveWindowSubclass(list_, &SearchDialog::ListProcedure, 0);
-    ::DestroyWindow(box_);
-  }
+  if (::IsWindow(box_)) ::DestroyWindow(box_);
 }
 
-LRESULT CALLBACK SearchDialog::BoxProcedure(HWND box, UINT message, WPARAM wparam,
-                                            LPARAM lparam) {
+LRESULT CALLBACK SearchDialog::BoxProcedure(HWND box, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
     ::SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -87,29 +80,20 @@ LRESULT CALLBACK SearchDialog::BoxProcedure(HWND box, UINT message, WPARAM wpara
   return self->HandleMessage(message, wparam, lparam);
 }
 
-LRESULT CALLBACK SearchDialog::ListProcedure(HWND list, UINT message, WPARAM wparam,
-                                             LPARAM lparam, UINT_PTR, DWORD_PTR self) {
-  auto& dialog = *reinterpret_cast<SearchDialog*>(self);
-  if (message == WM_KEYDOWN && wparam == VK_RETURN) {
-    dialog.ChooseCurrent();
-    return 0;
-  }
-  if (message == WM_KEYDOWN && wparam == VK_ESCAPE) {
-    dialog.CloseByOperator();
-    return 0;
-  }
-  return ::DefSubclassProc(list, message, wparam, lparam);
-}
-
 LRESULT SearchDialog::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
       const int code = HIWORD(wparam);
-      if ((id == kSearchList && code == LBN_DBLCLK) || (id == kSearchChoose && code == BN_CLICKED)) {
+      // The message loop's dialog manager turns Enter in the list into IDOK and Escape
+      // anywhere in the box into IDCANCEL.
+      if ((id == kSearchList && code == LBN_DBLCLK) ||
+          (id == kSearchChoose && code == BN_CLICKED) || id == IDOK) {
         ChooseCurrent();
       } else if (id == kSearchCancel && code == BN_CLICKED) {
         logic_.SearchCancel();
+      } else if (id == IDCANCEL) {
+        CloseByOperator();
       }
       return 0;
     }
@@ -157,10 +141,10 @@ void SearchDialog::SetSearchProgress(int done) {
 }
 
 void SearchDialog::AddSearchRow(const std::string& text) {
-  ::SendMessageW(list_, LB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str()));
+  ::SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str()));
   // The first row is selected at once, so Enter chooses it without a click.
-  if (::SendMessageW(list_, LB_GETCURSEL, 0, 0) == LB_ERR) ::SendMessageW(list_, LB_SETCURSEL, 0, 0);
+  if (::SendMessageW(list_, LB_GETCURSEL, 0, 0) == LB_ERR)
+    ::SendMessageW(list_, LB_SETCURSEL, 0, 0);
 }
 
 void SearchDialog::SetSearchStatus(const std::string& text) {

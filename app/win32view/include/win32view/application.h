@@ -2,8 +2,8 @@
 // modal boxes, the message loop and "process pending messages". Window thread only.
 //
 // One message loop serves the whole program, so that the keyboard works alike in every loop
-// (the main one, ProcessMessages and the pump of DELAY_MS): Tab and Enter are handled for the
-// keyboard window set with SetKeyboardWindow.
+// (the main one, ProcessMessages and the pump of DELAY_MS): Tab, Enter and Escape are handled
+// for the main window set with SetMainWindow and for the boxes it owns.
 #pragma once
 
 #include <string>

@@ -32,8 +32,6 @@ class SearchDialog : public form::SearchView {
 
  private:
   static LRESULT CALLBACK BoxProcedure(HWND box, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam,
-                                        UINT_PTR id, DWORD_PTR self);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void ChooseCurrent();
   void CloseByOperator();
