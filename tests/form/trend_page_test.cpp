@@ -1,11 +1,13 @@
 // The trend page's logic: the plot's decimation, gaps and spans, the history's bound and restart,
 // the saved CSV, and what the window's logic feeds it.
+#include "form/trend_page.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "form/trend_page.h"
+#include "form/local_clock.h"
 #include "form/trend_plot.h"
 #include "logic_fixture.h"
 #include "readings/csv_rows.h"
@@ -82,11 +84,10 @@ TEST_F(TrendTest, EachColumnDrawsItsMinimumThenItsMaximumAndTheLatestValueBeside
     Read(ms, value);
   }
   const TrendScene scene = SceneAt(600'000);
-  EXPECT_EQ(Runs(scene, TrendInk::kLevel1),
-            (std::vector<Points>{{{area.left + 100, Row(10)},
-                               {area.left + 100, Row(50)},
-                               {area.left + 101, Row(20)},
-                               {area.left + 102, Row(20)}}}));
+  EXPECT_EQ(Runs(scene, TrendInk::kLevel1), (std::vector<Points>{{{area.left + 100, Row(10)},
+                                                                  {area.left + 100, Row(50)},
+                                                                  {area.left + 101, Row(20)},
+                                                                  {area.left + 102, Row(20)}}}));
   EXPECT_TRUE(Runs(scene, TrendInk::kLevel2).empty());  // the replies carried no level 2
   const auto latest = std::find_if(scene.texts.begin(), scene.texts.end(),
                                    [](const TrendText& t) { return t.ink == TrendInk::kLevel1; });
@@ -114,8 +115,8 @@ TEST_F(TrendTest, GapsAbsentChannelsAndLongPausesEndARunAndGapsAreGrounded) {
   const int y = Row(40);
   EXPECT_EQ(Runs(scene, TrendInk::kLevel1),
             (std::vector<Points>{{{area.left + 100, y}, {area.left + 102, y}},
-                              {{area.left + 110, y}, {area.left + 112, y}, {area.left + 114, y}},
-                              {{area.left + 200, y}, {area.left + 200, y}}}));
+                                 {{area.left + 110, y}, {area.left + 112, y}, {area.left + 114, y}},
+                                 {{area.left + 200, y}, {area.left + 200, y}}}));
   EXPECT_EQ(Runs(scene, TrendInk::kLevel2).size(), 4u);
   std::vector<std::pair<int, int>> grounds;
   for (const TrendRect& rect : scene.rects) {
@@ -153,14 +154,36 @@ TEST_F(TrendTest, TheSpanChosenDecidesWhatFallsInAndTheScaleWidensForValuesBeyon
   EXPECT_EQ(scale_texts(scene).back(), "140");
 }
 
+// A clock time whose line is near the left edge starts at its line, clear of the scale's "0";
+// the others are centred on theirs.
+TEST_F(TrendTest, ClockTimesAreCentredOnTheirLinesButTheFirstStartsClearOfTheScale) {
+  constexpr std::int64_t kTick = 120'000;  // 10 min: a time every 2 min, 1 s a column
+  const std::int64_t offset = LocalOffsetMs(1'700'000'000'000);
+  // The plot's first clock time 3 columns from its left edge.
+  const std::int64_t now = 1'700'000'000'000 / kTick * kTick - offset - 3'000 + 600'000;
+  const TrendScene scene = DrawTrend(TrendHistory{}, TrendSpan::k10Minutes, TrendQuantity::kLevels,
+                                     now, kWidth, kHeight, ",");
+  const TrendArea area = TrendAreaOf(kWidth, kHeight);
+  std::vector<std::pair<int, TrendAnchor>> times;
+  for (const TrendText& text : scene.texts) {
+    if (text.y > area.bottom && text.text.find(':') != std::string::npos) {
+      times.emplace_back(text.x - area.left, text.anchor);
+    }
+  }
+  ASSERT_EQ(times.size(), 5u);
+  EXPECT_EQ(times[0], std::make_pair(3, TrendAnchor::kLeft));
+  for (std::size_t i = 1; i < times.size(); ++i) {
+    EXPECT_EQ(times[i], std::make_pair(3 + 120 * static_cast<int>(i), TrendAnchor::kCentre));
+  }
+}
+
 TEST_F(TrendTest, HistoryKeepsTheNewest43200RecordsAndRestartsForAnotherAddress) {
   static_assert(sizeof(TrendSample) * TrendHistory::kCapacity < 5'000'000);
   for (int i = 0; i < 43'205; ++i) Read(i * 2000, static_cast<float>(i % 100));
   EXPECT_EQ(page_.size(), 43'200u);
-  EXPECT_EQ(page_.history()[0].time_ms,
-            std::chrono::duration_cast<milliseconds>((start_ + milliseconds(5 * 2000))
-                                                         .time_since_epoch())
-                .count());
+  EXPECT_EQ(page_.history()[0].time_ms, std::chrono::duration_cast<milliseconds>(
+                                            (start_ + milliseconds(5 * 2000)).time_since_epoch())
+                                            .count());
   // A full 24 h draws every column once.
   page_.TrendSpanChosen(TrendSpan::k24Hours);
   EXPECT_FALSE(Runs(SceneAt(43'204 * 2000), TrendInk::kLevel1).empty());

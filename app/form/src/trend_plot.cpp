@@ -19,6 +19,9 @@ constexpr int kScaleWidth = 44;  // left of the area: the scale's texts
 constexpr int kValueWidth = 60;  // right of it: the latest values
 constexpr int kTop = 8;
 constexpr int kTimeRow = 16;  // under it: the clock times
+// Half a clock time's width in the window's font, about: one nearer the left edge than this
+// would run into the scale's lowest value, so it starts at its line instead.
+constexpr int kTimeTextHalfWidth = 16;
 constexpr int kBandHeight = 9;
 constexpr int kBandPitch = 12;
 constexpr int kRelayCount = 4;
@@ -233,8 +236,8 @@ TrendScene DrawTrend(const TrendHistory& history, TrendSpan span, TrendQuantity 
     if (value > scale.high + scale.step / 2) break;
     const int y = drawing.YOf(value);
     scene.lines.push_back({TrendInk::kGrid, {{area.left, y}, {area.right - 1, y}}});
-    scene.texts.push_back({area.left - 4, y, TrendAnchor::kRight, TrendInk::kAxis,
-                           ScaleText(value, separator)});
+    scene.texts.push_back(
+        {area.left - 4, y, TrendAnchor::kRight, TrendInk::kAxis, ScaleText(value, separator)});
   }
   const std::int64_t offset_ms = LocalOffsetMs(now_ms);
   const std::int64_t tick_ms = TickStepMs(span);
@@ -244,13 +247,14 @@ TrendScene DrawTrend(const TrendHistory& history, TrendSpan span, TrendQuantity 
     if (column < 0) continue;
     const int x = area.left + column;
     scene.lines.push_back({TrendInk::kGrid, {{x, area.top}, {x, area.bottom - 1}}});
+    const TrendAnchor anchor =
+        column < kTimeTextHalfWidth ? TrendAnchor::kLeft : TrendAnchor::kCentre;
     scene.texts.push_back(
-        {x, area.bottom + kTimeRow / 2, TrendAnchor::kCentre, TrendInk::kAxis, ClockText(local)});
+        {x, area.bottom + kTimeRow / 2, anchor, TrendInk::kAxis, ClockText(local)});
   }
-  scene.lines.push_back({TrendInk::kAxis,
-                         {{area.left - 1, area.top},
-                          {area.left - 1, area.bottom},
-                          {area.right - 1, area.bottom}}});
+  scene.lines.push_back(
+      {TrendInk::kAxis,
+       {{area.left - 1, area.top}, {area.left - 1, area.bottom}, {area.right - 1, area.bottom}}});
 
   // The curves, the gaps' ground and the relays' stretches in one pass in time order.
   std::vector<TrendRect> gaps;
@@ -285,8 +289,8 @@ TrendScene DrawTrend(const TrendHistory& history, TrendSpan span, TrendQuantity 
     const int column = column_of(sample.time_ms);
     if (gap_from >= 0) {
       if (column > gap_from) {
-        gaps.push_back({area.left + gap_from, area.top, area.left + column, area.bottom,
-                        TrendInk::kGap});
+        gaps.push_back(
+            {area.left + gap_from, area.top, area.left + column, area.bottom, TrendInk::kGap});
       }
       gap_from = -1;
     }
