@@ -212,13 +212,15 @@ TEST_F(TrendTest, SavedCsvIsTheReadersRenderingAndAFailedSaveLosesNothing) {
   page_.RecordPortLoss(7);
   const Clock::time_point third = now_;
 
+  using Outcome = readings::RecordOutcome;
   for (const std::string separator : {",", "."}) {
     const readings::CsvDialect dialect = readings::CsvDialectFor(separator);
     EXPECT_EQ(page_.Csv(separator),
               readings::CsvHeader(dialect) + "\n" +
-                  readings::CsvRow(dialect, first, 7, "accepted", &readings) + "\n" +
-                  readings::CsvRow(dialect, first + milliseconds(2000), 7, "unanswered", nullptr) +
-                  "\n" + readings::CsvRow(dialect, third, 7, "port_error", nullptr) + "\n");
+                  readings::CsvRow(dialect, first, 7, Outcome::kAccepted, &readings) + "\n" +
+                  readings::CsvRow(dialect, first + milliseconds(2000), 7, Outcome::kUnanswered,
+                                   nullptr) +
+                  "\n" + readings::CsvRow(dialect, third, 7, Outcome::kPortError, nullptr) + "\n");
   }
 
   testing::TempDirectory directory;

@@ -1,7 +1,6 @@
 #include "form/trend_page.h"
 
 #include <cmath>
-
 #include <filesystem>
 #include <string_view>
 #include <utility>
@@ -47,17 +46,17 @@ instrument::Readings ReadingsOf(const TrendSample& sample) {
   return readings;
 }
 
-// The reader's outcome names for the records a trend keeps.
-std::string_view OutcomeOf(TrendSampleKind kind) {
+// The reader's outcome of each kind of record a trend keeps.
+readings::RecordOutcome OutcomeOf(TrendSampleKind kind) {
   switch (kind) {
     case TrendSampleKind::kReading:
-      return "accepted";
+      return readings::RecordOutcome::kAccepted;
     case TrendSampleKind::kUnanswered:
-      return "unanswered";
+      return readings::RecordOutcome::kUnanswered;
     case TrendSampleKind::kPortLost:
-      return "port_error";
+      return readings::RecordOutcome::kPortError;
   }
-  return "unanswered";
+  return readings::RecordOutcome::kUnanswered;
 }
 
 // A UTF-8 name as a path on every system (a plain std::string would be read in the ANSI code

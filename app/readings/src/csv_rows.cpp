@@ -51,11 +51,11 @@ std::string CsvHeader(CsvDialect dialect) {
 }
 
 std::string CsvRow(CsvDialect dialect, std::chrono::system_clock::time_point time, int address,
-                   std::string_view outcome, const instrument::Readings* readings) {
+                   RecordOutcome outcome, const instrument::Readings* readings) {
   std::string row = IsoTime(time);
   const auto add = [&](std::string_view cell) { row.append(1, dialect.field).append(cell); };
   add(std::to_string(address));
-  add(outcome);
+  add(OutcomeName(outcome));
   for (const instrument::Field& field : instrument::Fields()) {
     add(readings != nullptr ? std::visit(CellText{dialect.decimal}, field.value(*readings)) : "");
   }

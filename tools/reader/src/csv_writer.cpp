@@ -12,7 +12,7 @@ class CsvWriter : public RecordWriter {
   }
 
   void Write(const PollRecord& record) override {
-    out_ << readings::CsvRow(dialect_, record.time, record.address, OutcomeName(record.outcome),
+    out_ << readings::CsvRow(dialect_, record.time, record.address, record.outcome,
                              record.readings ? &*record.readings : nullptr)
          << '\n';
   }

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "instrument/readings.h"
+#include "readings/record_outcome.h"
 
 namespace readings {
 
@@ -25,6 +26,6 @@ std::string CsvHeader(CsvDialect dialect);
 // One record's line, without its line end: its ISO time, address and outcome name, then the
 // values of `readings`, empty cells for those it does not carry or for none.
 std::string CsvRow(CsvDialect dialect, std::chrono::system_clock::time_point time, int address,
-                   std::string_view outcome, const instrument::Readings* readings);
+                   RecordOutcome outcome, const instrument::Readings* readings);
 
 }  // namespace readings

@@ -8,18 +8,13 @@
 #include <vector>
 
 #include "instrument/readings.h"
+#include "readings/record_outcome.h"
 
 namespace reader {
 
-enum class PollOutcome {
-  kAccepted,    // a valid normal reply: readings decoded
-  kException,   // a valid exception reply: the instrument refused, no readings
-  kUnanswered,  // no valid reply within the read time-out
-  kPortError,   // the port failed during the exchange
-};
-
-// "accepted", "exception", "unanswered", "port_error".
-std::string_view OutcomeName(PollOutcome outcome);
+// The outcomes and their names are the records' own, shared with the window's trend.
+using PollOutcome = readings::RecordOutcome;
+using readings::OutcomeName;
 
 struct PollRecord {
   std::chrono::system_clock::time_point time;  // when the poll started

@@ -1,0 +1,19 @@
+// How a poll record ended, as the command-line reader's JSON and CSV name it and the trend page
+// saves it.
+#pragma once
+
+#include <string_view>
+
+namespace readings {
+
+enum class RecordOutcome {
+  kAccepted,    // a valid normal reply: readings decoded
+  kException,   // a valid exception reply: the instrument refused, no readings
+  kUnanswered,  // no valid reply within the read time-out
+  kPortError,   // the port failed during the exchange
+};
+
+// "accepted", "exception", "unanswered", "port_error".
+std::string_view OutcomeName(RecordOutcome outcome);
+
+}  // namespace readings
