@@ -278,8 +278,8 @@ TEST_F(DemoWindow, ABoxOpensCentredOnTheWindow) {
   EXPECT_EQ(Text(Control(ids::kEdit1)), L"1");
 }
 
-// The menu lists the prefix's other COM ports (COM6 and COM7, and COM5 when the run has a
-// simulator: wine_line.sh) after "COM 4" when it opens, and choosing one opens it as the four do.
+// The menu lists the prefix's other COM ports (COM6 and COM7, and COM5, the window's own
+// instrument, when the run has a simulator: wine_line.sh) after "COM 4" when it opens, and choosing one opens it as the four do.
 // The menu belongs to the window's process, so it is opened from the keyboard, as an operator would
 // with F10 and the down arrow.
 TEST_F(DemoWindow, PortMenuListsThePortsPresentWhenItOpensAndOpensOne) {

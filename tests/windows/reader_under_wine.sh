@@ -77,14 +77,14 @@ memo=$(crlf "ВЛК240ТхИ Исполнение 1" "(Уровнемер-Уро
   "Уровень канала 1 - 45,5 %" "Объём канала 1 - 30,3 %" "Уровень канала 2 - 12,0 %" \
   "Объём канала 2 - 100,0 %" "Состояния реле: Вкл. Выкл. Вкл. Выкл. ")
 
-if run worked 0 --port COM5 --separator , --trace "$work/worked.trace"; then
-  same "COM5: the worked example" "$work/worked.out" "$memo"
+if run worked 0 --port COM12 --separator , --trace "$work/worked.trace"; then
+  same "COM12: the worked example" "$work/worked.out" "$memo"
   # The trace's lines without their times: the port, the request, the reply as read, the port.
   tr -d '\r' <"$work/worked.trace" | cut -d ' ' -f 2- >"$work/worked.events"
-  same "COM5: the frame trace" "$work/worked.events" "$(printf '%s\n' \
-    'vlk240-read open COM5 \\.\COM5' 'vlk240-read tx 8 01 04 00 00 00 0D 31 CF' \
+  same "COM12: the frame trace" "$work/worked.events" "$(printf '%s\n' \
+    'vlk240-read open COM12 \\.\COM12' 'vlk240-read tx 8 01 04 00 00 00 0D 31 CF' \
     'vlk240-read rx 31 01 04 1A 00 00 42 36 00 00 41 F2 00 00 41 40 00 00 42 C8 00 00 00 15 00 0A 42 48 00 00 47 76' \
-    'vlk240-read close COM5')"
+    'vlk240-read close COM12')"
 fi
 
 if run silent 1 --port COM9; then
@@ -108,8 +108,8 @@ fi
 # the prefix maps (and COM1, which Wine gives the machine's /dev/ttyS0 on its own).
 if run ports 0 --list-ports; then
   listed=$(tr -d '\r' <"$work/ports.out" | awk '$2 ~ /^\\Device\\/ { print $1 }' |
-    grep -xE 'COM(5|6|7|8|9|10|11)' | paste -sd ' ' -)
-  if [ "$listed" = "COM5 COM6 COM7 COM8 COM9 COM10 COM11" ]; then
+    grep -xE 'COM(5|6|7|8|9|10|11|12)' | paste -sd ' ' -)
+  if [ "$listed" = "COM5 COM6 COM7 COM8 COM9 COM10 COM11 COM12" ]; then
     pass "--list-ports: the mapped COM ports"
   else
     echo "FAIL --list-ports: $listed"

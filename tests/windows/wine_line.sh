@@ -3,20 +3,22 @@
 #   wine_line.sh start PREFIX RESULTS [HOST_SIMULATOR]
 #   wine_line.sh stop PREFIX
 # start empties RESULTS, the folder where the test programs leave their reports, makes a new
-# prefix, starts a pseudo-terminal pair (socat) and, given the Linux simulator, four simulated
+# prefix, starts a pseudo-terminal pair (socat) and, given the Linux simulator, the simulated
 # instruments, and maps them through the registry key
 # HKLM\Software\Wine\Ports, never through hand-made dosdevices links: Wine's mount manager
 # rewrites com1.. to the machine's own /dev/ttyS*, which may be the kernel's console. Then it
 # checks where each COM port leads before any test writes to one:
-#   COM5  the simulated instrument, address 1 (the worked example)
+#   COM5  the simulated instrument, address 1, for the window: the first port its menu lists
+#         after the four
 #   COM6, COM7  the two ends of a line (VLK240_TEST_PORT_A and _B)
 #   COM8  a simulated instrument that answers with exception replies
 #   COM9  a simulated instrument that stays silent
 #   COM10 the simulated instrument again, address 1
 #   COM11 a line with neighbours: the instrument at address 4, one at 2 that refuses (exception
 #         code 2), another at 9
+#   COM12 the simulated instrument, address 1 (the reader's worked example)
 #   COM20 nothing: a missing port
-# Each run of vlk240-read gets an instrument of its own: under Wine a pseudo-terminal refuses
+# Each run of vlk240-read and each window gets an instrument of its own: under Wine a pseudo-terminal refuses
 # even parity set again with nothing else changed (tests/windows/wine_skips.cpp), and its
 # settings outlive the program that set them, so a second program on the same one would fail
 # where a real port would not.
@@ -93,17 +95,20 @@ exception_sim=""
 silent_sim=""
 second_sim=""
 neighbours_sim=""
+window_sim=""
 if [ -n "$host_sim" ]; then
   start_sim "$prefix/sim.out" --address 1
   start_sim "$prefix/exception-sim.out" --address 1 --behaviour exception:2
   start_sim "$prefix/silent-sim.out" --address 1 --behaviour silent
   start_sim "$prefix/second-sim.out" --address 1
   start_sim "$prefix/neighbours-sim.out" --address 4 --neighbour 2:exception:2 --neighbour 9
+  start_sim "$prefix/window-sim.out" --address 1
   sim=$(first_line "$prefix/sim.out")
   exception_sim=$(first_line "$prefix/exception-sim.out")
   silent_sim=$(first_line "$prefix/silent-sim.out")
   second_sim=$(first_line "$prefix/second-sim.out")
   neighbours_sim=$(first_line "$prefix/neighbours-sim.out")
+  window_sim=$(first_line "$prefix/window-sim.out")
 fi
 
 map() {  # map COMn DEVICE
@@ -113,11 +118,12 @@ map() {  # map COMn DEVICE
 map COM6 "$line_a"
 map COM7 "$line_b"
 if [ -n "$sim" ]; then
-  map COM5 "$sim"
+  map COM5 "$window_sim"
   map COM8 "$exception_sim"
   map COM9 "$silent_sim"
   map COM10 "$second_sim"
   map COM11 "$neighbours_sim"
+  map COM12 "$sim"
 fi
 # The mount manager reads the key when the prefix's services start.
 "$wineserver" -k
@@ -132,11 +138,12 @@ leads_to() {  # leads_to COMn DEVICE
 leads_to com6 "$line_a"
 leads_to com7 "$line_b"
 if [ -n "$sim" ]; then
-  leads_to com5 "$sim"
+  leads_to com5 "$window_sim"
   leads_to com8 "$exception_sim"
   leads_to com9 "$silent_sim"
   leads_to com10 "$second_sim"
   leads_to com11 "$neighbours_sim"
+  leads_to com12 "$sim"
 fi
 [ ! -e "$prefix/dosdevices/com20" ] || fail "COM20 should be missing"
 
@@ -148,5 +155,6 @@ VLK_EXCEPTION_SIM_DEVICE=$exception_sim
 VLK_SILENT_SIM_DEVICE=$silent_sim
 VLK_SECOND_SIM_DEVICE=$second_sim
 VLK_NEIGHBOURS_SIM_DEVICE=$neighbours_sim
+VLK_WINDOW_SIM_DEVICE=$window_sim
 ENV
-echo "wine_line: prefix $prefix, COM6=$line_a COM7=$line_b${sim:+ COM5=$sim COM8=$exception_sim COM9=$silent_sim COM10=$second_sim COM11=$neighbours_sim}"
+echo "wine_line: prefix $prefix, COM6=$line_a COM7=$line_b${sim:+ COM5=$window_sim COM8=$exception_sim COM9=$silent_sim COM10=$second_sim COM11=$neighbours_sim COM12=$sim}"
