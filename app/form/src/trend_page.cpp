@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "form/trend_plot.h"
+#include "form/trend_texts.h"
 #include "readings/csv_rows.h"
 #include "readings/decimal_separator.h"
 #include "storage/file_replace.h"
@@ -59,6 +60,13 @@ readings::RecordOutcome OutcomeOf(TrendSampleKind kind) {
   return readings::RecordOutcome::kUnanswered;
 }
 
+// A record of a poll without readings: the curves break there.
+TrendSample MarkOf(TrendSampleKind kind) {
+  TrendSample sample;
+  sample.kind = kind;
+  return sample;
+}
+
 // A UTF-8 name as a path on every system (a plain std::string would be read in the ANSI code
 // page on Windows).
 std::filesystem::path PathOf(const std::string& utf8) {
@@ -77,7 +85,8 @@ void TrendPage::SetView(TrendView* view) {
   }
 }
 
-void TrendPage::Record(int address, const TrendSample& sample) {
+void TrendPage::Record(int address, TrendSample sample) {
+  sample.time_ms = MillisecondsOf(now_());
   if (address_ != address) history_.Clear();
   address_ = address;
   history_.Push(sample);
@@ -86,7 +95,6 @@ void TrendPage::Record(int address, const TrendSample& sample) {
 
 void TrendPage::RecordReadings(int address, const instrument::Readings& readings) {
   TrendSample sample;
-  sample.time_ms = MillisecondsOf(now_());
   sample.level1 = ValueOr(readings.level1);
   sample.level2 = ValueOr(readings.level2);
   sample.volume1 = ValueOr(readings.volume1);
@@ -106,19 +114,9 @@ void TrendPage::RecordReadings(int address, const instrument::Readings& readings
   Record(address, sample);
 }
 
-void TrendPage::RecordGap(int address) {
-  TrendSample sample;
-  sample.time_ms = MillisecondsOf(now_());
-  sample.kind = TrendSampleKind::kUnanswered;
-  Record(address, sample);
-}
+void TrendPage::RecordGap(int address) { Record(address, MarkOf(TrendSampleKind::kUnanswered)); }
 
-void TrendPage::RecordPortLoss(int address) {
-  TrendSample sample;
-  sample.time_ms = MillisecondsOf(now_());
-  sample.kind = TrendSampleKind::kPortLost;
-  Record(address, sample);
-}
+void TrendPage::RecordPortLoss(int address) { Record(address, MarkOf(TrendSampleKind::kPortLost)); }
 
 void TrendPage::TrendSpanChosen(TrendSpan span) {
   span_ = span;
@@ -156,10 +154,8 @@ void TrendPage::TrendSaveClick() {
   } catch (const std::exception& error) {
     // The history stays as it was: the operator may choose another place.
     if (failure_box_) {
-      failure_box_(std::string("Не удалось сохранить тренд в файл ")
-                       .append(*name)
-                       .append(":\n")
-                       .append(error.what()));
+      failure_box_(
+          std::string(texts::kTrendSaveFailed).append(*name).append(":\n").append(error.what()));
     }
   }
 }

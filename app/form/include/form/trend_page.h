@@ -65,7 +65,8 @@ class TrendPage {
   std::optional<int> address() const { return address_; }
 
  private:
-  void Record(int address, const TrendSample& sample);
+  // Stamps `sample` with now() and keeps it.
+  void Record(int address, TrendSample sample);
   void Invalidate();
 
   std::function<Clock::time_point()> now_;

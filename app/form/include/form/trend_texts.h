@@ -16,5 +16,7 @@ inline constexpr std::array<std::string_view, 4> kTrendSpans = {"10 мин", "1 
 inline constexpr std::array<std::string_view, 4> kTrendRelays = {"Р1", "Р2", "Р3", "Р4"};
 inline constexpr std::string_view kTrendSaveTitle = "Сохранить тренд";
 inline constexpr std::string_view kTrendFileFilter = "CSV (*.csv)";
+// A save that failed: this, the file's name, ":", a new line and the reason.
+inline constexpr std::string_view kTrendSaveFailed = "Не удалось сохранить тренд в файл ";
 
 }  // namespace form::texts
