@@ -7,13 +7,18 @@
 
 namespace form {
 
-// Called by the poll before its box, so the dead device is not held while the box is open: a
-// replugged USB adapter then comes back under its old name.
-void Form1Logic::ReleaseFailedPort() {
+// The dead device is not held: a replugged USB adapter then comes back under its old name, and
+// the next poll opens it again.
+void Form1Logic::ReleasePort() {
   ClosePortQuietly();
   view_.SetCheckedPortItem(kNoPortItem);
   view_.SetStatusText(kPortPanel, "");
   reopen_before_poll_ = true;
+}
+
+// Called by the poll before its box, so the port is let go while the box is open.
+void Form1Logic::ReleaseFailedPort() {
+  ReleasePort();
   loss_to_report_ = true;
   trend_.RecordPortLoss(polled_address_);
 }

@@ -39,12 +39,7 @@ void Form1Logic::Search() {
     throw;
   }
   // A port that failed is released as a poll releases it; the next poll opens it again.
-  if (!result.port_error.empty()) {
-    ClosePortQuietly();
-    view_.SetCheckedPortItem(kNoPortItem);
-    view_.SetStatusText(kPortPanel, "");
-    reopen_before_poll_ = true;
-  }
+  if (!result.port_error.empty()) ReleasePort();
   Box().Finish(result);
   // The box closes on a choice before the controls come back.
   TakeSearchChoice();

@@ -145,6 +145,8 @@ class Form1Logic : private exchange::PollView, private exchange::ReplyTimeoutVie
   void SetTimerEnabled(FormTimer timer, bool enabled);
   // Closes the port; a failing close is not worth a box of its own.
   void ClosePortQuietly();
+  // Lets a port that failed go: closed, no item checked, the next poll opens it again.
+  void ReleasePort();
   // Opens the port released after a failure again, without a box; false when it still cannot
   // be opened, which panel 1 then says.
   bool ReopenLostPort();
