@@ -1,6 +1,5 @@
 // The Qt window as the logic's view: each operation on its widget, the timers, the boxes.
 #include "window/form1.h"
-#include "window/search_dialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -11,12 +10,10 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "window/qt_text.h"
+#include "window/search_dialog.h"
+
 namespace window {
-namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-
-}  // namespace
 
 TForm1::TForm1(Application& app, FormPauses pauses, trace::FrameTrace* frame_trace,
                form::PortDiscovery discovery)

@@ -20,6 +20,7 @@
 #include "form/search_texts.h"
 #include "form/trend_texts.h"
 #include "window/form1.h"
+#include "window/qt_text.h"
 #include "window/trend_sheet.h"
 
 namespace window {
@@ -28,10 +29,6 @@ namespace {
 namespace texts = form::texts;
 namespace layout = form::layout;
 using form::kPortItems;
-
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // "MS Sans Serif" where it exists, else a sans-serif of similar width at the same pixel height
 // (the wider DejaVu Sans last, as it would overflow the fixed control sizes).

@@ -8,11 +8,10 @@
 #include <QVBoxLayout>
 
 #include "form/search_texts.h"
+#include "window/qt_text.h"
 
 namespace window {
 namespace {
-
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 // Enter belongs to the list, where it chooses the current row; no button takes it as well.
 QPushButton* PlainButton(std::string_view caption, QWidget* parent) {

@@ -9,16 +9,10 @@
 #include <QVBoxLayout>
 
 #include "form/trend_texts.h"
+#include "window/qt_text.h"
 #include "window/trend_plot.h"
 
 namespace window {
-namespace {
-
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 TrendSheet::TrendSheet(form::TrendPage& page, QWidget* parent) : QWidget(parent), page_(page) {
   namespace texts = form::texts;
@@ -66,10 +60,8 @@ void TrendSheet::ShowTrendChoice(form::TrendSpan span, form::TrendQuantity quant
 }
 
 std::optional<std::string> TrendSheet::AskTrendFileName(const std::string& suggested_name) {
-  const QString name =
-      QFileDialog::getSaveFileName(this, Q(form::texts::kTrendSaveTitle),
-                                   QString::fromStdString(suggested_name),
-                                   Q(form::texts::kTrendFileFilter));
+  const QString name = QFileDialog::getSaveFileName(
+      this, Q(form::texts::kTrendSaveTitle), Q(suggested_name), Q(form::texts::kTrendFileFilter));
   if (name.isEmpty()) return std::nullopt;
   return name.toStdString();
 }

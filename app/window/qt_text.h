@@ -1,0 +1,13 @@
+// The window's UTF-8 texts as Qt strings.
+#pragma once
+
+#include <QString>
+#include <string_view>
+
+namespace window {
+
+inline QString Q(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace window
