@@ -15,6 +15,7 @@
 
 #include "form/form_layout.h"
 #include "form/trend_page.h"
+#include "full_day.h"
 #include "readings/decimal_separator.h"
 #include "window/trend_plot.h"
 #include "window/trend_sheet.h"
@@ -50,25 +51,6 @@ void Time(const char* name, int runs, Body body) {
   std::printf("%s %.3f %.3f ms\n", name, ms[ms.size() / 2], ms.back());
 }
 
-// Both levels and volumes moving, the relays switching, a gap now and then.
-void Fill(form::TrendPage& page, Clock::time_point& now, Clock::time_point start) {
-  for (int i = 0; i < 43'200; ++i) {
-    now = start + std::chrono::seconds(2 * i);
-    if (i % 5000 == 4999) {
-      page.RecordGap(1);
-      continue;
-    }
-    instrument::Readings readings;
-    readings.variant = 1;
-    readings.level1 = 50.0f + 40.0f * static_cast<float>(std::sin(i / 900.0));
-    readings.volume1 = *readings.level1 * 0.8f;
-    readings.level2 = 30.0f + 20.0f * static_cast<float>(std::cos(i / 400.0));
-    readings.volume2 = *readings.level2 * 0.9f;
-    readings.relays = instrument::RelayStates{i % 600 < 300, i % 2000 < 100, false, true};
-    page.RecordReadings(1, readings);
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -90,7 +72,7 @@ int main(int argc, char** argv) {
   paint();
   const double empty_mb = VmRssMb();
 
-  Fill(page, now, start);
+  FillFullDay(page, now, start);
   page.TrendSpanChosen(form::TrendSpan::k24Hours);
   Time("trend_scene_24h", 50, [&] { (void)page.Scene(image.width(), image.height()); });
   Time("trend_paint_24h", 50, paint);

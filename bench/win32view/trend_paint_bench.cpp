@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "form/trend_page.h"
+#include "full_day.h"
 #include "win32view/trend_plot.h"
 
 namespace {
@@ -26,8 +27,7 @@ constexpr int kHeight = 205;
 
 void Report(const char* name, std::vector<double> ms) {
   std::sort(ms.begin(), ms.end());
-  std::printf("%s %.3f %.3f %.3f ms\n", name, ms[ms.size() / 2], ms[ms.size() * 9 / 10],
-              ms.back());
+  std::printf("%s %.3f %.3f %.3f ms\n", name, ms[ms.size() / 2], ms[ms.size() * 9 / 10], ms.back());
 }
 
 std::vector<double> Timed(const std::function<void()>& run) {
@@ -50,8 +50,8 @@ form::TrendScene RawScene() {
     form::TrendPolyline line{ink, {}};
     for (int i = 0; i < kPolls; ++i) {
       const double wave = std::sin(i / 700.0 + (ink == form::TrendInk::kLevel2 ? 1.0 : 0.0));
-      line.points.push_back({i * (kWidth - 1) / (kPolls - 1),
-                             static_cast<int>((kHeight - 1) * (0.5 + 0.45 * wave))});
+      line.points.push_back(
+          {i * (kWidth - 1) / (kPolls - 1), static_cast<int>((kHeight - 1) * (0.5 + 0.45 * wave))});
     }
     scene.lines.push_back(std::move(line));
   }
@@ -76,16 +76,10 @@ int main() {
                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                    VARIABLE_PITCH | FF_SWISS, L"MS Sans Serif");
 
-  auto now = std::chrono::system_clock::now();
+  const auto start = std::chrono::system_clock::now();
+  auto now = start;
   form::TrendPage page([&now] { return now; });
-  instrument::Readings readings;
-  for (int i = 0; i < kPolls; ++i, now += std::chrono::seconds(2)) {
-    readings.level1 = static_cast<float>(50.0 + 40.0 * std::sin(i / 700.0));
-    readings.level2 = static_cast<float>(50.0 + 40.0 * std::cos(i / 900.0));
-    readings.volume1 = *readings.level1;
-    readings.volume2 = *readings.level2;
-    page.RecordReadings(1, readings);
-  }
+  FillFullDay(page, now, start);
   page.TrendSpanChosen(form::TrendSpan::k24Hours);
 
   form::TrendScene scene;
