@@ -49,9 +49,10 @@ class PollView {
 // Runs one poll of the request in TX_BUF/TX_LEN/RX_LEN (written while the worker is parked):
 // clears and repaints the poll texts, shows the sent frame with its CRC, clears RX_BUF, arms
 // the reply time-out, wakes the worker and blocks, processing no window events (but every
-// MessageInterval where the view has one), until the exchange has ended. A closed port shows PORT_NOT_ACTIVE_TEXT in an error box; a port that
-// failed is released first, then PORT_LOST_TEXT, a carriage return and the port's message are
-// shown in one. RX_STATE is 2 only for an accepted reply.
+// MessageInterval where the view has one), until the exchange has ended. A closed port shows
+// PORT_NOT_ACTIVE_TEXT in an error box; a port that failed is released first, then
+// PORT_LOST_TEXT, a carriage return and the port's message are shown in one. RX_STATE is 2 only
+// for an accepted reply.
 ExchangeResult POTOK_START(PollView& view, UART_THREAT& worker);
 
 }  // namespace exchange
