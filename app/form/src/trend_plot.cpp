@@ -29,20 +29,20 @@ constexpr int kTextPitch = 12;  // closer than this, two latest values are moved
 constexpr double kScaleStep = 20.0;
 constexpr int kMostScaleSteps = 10;
 
-std::int64_t TickStepMs(TrendSpan span) {
-  constexpr std::int64_t kMinute = 60'000;
-  switch (span) {
-    case TrendSpan::k10Minutes:
-      return 2 * kMinute;
-    case TrendSpan::k1Hour:
-      return 10 * kMinute;
-    case TrendSpan::k8Hours:
-      return 60 * kMinute;
-    case TrendSpan::k24Hours:
-      return 240 * kMinute;
-  }
-  return 60 * kMinute;
-}
+// Each span's length and the step of its clock times, in TrendSpan's order.
+struct SpanTimes {
+  std::int64_t span_ms;
+  std::int64_t tick_ms;
+};
+constexpr std::int64_t kMinute = 60'000;
+constexpr std::array<SpanTimes, 4> kSpanTimes = {{
+    {10 * kMinute, 2 * kMinute},
+    {60 * kMinute, 10 * kMinute},
+    {480 * kMinute, 60 * kMinute},
+    {1440 * kMinute, 240 * kMinute},
+}};
+
+const SpanTimes& TimesOf(TrendSpan span) { return kSpanTimes.at(static_cast<std::size_t>(span)); }
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b != 0 && a < 0); }
 
@@ -161,20 +161,7 @@ void AddStretch(OnStretches& stretches, int first, int last) {
 
 }  // namespace
 
-std::int64_t TrendSpanMs(TrendSpan span) {
-  constexpr std::int64_t kMinute = 60'000;
-  switch (span) {
-    case TrendSpan::k10Minutes:
-      return 10 * kMinute;
-    case TrendSpan::k1Hour:
-      return 60 * kMinute;
-    case TrendSpan::k8Hours:
-      return 480 * kMinute;
-    case TrendSpan::k24Hours:
-      return 1440 * kMinute;
-  }
-  return 10 * kMinute;
-}
+std::int64_t TrendSpanMs(TrendSpan span) { return TimesOf(span).span_ms; }
 
 TrendArea TrendAreaOf(int width, int height) {
   return {kScaleWidth, kTop, width - kValueWidth, height - kTimeRow - kRelayCount * kBandPitch};
@@ -240,7 +227,7 @@ TrendScene DrawTrend(const TrendHistory& history, TrendSpan span, TrendQuantity 
         {area.left - 4, y, TrendAnchor::kRight, TrendInk::kAxis, ScaleText(value, separator)});
   }
   const std::int64_t offset_ms = LocalOffsetMs(now_ms);
-  const std::int64_t tick_ms = TickStepMs(span);
+  const std::int64_t tick_ms = TimesOf(span).tick_ms;
   for (std::int64_t local = (FloorDiv(start_ms + offset_ms, tick_ms) + 1) * tick_ms;
        local <= now_ms + offset_ms; local += tick_ms) {
     const int column = column_of(local - offset_ms);
