@@ -12,15 +12,12 @@
 namespace sim {
 
 // Puts a transmission on the master side of the pty, either all at once per
-// segment or paced like a real line, and waits between segments. Every wait
-// ends early when `wake_fd` becomes readable (the simulator is stopping).
-// Used by the serving thread only.
+// segment or paced like a real line (a line-paced segment always is), and
+// waits between segments. Every wait ends early when `wake_fd` becomes
+// readable (the simulator is stopping). Used by the serving thread only.
 class LineWriter {
  public:
   using Clock = std::chrono::steady_clock;
-
-  // One character at 9600 bit/s, 8E1: start, 8 data, parity, stop = 11 bits.
-  static constexpr std::chrono::nanoseconds kCharTime{11'000'000'000LL / 9600};
 
   // Each write is recorded in `trace` unless it is null.
   LineWriter(int master_fd, int wake_fd, trace::FrameTrace* trace = nullptr)

@@ -67,13 +67,13 @@ bool LineWriter::Send(const Transmission& transmission, Clock::time_point start,
   Clock::time_point line_free = start;  // when the previous byte has left the line
   for (const Segment& segment : transmission) {
     line_free += segment.pause_before;
-    if (!paced) {
+    if (!paced && !segment.line_paced) {
       writes.push_back({line_free, segment.bytes});
       continue;
     }
     for (std::size_t i = 0; i < segment.bytes.size(); ++i) {
       // A byte reaches the receiver when its stop bit ends.
-      line_free += kCharTime;
+      line_free += kCharacterTime;
       writes.push_back({line_free, std::span(segment.bytes).subspan(i, 1)});
     }
   }

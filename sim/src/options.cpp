@@ -45,8 +45,9 @@ float ParseFloat(std::string_view text, std::string_view what) {
   return value;
 }
 
-std::chrono::milliseconds ParseMilliseconds(std::string_view text, std::string_view what) {
-  return std::chrono::milliseconds(ParseInteger(text, 0, 60'000, what));
+std::chrono::milliseconds ParseMilliseconds(std::string_view text, std::string_view what,
+                                            long min = 0) {
+  return std::chrono::milliseconds(ParseInteger(text, min, 60'000, what));
 }
 
 }  // namespace
@@ -72,6 +73,10 @@ Behaviour ParseBehaviour(std::string_view text) {
       {"noise", {BehaviourKind::kNoise, Kind::kNone}},
       {"late", {BehaviourKind::kLate, Kind::kOptional}},
       {"split", {BehaviourKind::kSplit, Kind::kOptional}},
+      {"repeat", {BehaviourKind::kRepeat, Kind::kOptional}},
+      {"extra", {BehaviourKind::kExtra, Kind::kRequired}},
+      {"pause", {BehaviourKind::kPause, Kind::kRequired}},
+      {"babble", {BehaviourKind::kBabble, Kind::kOptional}},
   };
   const auto found = kKinds.find(name);
   if (found == kKinds.end() || (has_argument && found->second.argument == Kind::kNone) ||
@@ -96,6 +101,23 @@ Behaviour ParseBehaviour(std::string_view text) {
       break;
     case BehaviourKind::kSplit:
       behaviour.split_pause = ParseMilliseconds(argument, "split pause");
+      break;
+    case BehaviourKind::kRepeat:
+      behaviour.repeat_pause = ParseMilliseconds(argument, "repeat pause");
+      break;
+    case BehaviourKind::kExtra:
+      behaviour.extra_bytes = static_cast<int>(ParseInteger(argument, 1, 255, "extra byte count"));
+      break;
+    case BehaviourKind::kPause: {
+      const auto second = argument.find(':');
+      if (second == std::string_view::npos) Reject("pause needs N:MS", text);
+      behaviour.pause_after =
+          static_cast<int>(ParseInteger(argument.substr(0, second), 1, 255, "pause after"));
+      behaviour.pause = ParseMilliseconds(argument.substr(second + 1), "pause length");
+      break;
+    }
+    case BehaviourKind::kBabble:
+      behaviour.babble = ParseMilliseconds(argument, "babble length", 1);
       break;
     default:
       break;
@@ -158,7 +180,8 @@ std::vector<cli::Option> OptionTable(Options& options) {
        Storing([&](auto v) { r.alarm_delay = ParseByte(v, 0, 255, "alarm delay"); })},
       {"--behaviour", "B",
        "normal|silent|exception[:code]|bad-crc|stray:N|other-address|\n"
-       "cut:N|noise|late[:ms]|split[:ms] (normal)",
+       "cut:N|noise|late[:ms]|split[:ms]|repeat[:ms]|extra:N|\n"
+       "pause:N:ms|babble[:ms] (normal)",
        Storing([&](auto v) { c.behaviour = ParseBehaviour(v); })},
       {"--neighbour",
        "N[:B]",
@@ -177,7 +200,8 @@ std::vector<cli::Option> OptionTable(Options& options) {
        Storing([&](auto v) {
          c.fault_every = static_cast<unsigned>(ParseInteger(v, 0, 1'000'000, "fault-every"));
        })},
-      {"--seed", "N", "seed for noise bytes (1)", Storing([&](auto v) {
+      {"--seed", "N", "seed for the random bytes of noise, extra and babble (1)",
+       Storing([&](auto v) {
          c.noise_seed = static_cast<std::uint32_t>(ParseInteger(v, 0, 0xFFFFFFFFL, "seed"));
        })},
       {"--paced", "", "deliver bytes at 9600 bit/s 8E1 speed",

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 
 #include "sim/crc16.h"
 
@@ -23,14 +24,28 @@ std::uint8_t OtherAddress(std::uint8_t address) {
   return static_cast<std::uint8_t>(address % 247 + 1);
 }
 
-Transmission Split(const Bytes& frame, std::chrono::microseconds first_pause,
-                   std::chrono::microseconds pause) {
-  const auto at = [&](std::size_t third) {
-    return frame.begin() + static_cast<std::ptrdiff_t>(frame.size() * third / 3);
-  };
-  return {{first_pause, Bytes(at(0), at(1))},
-          {pause, Bytes(at(1), at(2))},
-          {pause, Bytes(at(2), at(3))}};
+// The frame in pieces cut before each of `cuts` (ascending, inside the frame), the first after
+// `first_pause`, each other after `pause`.
+Transmission Pieces(const Bytes& frame, std::chrono::microseconds first_pause,
+                    std::initializer_list<std::size_t> cuts, std::chrono::microseconds pause) {
+  std::vector<std::size_t> ends(cuts);
+  ends.push_back(frame.size());
+  Transmission pieces;
+  std::size_t from = 0;
+  for (const std::size_t to : ends) {
+    pieces.push_back({pieces.empty() ? first_pause : pause,
+                      Bytes(frame.begin() + static_cast<std::ptrdiff_t>(from),
+                            frame.begin() + static_cast<std::ptrdiff_t>(to))});
+    from = to;
+  }
+  return pieces;
+}
+
+// Enough characters to keep the line busy for `length`.
+int CharactersFor(std::chrono::milliseconds length) {
+  return static_cast<int>(
+      (std::chrono::nanoseconds(length) + kCharacterTime - std::chrono::nanoseconds(1)) /
+      kCharacterTime);
 }
 
 }  // namespace
@@ -81,19 +96,41 @@ Transmission Shape(std::span<const std::uint8_t> answer, const Behaviour& behavi
     case BehaviourKind::kLate:
       return {{behaviour.late, frame}};
     case BehaviourKind::kSplit:
-      return Split(frame, turnaround, behaviour.split_pause);
+      return Pieces(frame, turnaround, {frame.size() / 3, frame.size() * 2 / 3},
+                    behaviour.split_pause);
+    case BehaviourKind::kRepeat:
+      return {{turnaround, frame}, {behaviour.repeat_pause, frame}};
+    case BehaviourKind::kExtra: {
+      const int count = std::clamp(behaviour.extra_bytes, 1, 255);
+      const Bytes extra = RandomBytes(random, count, count);
+      frame.insert(frame.end(), extra.begin(), extra.end());
+      break;
+    }
+    case BehaviourKind::kPause: {
+      const int cut = std::clamp(behaviour.pause_after, 1, static_cast<int>(frame.size()) - 1);
+      return Pieces(frame, turnaround, {static_cast<std::size_t>(cut)}, behaviour.pause);
+    }
+    case BehaviourKind::kBabble: {
+      const int count = CharactersFor(std::max(behaviour.babble, std::chrono::milliseconds(1)));
+      return {{.pause_before = turnaround,
+               .bytes = RandomBytes(random, count, count),
+               .line_paced = true}};
+    }
   }
   return {{turnaround, frame}};
 }
 
 std::span<const Behaviour> RotatingFaults() {
-  static const std::array<Behaviour, 9> kFaults = [] {
-    std::array<Behaviour, 9> faults{};
-    const std::array<BehaviourKind, 9> kinds{
-        BehaviourKind::kSilent, BehaviourKind::kException,    BehaviourKind::kBadCrc,
-        BehaviourKind::kStray,  BehaviourKind::kOtherAddress, BehaviourKind::kCut,
-        BehaviourKind::kNoise,  BehaviourKind::kLate,         BehaviourKind::kSplit};
-    for (std::size_t i = 0; i < kinds.size(); ++i) faults[i].kind = kinds[i];
+  // Each spoils one or two polls and leaves the line free for the next. A babble jams it for
+  // seconds, which would stall a soak, so it is no part of the rotation.
+  static constexpr std::array kKinds{
+      BehaviourKind::kSilent, BehaviourKind::kException,    BehaviourKind::kBadCrc,
+      BehaviourKind::kStray,  BehaviourKind::kOtherAddress, BehaviourKind::kCut,
+      BehaviourKind::kNoise,  BehaviourKind::kLate,         BehaviourKind::kSplit,
+      BehaviourKind::kRepeat, BehaviourKind::kExtra,        BehaviourKind::kPause};
+  static const std::array<Behaviour, kKinds.size()> kFaults = [] {
+    std::array<Behaviour, kKinds.size()> faults{};
+    for (std::size_t i = 0; i < kKinds.size(); ++i) faults[i].kind = kKinds[i];
     return faults;
   }();
   return kFaults;

@@ -185,7 +185,7 @@ void Simulator::Serve() {
       // On a real line the request's last byte arrives 8 character times
       // after its first.
       const Clock::time_point request_end =
-          request->first_byte_at + static_cast<int>(kRequestSize) * LineWriter::kCharTime;
+          request->first_byte_at + static_cast<int>(kRequestSize) * kCharacterTime;
       if (!Respond(request->bytes.data(), request_end)) return;
     }
   }

@@ -8,13 +8,15 @@ sim=$1
 fail() { echo "sim_program_test: $*" >&2; exit 1; }
 
 for args in "--address 0" "--behaviour loud" "--variant" "--level1 x" "stray:1" \
-            "--neighbour 1:silent"; do
+            "--neighbour 1:silent" "--behaviour pause:20" "--neighbour 2:babble:0"; do
   # shellcheck disable=SC2086
   "$sim" $args >/dev/null 2>&1
   status=$?
   [ $status -eq 2 ] || fail "'$args' exited with $status, not 2"
 done
 "$sim" --help | grep -q -- "--behaviour" || fail "--help shows no usage"
+"$sim" --behaviour pause:20 2>&1 >/dev/null | grep -qF 'pause needs N:MS: "pause:20"' ||
+  fail "a refused behaviour is not named"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -12,6 +12,7 @@
 
 #include "pty_client.h"
 #include "sim/crc16.h"
+#include "sim/reply_shaper.h"
 #include "support/pseudo_terminal.h"
 
 namespace sim {
@@ -83,6 +84,8 @@ TEST(Simulator, FaultyReplyShapesReachTheLine) {
   stray.insert(stray.end(), kWorkedExample.begin(), kWorkedExample.end());
   Bytes other(kWorkedExample.begin(), kWorkedExample.end() - 2);
   other[0] = 2;
+  Bytes twice = kWorkedExample;
+  twice.insert(twice.end(), kWorkedExample.begin(), kWorkedExample.end());
   struct Case {
     Behaviour behaviour;
     Bytes expected;
@@ -93,6 +96,7 @@ TEST(Simulator, FaultyReplyShapesReachTheLine) {
       {{.kind = BehaviourKind::kCut, .cut_after = 7},
        Bytes(kWorkedExample.begin(), kWorkedExample.begin() + 7)},
       {{BehaviourKind::kOtherAddress}, Framed(other)},
+      {{.kind = BehaviourKind::kRepeat, .repeat_pause = milliseconds(5)}, twice},
   };
   for (const Case& c : cases) {
     simulator.SetConfig(WithBehaviour(c.behaviour));
@@ -105,6 +109,11 @@ TEST(Simulator, FaultyReplyShapesReachTheLine) {
   EXPECT_FALSE(HasValidCrc(bad));
   EXPECT_EQ(Bytes(bad.begin(), bad.begin() + 29),
             Bytes(kWorkedExample.begin(), kWorkedExample.begin() + 29));
+  simulator.SetConfig(WithBehaviour({.kind = BehaviourKind::kExtra, .extra_bytes = 5}));
+  const Bytes overlong = Poll(client, kRequest, 36);
+  ASSERT_EQ(overlong.size(), 36U);
+  EXPECT_EQ(Bytes(overlong.begin(), overlong.begin() + 31), kWorkedExample);
+  EXPECT_TRUE(client.Receive(1, kQuiet).empty()) << "five extra bytes, no more";
 }
 
 TEST(Simulator, PacedLineTakesElevenBitTimesPerByte) {
@@ -133,6 +142,66 @@ TEST(Simulator, LateReplyMissesTheReadWindowButArrives) {
   EXPECT_EQ(client.Receive(31, kPatience), kWorkedExample);
 }
 
+// On a paced line a late reply and a paused one count their time from the end of the request
+// (8 characters after its first byte), for a neighbour as for the main instrument.
+TEST(Simulator, PacedLateAndPausedRepliesTimeFromTheRequestsEnd) {
+  Config config = WithBehaviour({.kind = BehaviourKind::kLate, .late = milliseconds(100)});
+  config.paced = true;
+  config.neighbours = {
+      {2, {.kind = BehaviourKind::kPause, .pause_after = 20, .pause = milliseconds(190)}}};
+  Simulator simulator(config);
+  PtyClient client(simulator.SlavePath());
+
+  auto sent = Clock::now();
+  ASSERT_TRUE(client.Send(kRequest));
+  const Bytes first = client.Receive(1, kPatience);
+  EXPECT_GE(Clock::now() - sent, milliseconds(100 + 9)) << "late plus 9 characters";
+  Bytes late = first;
+  const Bytes rest = client.Receive(30, kPatience);
+  late.insert(late.end(), rest.begin(), rest.end());
+  EXPECT_EQ(late, kWorkedExample);
+  EXPECT_GE(Clock::now() - sent, milliseconds(100 + 44));
+
+  const Bytes neighbours_request = Framed({2, 4, 0, 0, 0, 13});
+  Bytes neighbours_reply(kWorkedExample.begin(), kWorkedExample.end() - 2);
+  neighbours_reply[0] = 2;
+  neighbours_reply = Framed(neighbours_reply);
+  sent = Clock::now();
+  ASSERT_TRUE(client.Send(neighbours_request));
+  Bytes paused = client.Receive(20, kPatience);
+  EXPECT_GE(Clock::now() - sent, milliseconds(8 + 20)) << "20 characters after the request's 8";
+  EXPECT_TRUE(client.Receive(1, milliseconds(100)).empty()) << "the pause after byte 20";
+  const Bytes after = client.Receive(11, kPatience);
+  const auto elapsed = Clock::now() - sent;
+  paused.insert(paused.end(), after.begin(), after.end());
+  EXPECT_EQ(paused, neighbours_reply);
+  EXPECT_GE(elapsed, milliseconds(190 + 44));
+  EXPECT_LT(elapsed, milliseconds(190 + 44 + 1500));
+}
+
+// A babble is a stream at the line's pace even on a line that is not paced; a request that
+// comes during it is answered once it is over.
+TEST(Simulator, ABabbleTakesItsTimeAndARequestMeanwhileIsAnsweredAfterIt) {
+  Simulator simulator;
+  simulator.InjectOnce({.kind = BehaviourKind::kBabble, .babble = milliseconds(300)});
+  PtyClient client(simulator.SlavePath());
+  const auto sent = Clock::now();
+  ASSERT_TRUE(client.Send(kRequest));
+  // 300 ms at 1.146 ms a character: 262 characters.
+  Bytes line = client.Receive(50, kPatience);
+  ASSERT_EQ(line.size(), 50U);
+  EXPECT_GE(Clock::now() - sent, 50 * kCharacterTime) << "no burst";
+  ASSERT_TRUE(client.Send(kRequest));
+  const Bytes rest = client.Receive(262 - 50 + 31, kPatience);
+  line.insert(line.end(), rest.begin(), rest.end());
+  ASSERT_EQ(line.size(), 262U + 31U);
+  EXPECT_GE(Clock::now() - sent, milliseconds(300));
+  EXPECT_EQ(Bytes(line.end() - 31, line.end()), kWorkedExample);
+  EXPECT_TRUE(client.Receive(1, kQuiet).empty());
+  EXPECT_EQ(simulator.RequestsSeen(), 2U);
+  EXPECT_EQ(simulator.RepliesSent(), 2U);
+}
+
 TEST(Simulator, SplitReplyComesInThreePieces) {
   Simulator simulator(
       WithBehaviour({.kind = BehaviourKind::kSplit, .split_pause = milliseconds(200)}));
@@ -146,16 +215,23 @@ TEST(Simulator, SplitReplyComesInThreePieces) {
   EXPECT_EQ(all, kWorkedExample);
 }
 
-TEST(Simulator, StopReturnsPromptlyInTheMiddleOfADelayedReply) {
-  Simulator simulator(WithBehaviour({.kind = BehaviourKind::kLate, .late = milliseconds(30000)}));
-  PtyClient client(simulator.SlavePath());
-  ASSERT_TRUE(client.Send(kRequest));
-  while (simulator.RequestsSeen() == 0) std::this_thread::sleep_for(milliseconds(1));
-  const auto start = Clock::now();
-  simulator.Stop();
-  EXPECT_LT(Clock::now() - start, milliseconds(1000));
-  EXPECT_EQ(simulator.RepliesSent(), 0U);
-  simulator.Stop();  // idempotent
+TEST(Simulator, StopReturnsPromptlyInTheMiddleOfADelayedReplyOrABabble) {
+  for (const Behaviour& behaviour :
+       {Behaviour{.kind = BehaviourKind::kLate, .late = milliseconds(30000)},
+        Behaviour{.kind = BehaviourKind::kBabble, .babble = milliseconds(60000)}}) {
+    Simulator simulator(WithBehaviour(behaviour));
+    PtyClient client(simulator.SlavePath());
+    ASSERT_TRUE(client.Send(kRequest));
+    while (simulator.RequestsSeen() == 0) std::this_thread::sleep_for(milliseconds(1));
+    if (behaviour.kind == BehaviourKind::kBabble) {
+      EXPECT_EQ(client.Receive(10, kPatience).size(), 10U) << "the stream has begun";
+    }
+    const auto start = Clock::now();
+    simulator.Stop();
+    EXPECT_LT(Clock::now() - start, milliseconds(1000));
+    EXPECT_EQ(simulator.RepliesSent(), 0U) << "not sent to its end";
+    simulator.Stop();  // idempotent
+  }
 }
 
 TEST(Simulator, ServesAClientThatClosesAndReopensTheDevice) {

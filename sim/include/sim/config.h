@@ -38,6 +38,10 @@ enum class BehaviourKind {
   kNoise,         // random bytes before, inside and after the reply
   kLate,          // the reply after `late` instead of the turnaround delay
   kSplit,         // the reply in three pieces separated by `split_pause`
+  kRepeat,        // the reply, then after `repeat_pause` the same reply again
+  kExtra,         // the reply followed at once by `extra_bytes` (1..255) random bytes
+  kPause,         // the first `pause_after` bytes, a silence of `pause`, then the rest
+  kBabble,        // no reply: random bytes back to back at line speed for `babble`
 };
 
 struct Behaviour {
@@ -47,6 +51,12 @@ struct Behaviour {
   int cut_after = 10;
   std::chrono::milliseconds late{250};        // beyond the master's 186 ms read window
   std::chrono::milliseconds split_pause{20};  // far longer than one character time
+  std::chrono::milliseconds repeat_pause{5};
+  int extra_bytes = 5;
+  int pause_after = 20;
+  // Long enough that the rest misses the master's 186 ms read window.
+  std::chrono::milliseconds pause{190};
+  std::chrono::milliseconds babble{2000};  // a jammed line outlasts several polls
 
   friend bool operator==(const Behaviour&, const Behaviour&) = default;
 };

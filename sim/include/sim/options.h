@@ -25,7 +25,8 @@ class OptionError : public std::invalid_argument {
 };
 
 // normal | silent | exception[:code] | bad-crc | stray:N | other-address |
-// cut:N | noise | late[:ms] | split[:ms]
+// cut:N | noise | late[:ms] | split[:ms] | repeat[:ms] | extra:N |
+// pause:N:ms | babble[:ms]
 Behaviour ParseBehaviour(std::string_view text);
 
 // ADDRESS[:BEHAVIOUR], e.g. "2:exception:4"; the behaviour defaults to normal.

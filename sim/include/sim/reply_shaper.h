@@ -10,11 +10,19 @@
 
 namespace sim {
 
+// One character at 9600 bit/s, 8E1: start, 8 data, parity, stop = 11 bits.
+inline constexpr std::chrono::nanoseconds kCharacterTime{11'000'000'000LL / 9600};
+
 // One burst of bytes on the line, after a pause measured from the end of the
 // previous burst (for the first one: from the end of the request).
 struct Segment {
   std::chrono::microseconds pause_before{0};
   std::vector<std::uint8_t> bytes;
+  // The bytes follow each other at the line's pace even when the line is not
+  // paced: a stream that jams the line must last its time.
+  bool line_paced = false;
+
+  friend bool operator==(const Segment&, const Segment&) = default;
 };
 using Transmission = std::vector<Segment>;
 
