@@ -12,6 +12,8 @@ namespace {
 
 using Clock = InstrumentLine::Clock;
 
+static_assert(sim::kCharacterTime == exchange::CHARACTER_TIME);
+
 const sim::Config& Checked(const sim::Config& config) {
   if (config.address < 1 || config.address > 247) {
     throw std::invalid_argument("simulator address must be 1..247");
@@ -65,14 +67,19 @@ void InstrumentLine::Respond(const sim::RequestFramer::Request& request,
   if (!answer) return;
   const sim::Transmission transmission =
       sim::Shape(*answer, NextBehaviour(config), config.reply_delay, random_);
-  Clock::time_point at = request_end;
+  // The instrument answers one request at a time: a reply waits for the end of what it is
+  // still sending (a late reply, a babble), as the simulator's does.
+  Clock::time_point at = std::max(request_end, line_free_);
   for (const sim::Segment& segment : transmission) {
     at += segment.pause_before;
     for (const std::uint8_t byte : segment.bytes) {
-      if (config.paced) at += std::chrono::duration_cast<Clock::duration>(exchange::CHARACTER_TIME);
-      Schedule(at, byte);
+      if (config.paced || segment.line_paced) {
+        at += std::chrono::duration_cast<Clock::duration>(exchange::CHARACTER_TIME);
+      }
+      incoming_.push_back(Arrival{at, byte});
     }
   }
+  line_free_ = std::max(line_free_, at);
 }
 
 sim::Behaviour InstrumentLine::NextBehaviour(const sim::Config& config) {
@@ -90,14 +97,6 @@ sim::Behaviour InstrumentLine::NextBehaviour(const sim::Config& config) {
     return faults[next_rotating_fault_++ % faults.size()];
   }
   return config.behaviour;
-}
-
-void InstrumentLine::Schedule(Clock::time_point at, std::uint8_t byte) {
-  // A reply that overtakes a late one mixes with it on the line, in time order.
-  const auto later =
-      std::upper_bound(incoming_.begin(), incoming_.end(), at,
-                       [](Clock::time_point t, const Arrival& a) { return t < a.at; });
-  incoming_.insert(later, Arrival{at, byte});
 }
 
 std::int32_t InstrumentLine::ReceiveBytes(std::uint8_t* buffer, std::int32_t count) {

@@ -4,11 +4,13 @@
 // A request sent is taken as the simulator's instrument takes it from a pseudo-terminal
 // (sim/request_framer.h, sim/instrument.h) and shaped by the same misbehaviours
 // (sim/reply_shaper.h). The reply's bytes then arrive on the steady clock as the simulator would
-// put them on the line: after its pauses, and at 9600 bit/s when the configuration is paced. A
-// read takes what has arrived, returning once it has its count or when the instrument port's
-// read time-out has run out (6 ms per byte asked for, 186 ms for a 31-byte reply), as the
-// window's port does. A purge drops what has arrived; bytes still on their way come later, as
-// on a real line, and are read by the next exchange.
+// put them on the line: after its pauses, and at 9600 bit/s when the configuration is paced (a
+// babble always is). A request that comes while the instrument is still sending is answered
+// after it, as the simulator answers one request at a time. A read takes what has arrived,
+// returning once it has its count or when the instrument port's read time-out has run out
+// (6 ms per byte asked for, 186 ms for a 31-byte reply), as the window's port does. A purge
+// drops what has arrived; bytes still on their way come later, as on a real line, and are read
+// by the next exchange.
 //
 // Thread rule: the port operations on the exchange worker, one call at a time (the exchange
 // never overlaps two); the configuration calls from any thread.
@@ -64,7 +66,6 @@ class InstrumentLine : public exchange::ExchangePort {
 
   void Respond(const sim::RequestFramer::Request& request, Clock::time_point request_end);
   sim::Behaviour NextBehaviour(const sim::Config& config);
-  void Schedule(Clock::time_point at, std::uint8_t byte);
 
   mutable std::mutex mutex_;
   sim::Config config_;                      // guarded by mutex_
@@ -74,6 +75,7 @@ class InstrumentLine : public exchange::ExchangePort {
   // The worker's own, one call at a time.
   sim::RequestFramer framer_;
   std::deque<Arrival> incoming_;  // in arrival order
+  Clock::time_point line_free_;   // when the last byte sent so far has arrived
   std::uint64_t answered_ = 0;
   std::size_t next_rotating_fault_ = 0;
   std::mt19937 random_;
