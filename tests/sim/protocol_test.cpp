@@ -190,67 +190,40 @@ TEST(ReplyShaper, NoiseSurroundsAndInterruptsTheReply) {
   EXPECT_NE(Bytes(noisy.begin(), noisy.begin() + 31), kWorkedExample);
 }
 
-Bytes Slice(std::size_t from, std::size_t to) {
-  return Bytes(kWorkedExample.begin() + static_cast<std::ptrdiff_t>(from),
-               kWorkedExample.begin() + static_cast<std::ptrdiff_t>(to));
-}
-
-TEST(ReplyShaper, RepeatAndPauseKeepTheReplyAndPlaceItsPauses) {
+TEST(ReplyShaper, RepeatPauseExtraAndBabble) {
   const microseconds turnaround(500);
+  const auto part = [](std::ptrdiff_t from, std::ptrdiff_t to) {
+    return Bytes(kWorkedExample.begin() + from, kWorkedExample.begin() + to);
+  };
   EXPECT_EQ(ShapeOf({.kind = BehaviourKind::kRepeat, .repeat_pause = milliseconds(7)}, turnaround),
             (Transmission{{turnaround, kWorkedExample}, {milliseconds(7), kWorkedExample}}));
-  // pause:20:190: the silence follows byte 20; the rest comes after it.
+  // pause:20:190 is a silence of 190 ms after byte 20; any count leaves the last byte to wait.
   EXPECT_EQ(ShapeOf({.kind = BehaviourKind::kPause, .pause_after = 20, .pause = milliseconds(190)},
                     turnaround),
-            (Transmission{{turnaround, Slice(0, 20)}, {milliseconds(190), Slice(20, 31)}}));
-  // At least the last byte waits, whatever the count.
-  EXPECT_EQ(ShapeOf({.kind = BehaviourKind::kPause, .pause_after = 255, .pause = milliseconds(3)}),
-            (Transmission{{microseconds(0), Slice(0, 30)}, {milliseconds(3), Slice(30, 31)}}));
+            (Transmission{{turnaround, part(0, 20)}, {milliseconds(190), part(20, 31)}}));
+  EXPECT_EQ(ShapeOf({.kind = BehaviourKind::kPause, .pause_after = 255})[0].bytes, part(0, 30));
+
+  const Transmission extra = ShapeOf({.kind = BehaviourKind::kExtra, .extra_bytes = 255});
+  ASSERT_EQ(extra.size(), 1U) << "no pause before the extra bytes";
+  ASSERT_EQ(extra[0].bytes.size(), 31U + 255U);
+  EXPECT_EQ(Bytes(extra[0].bytes.begin(), extra[0].bytes.begin() + 31), kWorkedExample);
+
+  // 2 s of the line, 1.146 ms a character, whatever the line's pacing; no reply in it.
+  const Transmission babble =
+      ShapeOf({.kind = BehaviourKind::kBabble, .babble = milliseconds(2000)}, turnaround);
+  ASSERT_EQ(babble.size(), 1U);
+  EXPECT_EQ(babble[0].pause_before, turnaround);
+  EXPECT_TRUE(babble[0].line_paced);
+  EXPECT_EQ(babble[0].bytes.size(), 1746U);
+  EXPECT_GT(std::set<std::uint8_t>(babble[0].bytes.begin(), babble[0].bytes.end()).size(), 100U);
 }
 
-TEST(ReplyShaper, ExtraBytesFollowTheReplyAtOnce) {
-  for (const int count : {1, 5, 255}) {
-    const Transmission extra =
-        ShapeOf({.kind = BehaviourKind::kExtra, .extra_bytes = count}, microseconds(500));
-    ASSERT_EQ(extra.size(), 1U) << "no pause before the extra bytes";
-    EXPECT_EQ(extra[0].pause_before, microseconds(500));
-    EXPECT_FALSE(extra[0].line_paced);
-    ASSERT_EQ(extra[0].bytes.size(), kWorkedExample.size() + static_cast<std::size_t>(count));
-    EXPECT_EQ(Slice(0, 31), Bytes(extra[0].bytes.begin(), extra[0].bytes.begin() + 31));
-  }
-  EXPECT_EQ(ShapeOf({.kind = BehaviourKind::kExtra, .extra_bytes = 5}),
-            ShapeOf({.kind = BehaviourKind::kExtra, .extra_bytes = 5}))
-      << "the seed decides the bytes";
-}
-
-TEST(ReplyShaper, ABabbleFillsItsTimeAtTheLinesPaceAndCarriesNoReply) {
-  for (const milliseconds length : {milliseconds(1), milliseconds(2000), milliseconds(60000)}) {
-    const Transmission babble =
-        ShapeOf({.kind = BehaviourKind::kBabble, .babble = length}, microseconds(500));
-    ASSERT_EQ(babble.size(), 1U) << "one stream, no pause in it";
-    EXPECT_EQ(babble[0].pause_before, microseconds(500));
-    EXPECT_TRUE(babble[0].line_paced);
-    const auto count = static_cast<long>(babble[0].bytes.size());
-    EXPECT_GE(count * kCharacterTime, length);
-    EXPECT_LT((count - 1) * kCharacterTime, length);
-  }
-  const Bytes stream =
-      ShapeOf({.kind = BehaviourKind::kBabble, .babble = milliseconds(100)})[0].bytes;
-  EXPECT_GT(std::set<std::uint8_t>(stream.begin(), stream.end()).size(), 20U) << "random bytes";
-}
-
-// A rotation serves long soak runs: every fault in it must free the line within about a
-// poll, so the polls after it are answered.
-TEST(ReplyShaper, EveryRotatingFaultFreesTheLineSoon) {
-  const auto faults = RotatingFaults();
-  ASSERT_GE(faults.size(), 2U);
-  EXPECT_EQ(faults[0].kind, BehaviourKind::kSilent);
-  EXPECT_EQ(faults[1].kind, BehaviourKind::kException);
-  for (const Behaviour& fault : faults) {
+// A soak's rotation must leave the line free for the next polls.
+TEST(ReplyShaper, NoRotatingFaultHoldsTheLineForLong) {
+  for (const Behaviour& fault : RotatingFaults()) {
     std::chrono::nanoseconds busy{0};
     for (const Segment& segment : ShapeOf(fault)) {
-      busy += segment.pause_before;
-      busy += static_cast<long>(segment.bytes.size()) * kCharacterTime;
+      busy += segment.pause_before + static_cast<long>(segment.bytes.size()) * kCharacterTime;
     }
     EXPECT_LT(busy, milliseconds(500)) << static_cast<int>(fault.kind);
   }

@@ -109,11 +109,6 @@ TEST(Simulator, FaultyReplyShapesReachTheLine) {
   EXPECT_FALSE(HasValidCrc(bad));
   EXPECT_EQ(Bytes(bad.begin(), bad.begin() + 29),
             Bytes(kWorkedExample.begin(), kWorkedExample.begin() + 29));
-  simulator.SetConfig(WithBehaviour({.kind = BehaviourKind::kExtra, .extra_bytes = 5}));
-  const Bytes overlong = Poll(client, kRequest, 36);
-  ASSERT_EQ(overlong.size(), 36U);
-  EXPECT_EQ(Bytes(overlong.begin(), overlong.begin() + 31), kWorkedExample);
-  EXPECT_TRUE(client.Receive(1, kQuiet).empty()) << "five extra bytes, no more";
 }
 
 TEST(Simulator, PacedLineTakesElevenBitTimesPerByte) {
@@ -142,8 +137,8 @@ TEST(Simulator, LateReplyMissesTheReadWindowButArrives) {
   EXPECT_EQ(client.Receive(31, kPatience), kWorkedExample);
 }
 
-// On a paced line a late reply and a paused one count their time from the end of the request
-// (8 characters after its first byte), for a neighbour as for the main instrument.
+// Paced, a late reply and a paused one count their time from the request's end (8 characters
+// after its first byte), for a neighbour as for the main instrument.
 TEST(Simulator, PacedLateAndPausedRepliesTimeFromTheRequestsEnd) {
   Config config = WithBehaviour({.kind = BehaviourKind::kLate, .late = milliseconds(100)});
   config.paced = true;
@@ -151,32 +146,20 @@ TEST(Simulator, PacedLateAndPausedRepliesTimeFromTheRequestsEnd) {
       {2, {.kind = BehaviourKind::kPause, .pause_after = 20, .pause = milliseconds(190)}}};
   Simulator simulator(config);
   PtyClient client(simulator.SlavePath());
-
   auto sent = Clock::now();
-  ASSERT_TRUE(client.Send(kRequest));
-  const Bytes first = client.Receive(1, kPatience);
+  EXPECT_EQ(Poll(client, kRequest, 1).size(), 1U);
   EXPECT_GE(Clock::now() - sent, milliseconds(100 + 9)) << "late plus 9 characters";
-  Bytes late = first;
-  const Bytes rest = client.Receive(30, kPatience);
-  late.insert(late.end(), rest.begin(), rest.end());
-  EXPECT_EQ(late, kWorkedExample);
-  EXPECT_GE(Clock::now() - sent, milliseconds(100 + 44));
+  EXPECT_EQ(client.Receive(30, kPatience).size(), 30U);
 
-  const Bytes neighbours_request = Framed({2, 4, 0, 0, 0, 13});
-  Bytes neighbours_reply(kWorkedExample.begin(), kWorkedExample.end() - 2);
-  neighbours_reply[0] = 2;
-  neighbours_reply = Framed(neighbours_reply);
+  Bytes neighbours(kWorkedExample.begin(), kWorkedExample.end() - 2);
+  neighbours[0] = 2;
   sent = Clock::now();
-  ASSERT_TRUE(client.Send(neighbours_request));
-  Bytes paused = client.Receive(20, kPatience);
-  EXPECT_GE(Clock::now() - sent, milliseconds(8 + 20)) << "20 characters after the request's 8";
+  Bytes paused = Poll(client, Framed({2, 4, 0, 0, 0, 13}), 20);
   EXPECT_TRUE(client.Receive(1, milliseconds(100)).empty()) << "the pause after byte 20";
-  const Bytes after = client.Receive(11, kPatience);
-  const auto elapsed = Clock::now() - sent;
-  paused.insert(paused.end(), after.begin(), after.end());
-  EXPECT_EQ(paused, neighbours_reply);
-  EXPECT_GE(elapsed, milliseconds(190 + 44));
-  EXPECT_LT(elapsed, milliseconds(190 + 44 + 1500));
+  const Bytes rest = client.Receive(11, kPatience);
+  EXPECT_GE(Clock::now() - sent, milliseconds(190 + 44)) << "39 characters and the pause";
+  paused.insert(paused.end(), rest.begin(), rest.end());
+  EXPECT_EQ(paused, Framed(neighbours));
 }
 
 // A babble is a stream at the line's pace even on a line that is not paced; a request that

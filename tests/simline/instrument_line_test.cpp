@@ -113,23 +113,6 @@ TEST(InstrumentLine, PacedRepliesTakeTheirTimeOnTheLine) {
   EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(44));
 }
 
-// The first part of a paused reply comes within the read window, the rest after it, and is
-// what the next read takes.
-TEST(InstrumentLine, APausedReplyComesInTwoParts) {
-  sim::Config config;
-  config.paced = true;
-  config.behaviour = {.kind = sim::BehaviourKind::kPause,
-                      .pause_after = 20,
-                      .pause = std::chrono::milliseconds(300)};
-  InstrumentLine line(config);
-  std::vector<std::uint8_t> reply = Exchange(line, 1);
-  EXPECT_EQ(reply, std::vector<std::uint8_t>(kWorkedReply.begin(), kWorkedReply.begin() + 20));
-  std::vector<std::uint8_t> rest(31);
-  rest.resize(static_cast<std::size_t>(line.ReceiveBytes(rest.data(), 31)));
-  reply.insert(reply.end(), rest.begin(), rest.end());
-  EXPECT_EQ(reply, kWorkedReply);
-}
-
 // A babble comes at the line's pace even on a line that is not paced; the reply to a request
 // sent during it follows it whole, never mixed into it.
 TEST(InstrumentLine, ABabbleHoldsTheLineAndTheNextReplyFollowsIt) {

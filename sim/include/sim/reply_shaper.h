@@ -27,8 +27,8 @@ struct Segment {
 using Transmission = std::vector<Segment>;
 
 // Turns the instrument's answer (a complete frame of at least 5 bytes) into what the line carries
-// under `behaviour`. `turnaround` is the instrument's own reply delay; `random` supplies the noise
-// bytes. An empty result means silence.
+// under `behaviour`. `turnaround` is the instrument's own reply delay; `random` supplies the random
+// bytes of noise, extra bytes and a babble. An empty result means silence.
 Transmission Shape(std::span<const std::uint8_t> answer, const Behaviour& behaviour,
                    std::chrono::microseconds turnaround, std::mt19937& random);
 
