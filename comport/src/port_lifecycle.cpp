@@ -96,6 +96,8 @@ void TCustomComPort::CloseDevice() {
   // device later receives the same handle number.
   const platform::HANDLE handle = handle_.exchange(INVALID_HANDLE_VALUE, std::memory_order_acq_rel);
   if (handle != INVALID_HANDLE_VALUE) Comm().CloseHandle(handle);
+  // The spare transfer record goes with the device: its event is the backend's in force now.
+  FreeAsyncOp(spare_op_);
 }
 
 }  // namespace comport

@@ -14,17 +14,29 @@ using platform::DWORD;
 
 namespace {
 
-// Frees the record of a blocking transfer however the transfer ends.
-class OwnedAsyncOp {
+// The record of a blocking transfer: the port's spare one when it has it, else a new one. A
+// poll is a write and a read back to back, and each record is an event to create and close, so
+// the record of a transfer that ended normally is kept for the next while the port is open. One
+// whose transfer raised is freed however it ended: an aborted transfer may still be completing
+// on it.
+class BlockingAsyncOp {
  public:
-  OwnedAsyncOp() { NewAsyncOp(op_); }
-  ~OwnedAsyncOp() { FreeAsyncOp(op_); }
-  OwnedAsyncOp(const OwnedAsyncOp&) = delete;
-  OwnedAsyncOp& operator=(const OwnedAsyncOp&) = delete;
+  explicit BlockingAsyncOp(PAsyncOp& spare) : spare_(spare), op_(std::exchange(spare, nullptr)) {
+    if (op_ == nullptr) NewAsyncOp(op_);
+  }
+  ~BlockingAsyncOp() { FreeAsyncOp(op_); }
+  BlockingAsyncOp(const BlockingAsyncOp&) = delete;
+  BlockingAsyncOp& operator=(const BlockingAsyncOp&) = delete;
   PAsyncOp get() const { return op_; }
+  // The transfer ended normally: the record becomes the spare unless the port was closed
+  // meanwhile or a nested transfer left one.
+  void Keep(bool port_open) {
+    if (port_open && spare_ == nullptr) std::swap(spare_, op_);
+  }
 
  private:
-  PAsyncOp op_ = nullptr;
+  PAsyncOp& spare_;
+  PAsyncOp op_;
 };
 
 // A start succeeded when it completed at once or is pending; otherwise raise.
@@ -117,15 +129,19 @@ std::int32_t TCustomComPort::AwaitAsync(PAsyncOp op) {
 }
 
 std::int32_t TCustomComPort::SendBytes(const void* buffer, std::int32_t count) {
-  OwnedAsyncOp op;
+  BlockingAsyncOp op(spare_op_);
   SendBytesAsync(buffer, count, op.get());
-  return AwaitAsync(op.get());
+  const std::int32_t sent = AwaitAsync(op.get());
+  op.Keep(DeviceHandle() != platform::INVALID_HANDLE_VALUE);
+  return sent;
 }
 
 std::int32_t TCustomComPort::ReceiveBytes(void* buffer, std::int32_t count) {
-  OwnedAsyncOp op;
+  BlockingAsyncOp op(spare_op_);
   ReceiveBytesAsync(buffer, count, op.get());
-  return AwaitAsync(op.get());
+  const std::int32_t received = AwaitAsync(op.get());
+  op.Keep(DeviceHandle() != platform::INVALID_HANDLE_VALUE);
+  return received;
 }
 
 void TCustomComPort::CancelTransfers() {

@@ -22,7 +22,11 @@ class TransferTest : public FakePortTest {
     port.SetConnected(true);
     comm.ClearCalls();
   }
-  ~TransferTest() override { EXPECT_EQ(comm.OpenHandles(), 1u) << "records leaked an event"; }
+  ~TransferTest() override {
+    // The port keeps one record while open; closing it leaves no event behind.
+    port.SetConnected(false);
+    EXPECT_EQ(comm.OpenHandles(), 0u) << "records leaked an event";
+  }
 
   // Expects `step` to raise EComPort with these codes.
   template <typename Step>
@@ -42,9 +46,11 @@ TEST_F(TransferTest, SendAndReceiveRunTheWholeRecordSequence) {
   EXPECT_EQ(port.SendBytes(request, 8), 8);
   EXPECT_THAT(comm.Written(), ElementsAre(1, 4, 0, 0, 0, 13, 0x31, 0xCF));
   EXPECT_THAT(comm.CallNames(), ElementsAre("CreateEventA", "WriteFile", "WaitForSingleObject",
-                                            "GetOverlappedResult", "CloseHandle"));
+                                            "GetOverlappedResult"));
   EXPECT_EQ(comm.Calls()[0].args, (std::vector<std::uint64_t>{1, 1}));  // manual, signalled
+  const std::uint64_t event = comm.Calls()[2].args.at(0);  // the event waited for
 
+  // The read reuses the write's record, event and all.
   comm.ClearCalls();
   comm.QueueInput({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
   std::vector<std::uint8_t> reply(31, 0xEE);
@@ -52,9 +58,16 @@ TEST_F(TransferTest, SendAndReceiveRunTheWholeRecordSequence) {
   EXPECT_EQ(reply[11], 12);
   EXPECT_EQ(reply[12], 0xEE);
   EXPECT_EQ(reply[30], 0xEE);
-  EXPECT_THAT(comm.CallNames(),
-              ElementsAre("CreateEventA", "ReadFile", "WaitForSingleObject", "GetOverlappedResult",
-                          "ClearCommError", "CloseHandle"));
+  EXPECT_THAT(comm.CallNames(), ElementsAre("ReadFile", "WaitForSingleObject",
+                                            "GetOverlappedResult", "ClearCommError"));
+  EXPECT_EQ(comm.Calls()[1].args.at(0), event);
+
+  // Closing frees it after the device.
+  comm.ClearCalls();
+  port.SetConnected(false);
+  ASSERT_GE(comm.Calls().size(), 2u);
+  EXPECT_EQ(comm.Calls().back().name, "CloseHandle");
+  EXPECT_EQ(comm.Calls().back().args.at(0), event);
 }
 
 TEST_F(TransferTest, SendZeroBytesTakesNoCopyAndReportsNothingSent) {

@@ -231,6 +231,8 @@ class TCustomComPort : public runtime::TComponent {
   std::unique_ptr<TComThread> event_thread_;
   std::unique_ptr<runtime::TEventReceiver> event_window_;
   std::atomic<platform::HANDLE> handle_{platform::INVALID_HANDLE_VALUE};
+  // The record SendBytes and ReceiveBytes use next, while the port is open (port_transfer.cpp).
+  PAsyncOp spare_op_ = nullptr;
   std::vector<TPortListener*> listeners_;
   bool notify_rx_count_ = true;
   runtime::TThreadPriority monitor_priority_ = runtime::tpNormal;
