@@ -120,7 +120,16 @@ std::int32_t TCustomComPort::AwaitAsync(PAsyncOp op) {
   // Only a write reports its data: a read on a reused record must not hand the
   // earlier write's bytes to the listeners as sent.
   if (op->Kind == akRead) {
-    if (BytesAvailable() == 0) NotifyListeners(&TPortListener::RxActivity, false);
+    if (!listeners_.empty()) {
+      if (BytesAvailable() == 0) NotifyListeners(&TPortListener::RxActivity, false);
+    } else {
+      // Nobody to tell that the input went idle, so the queue is not measured (which costs the
+      // system a look at it after every reply); the line errors are still taken as before.
+      DWORD errors = 0;
+      if (!comm.ClearCommError(DeviceHandle(), &errors, nullptr)) {
+        detail::RaiseLastError(kErrClearErrorFailed);
+      }
+    }
   } else if (op->Data != nullptr) {
     NotifyListeners(&TPortListener::BytesSent, static_cast<const std::uint8_t*>(op->Data.get()),
                     op->Size);
