@@ -151,7 +151,15 @@ class LinuxCommApi final : public CommApi {
     return kTrue;
   }
   DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms) override {
-    return WaitForMultipleObjects(1, &handle, kFalse, timeout_ms);
+    // The wait of every transfer: one event, without the arrays of a wait for several.
+    const std::shared_ptr<WinEvent> event = handles_.Event(handle);
+    if (!event) {
+      Fail(ERROR_INVALID_HANDLE);
+      return WAIT_FAILED;
+    }
+    WinEvent* const events[] = {event.get()};
+    const int index = WinEvent::Wait(events, 1, false, DeadlineFor(timeout_ms));
+    return index < 0 ? WAIT_TIMEOUT : WAIT_OBJECT_0;
   }
   DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all,
                                DWORD timeout_ms) override {

@@ -17,26 +17,18 @@ std::mutex& EventMutex() {
 
 }  // namespace
 
-// A sleeping waiter is woken through its condition variable, a polling one
-// through its eventfd.
-struct WinEvent::Waiter {
-  std::condition_variable woken;
-  int wake_fd = -1;
-  std::thread::id polling_thread;
-
-  void Wake() {
-    if (wake_fd < 0) {
-      woken.notify_one();
-      return;
-    }
-    // The polling thread setting the event itself is awake, and looks at the
-    // signal before it polls again.
-    if (polling_thread == std::this_thread::get_id()) return;
-    const std::uint64_t one = 1;
-    // A full counter already means "wake up"; nothing else can fail here.
-    [[maybe_unused]] const ssize_t n = ::write(wake_fd, &one, sizeof one);
+void WinEvent::Waiter::Wake() {
+  if (wake_fd < 0) {
+    woken.notify_one();
+    return;
   }
-};
+  // The polling thread setting the event itself is awake, and looks at the
+  // signal before it polls again.
+  if (polling_thread == std::this_thread::get_id()) return;
+  const std::uint64_t one = 1;
+  // A full counter already means "wake up"; nothing else can fail here.
+  [[maybe_unused]] const ssize_t n = ::write(wake_fd, &one, sizeof one);
+}
 
 // Lists a waiter with the events it waits for, for the waiter's lifetime;
 // made and destroyed with the event mutex held.
@@ -58,22 +50,16 @@ class WinEvent::Listing {
   Waiter* waiter_;
 };
 
-struct WinEvent::Watch::Listed {
-  WinEvent* event;
-  Waiter waiter;
-  std::optional<Listing> listing;
-};
-
-WinEvent::Watch::Watch(WinEvent& event, int wake_fd) : listed_(new Listed{&event, {}, {}}) {
-  listed_->waiter.wake_fd = wake_fd;
-  listed_->waiter.polling_thread = std::this_thread::get_id();
+WinEvent::Watch::Watch(WinEvent& event, int wake_fd) : event_(event) {
+  waiter_.wake_fd = wake_fd;
+  waiter_.polling_thread = std::this_thread::get_id();
   std::lock_guard lock(EventMutex());
-  listed_->listing.emplace(&listed_->event, 1, &listed_->waiter);
+  event_.waiters_.push_back(&waiter_);
 }
 
 WinEvent::Watch::~Watch() {
   std::lock_guard lock(EventMutex());
-  listed_->listing.reset();
+  std::erase(event_.waiters_, &waiter_);
 }
 
 void WinEvent::Set() {

@@ -13,9 +13,11 @@
 // has done it and woken it.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/deadline.h"
@@ -61,20 +63,18 @@ class WinEvent {
   // descriptors: while a Watch made on that thread lives, each Set by another
   // thread adds 1 to the eventfd `wake_fd`, which must stay open as long. The
   // watching thread must look at the signal after each Set of its own.
-  class Watch {
-   public:
-    Watch(WinEvent& event, int wake_fd);
-    ~Watch();
-    Watch(const Watch&) = delete;
-    Watch& operator=(const Watch&) = delete;
-
-   private:
-    struct Listed;
-    std::unique_ptr<Listed> listed_;
-  };
+  class Watch;
 
  private:
-  struct Waiter;
+  // A sleeping waiter is woken through its condition variable, a polling one
+  // through its eventfd.
+  struct Waiter {
+    std::condition_variable woken;
+    int wake_fd = -1;
+    std::thread::id polling_thread;
+
+    void Wake();
+  };
   class Listing;
 
   // The index Wait returns if it can return now (signals consumed), else -1.
@@ -84,6 +84,20 @@ class WinEvent {
   bool signalled_;                     // guarded by the shared event mutex
   std::vector<Waiter*> waiters_;       // guarded by the shared event mutex
   std::weak_ptr<EventServer> server_;  // guarded by the shared event mutex
+};
+
+// See WinEvent: listed with its event for its lifetime, on the watching
+// thread's stack (one per served wait, so nothing is allocated for it).
+class WinEvent::Watch {
+ public:
+  Watch(WinEvent& event, int wake_fd);
+  ~Watch();
+  Watch(const Watch&) = delete;
+  Watch& operator=(const Watch&) = delete;
+
+ private:
+  WinEvent& event_;
+  Waiter waiter_;
 };
 
 }  // namespace platform::linux_backend
