@@ -65,18 +65,21 @@ bool UART_THREAT::WaitForExchangeFor(std::uint64_t ticket, std::chrono::millisec
 // flag, decides: a wake-up that came while the flag was already set but before the wait began
 // is still seen.
 ExchangePort* UART_THREAT::Park() {
-  std::unique_lock lock(mutex_);
-  if (!parked_) {  // set already when parking follows an exchange
+  std::unique_lock lock(mutex_, std::defer_lock);
+  if (!parked_) {  // set already when parking follows an exchange (Finish)
+    lock.lock();
     parked_ = true;
     changed_.notify_all();
-  }
-  if (wakes_ == started_) {
-    // Polls that follow each other closely wake the worker soon after it parked: a short look
-    // saves being woken. `started_` is this thread's own.
     lock.unlock();
-    SpinUntil([this] { return wakes_.load(std::memory_order_relaxed) > started_; });
-    lock.lock();
   }
+  // Polls that follow each other closely wake the worker soon after it parked: a short look
+  // saves being woken. The look takes no lock, so that the window thread, just woken by Finish,
+  // does not find the mutex held and sleep on it. Only this thread writes `started_` and
+  // `parked_`, so it reads them without the lock.
+  if (wakes_.load(std::memory_order_relaxed) == started_) {
+    SpinUntil([this] { return wakes_.load(std::memory_order_relaxed) > started_; });
+  }
+  lock.lock();
   changed_.wait(lock, [this] { return wakes_ > started_; });
   parked_ = false;
   ++started_;
