@@ -1,6 +1,21 @@
 #include "exchange/comport_line.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace exchange {
+namespace {
+
+// MAXDWORD as the port's 32-bit time-out fields hold it.
+constexpr std::int32_t kMaxDword = -1;
+
+// A time-out in whole milliseconds short of MAXDWORD, from 1: zero would mean no limit.
+std::int32_t Milliseconds(std::chrono::milliseconds duration) {
+  return static_cast<std::int32_t>(std::clamp<std::chrono::milliseconds::rep>(
+      duration.count(), 1, std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
 
 bool ComPortLine::Connected() const { return port_.Connected(); }
 
@@ -12,7 +27,33 @@ std::int32_t ComPortLine::SendBytes(const std::uint8_t* buffer, std::int32_t cou
 }
 
 std::int32_t ComPortLine::ReceiveBytes(std::uint8_t* buffer, std::int32_t count) {
+  UseReadLimits(std::nullopt);
   return port_.ReceiveBytes(buffer, count);
+}
+
+std::int32_t ComPortLine::ReceiveBytesWithin(std::uint8_t* buffer, std::int32_t count,
+                                             const ReadLimits& limits) {
+  UseReadLimits(limits);
+  return port_.ReceiveBytes(buffer, count);
+}
+
+void ComPortLine::UseReadLimits(const std::optional<ReadLimits>& limits) {
+  if (limits == applied_) return;
+  if (!applied_) own_.CopyFrom(port_.Timeouts());
+  comport::TComTimeouts timeouts;
+  timeouts.CopyFrom(own_);
+  if (limits) {
+    const std::int32_t total = Milliseconds(limits->total);
+    // Both MAXDWORD with a constant: the read ends at its first byte, or after the constant.
+    timeouts.SetReadInterval(limits->first_byte_ends        ? kMaxDword
+                             : limits->interval.count() > 0 ? Milliseconds(limits->interval)
+                                                            : 0);
+    timeouts.SetReadTotalMultiplier(limits->first_byte_ends ? kMaxDword : 0);
+    timeouts.SetReadTotalConstant(total);
+  }
+  // One re-apply of the whole group; the write time-outs stay the port's own.
+  port_.SetTimeouts(timeouts);
+  applied_ = limits;
 }
 
 void ComPortLine::PurgeBuffers(bool input, bool output) { port_.PurgeBuffers(input, output); }

@@ -46,6 +46,14 @@ std::int32_t TracedPort::ReceiveBytes(std::uint8_t* buffer, std::int32_t count) 
   return received;
 }
 
+std::int32_t TracedPort::ReceiveBytesWithin(std::uint8_t* buffer, std::int32_t count,
+                                            const ReadLimits& limits) {
+  const std::int32_t received =
+      Recorded(trace_, [&] { return port_.ReceiveBytesWithin(buffer, count, limits); });
+  trace_.Received(Transferred(buffer, count, received));
+  return received;
+}
+
 void TracedPort::PurgeBuffers(bool input, bool output) {
   Recorded(trace_, [&] { port_.PurgeBuffers(input, output); });
 }

@@ -76,6 +76,9 @@ TEST(DemoPort, AReplyThatCameLateWaitsInTheInputQueue) {
       port.CreateFileA("\\\\.\\COM9", platform::GENERIC_READ | platform::GENERIC_WRITE, 0, nullptr,
                        platform::OPEN_EXISTING, platform::FILE_FLAG_OVERLAPPED, 0);
   ASSERT_NE(device, platform::INVALID_HANDLE_VALUE);
+  // The instrument port's read time-out: 6 ms a byte.
+  platform::COMMTIMEOUTS timeouts{platform::MAXDWORD, 6, 0, 0, 0};
+  ASSERT_TRUE(port.SetCommTimeouts(device, &timeouts));
   platform::DWORD moved = 0;
   ASSERT_TRUE(port.WriteFile(device, kRequest.data(), 8, &moved, nullptr));
   std::array<std::uint8_t, 31> reply{};

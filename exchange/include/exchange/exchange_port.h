@@ -1,11 +1,25 @@
-// The five serial port operations one exchange needs. Called from the exchange worker only,
+// The serial port operations of an exchange: the five the exchange itself calls, and those a
+// shared line's rules add (polling/shared_line.h). Called from the exchange worker only,
 // and never while the window thread may change the port (it is blocked during a poll).
 // Failures are thrown as exceptions derived from std::exception.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace exchange {
+
+// When a read ends before its count has come, in the terms of the port's read time-outs: after
+// `total` from its start; `interval` after a byte when no next one has come (zero: no such
+// limit); with `first_byte_ends`, as soon as any byte is there (with what has come by then), or
+// after `total` with nothing.
+struct ReadLimits {
+  std::chrono::milliseconds total{1};
+  std::chrono::milliseconds interval{0};
+  bool first_byte_ends = false;
+
+  friend bool operator==(const ReadLimits&, const ReadLimits&) = default;
+};
 
 class ExchangePort {
  public:
@@ -20,6 +34,13 @@ class ExchangePort {
   // Reads up to `count` bytes to the start of `buffer`; returns when all came or the read
   // time-out expired. Result: bytes read.
   virtual std::int32_t ReceiveBytes(std::uint8_t* buffer, std::int32_t count) = 0;
+  // As ReceiveBytes, ending by `limits` instead of the port's own read time-out. A line that
+  // cannot time its reads otherwise reads as ReceiveBytes does.
+  virtual std::int32_t ReceiveBytesWithin(std::uint8_t* buffer, std::int32_t count,
+                                          const ReadLimits& limits) {
+    static_cast<void>(limits);
+    return ReceiveBytes(buffer, count);
+  }
   // Discards what is queued in the driver's receive and/or transmit queue.
   virtual void PurgeBuffers(bool input, bool output) = 0;
   // Bytes already waiting in the receive queue. A line that cannot tell reports none.

@@ -17,6 +17,8 @@ class TracedPort : public ExchangePort {
   void SetParityEven() override;
   std::int32_t SendBytes(const std::uint8_t* buffer, std::int32_t count) override;
   std::int32_t ReceiveBytes(std::uint8_t* buffer, std::int32_t count) override;
+  std::int32_t ReceiveBytesWithin(std::uint8_t* buffer, std::int32_t count,
+                                  const ReadLimits& limits) override;
   void PurgeBuffers(bool input, bool output) override;
   std::int32_t BytesWaiting() override;
   bool TakeLineErrors() override;

@@ -1,5 +1,7 @@
 #include "simline/demo_port.h"
 
+#include <chrono>
+#include <cstdint>
 #include <exception>
 
 #include "platform/port_names.h"
@@ -84,15 +86,46 @@ BOOL DemoPort::GetCommTimeouts(HANDLE dev, platform::COMMTIMEOUTS* timeouts) {
   return 1;
 }
 
+namespace {
+
+// What a read of `count` bytes may take under `timeouts`, in the line's terms: MAXDWORD for
+// the interval and the multiplier with a constant ends at the first byte; otherwise the total
+// is multiplier times count plus constant, and none at all without either.
+exchange::ReadLimits LimitsOf(const platform::COMMTIMEOUTS& timeouts, DWORD count) {
+  using std::chrono::milliseconds;
+  exchange::ReadLimits limits;
+  limits.first_byte_ends = timeouts.ReadIntervalTimeout == platform::MAXDWORD &&
+                           timeouts.ReadTotalTimeoutMultiplier == platform::MAXDWORD;
+  const std::uint64_t total = limits.first_byte_ends
+                                  ? timeouts.ReadTotalTimeoutConstant
+                                  : std::uint64_t{timeouts.ReadTotalTimeoutMultiplier} * count +
+                                        timeouts.ReadTotalTimeoutConstant;
+  constexpr milliseconds kNoLimit = std::chrono::hours(24);
+  limits.total = total == 0 && timeouts.ReadIntervalTimeout != platform::MAXDWORD
+                     ? kNoLimit
+                     : milliseconds(static_cast<milliseconds::rep>(total));
+  if (!limits.first_byte_ends && timeouts.ReadIntervalTimeout != platform::MAXDWORD) {
+    limits.interval = milliseconds(timeouts.ReadIntervalTimeout);
+  }
+  return limits;
+}
+
+}  // namespace
+
 BOOL DemoPort::Transfer(bool write, void* buffer, DWORD count, DWORD* done,
                         platform::OVERLAPPED* ov) {
   std::int32_t moved = 0;
   try {
-    // The line takes one call at a time; the read waits out the line's own time-out.
+    exchange::ReadLimits limits;
+    if (!write) {
+      const std::lock_guard lock(mutex_);
+      limits = LimitsOf(timeouts_, count);
+    }
+    // The line takes one call at a time; the read waits as the port's time-outs say.
     const std::lock_guard lock(line_mutex_);
     const auto length = static_cast<std::int32_t>(count);
     moved = write ? line_.SendBytes(static_cast<const std::uint8_t*>(buffer), length)
-                  : line_.ReceiveBytes(static_cast<std::uint8_t*>(buffer), length);
+                  : line_.ReceiveBytesWithin(static_cast<std::uint8_t*>(buffer), length, limits);
   } catch (const std::exception&) {
     next_.SetLastError(platform::ERROR_GEN_FAILURE);
     return 0;

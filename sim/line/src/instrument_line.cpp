@@ -100,18 +100,28 @@ sim::Behaviour InstrumentLine::NextBehaviour(const sim::Config& config) {
 }
 
 std::int32_t InstrumentLine::ReceiveBytes(std::uint8_t* buffer, std::int32_t count) {
+  return ReceiveBytesWithin(buffer, count, {.total = count * kReadTimeoutPerByte});
+}
+
+std::int32_t InstrumentLine::ReceiveBytesWithin(std::uint8_t* buffer, std::int32_t count,
+                                                const exchange::ReadLimits& limits) {
   if (count <= 0) return 0;
-  const Clock::time_point deadline = Clock::now() + count * kReadTimeoutPerByte;
+  const Clock::time_point deadline = Clock::now() + limits.total;
   std::int32_t got = 0;
+  Clock::time_point last_byte{};
   for (;;) {
     const Clock::time_point now = Clock::now();
     while (got < count && !incoming_.empty() && incoming_.front().at <= now) {
+      last_byte = incoming_.front().at;
       buffer[got++] = incoming_.front().byte;
       incoming_.pop_front();
     }
-    if (got == count || now >= deadline) return got;
-    const Clock::time_point wake =
-        incoming_.empty() ? deadline : std::min(deadline, incoming_.front().at);
+    if (got == count || now >= deadline || (got > 0 && limits.first_byte_ends)) return got;
+    // After a byte, no next one within the interval ends the read, as a driver's timer does.
+    Clock::time_point end = deadline;
+    if (got > 0 && limits.interval.count() > 0) end = std::min(end, last_byte + limits.interval);
+    if (now >= end) return got;
+    const Clock::time_point wake = incoming_.empty() ? end : std::min(end, incoming_.front().at);
     std::this_thread::sleep_until(wake);
   }
 }

@@ -1,8 +1,8 @@
 // The serial seam with one port served by an in-process line (instrument_line.h): the port
 // object opens, sets and transfers through the seam exactly as on a real port; only the device
 // behind that one port name is the line. Every other port, and the events and waits, go to the
-// backend beneath. Transfers on the line end at their start (a read waits out the line's own
-// time-out first); the line reports what has arrived unread, but no errors, no modem signals
+// backend beneath. Transfers on the line end at their start (a read waits first, as the port's
+// read time-outs say); the line reports what has arrived unread, but no errors, no modem signals
 // and no comm events.
 //
 // Thread rule: install (demo_line.h) before any port is opened and keep it until the port is

@@ -47,6 +47,9 @@ class InstrumentLine : public exchange::ExchangePort {
   void SetParityEven() override {}
   std::int32_t SendBytes(const std::uint8_t* buffer, std::int32_t count) override;
   std::int32_t ReceiveBytes(std::uint8_t* buffer, std::int32_t count) override;
+  // Ends by `limits` as a driver ends a read by its time-outs.
+  std::int32_t ReceiveBytesWithin(std::uint8_t* buffer, std::int32_t count,
+                                  const exchange::ReadLimits& limits) override;
   void PurgeBuffers(bool input, bool output) override;
   std::int32_t BytesWaiting() override;
 
