@@ -1,9 +1,12 @@
 #include "scan/bus_scan.h"
 
+#include <algorithm>
+
+#include "exchange/EMUL_Functions.h"
 #include "exchange/exchange_timing.h"
 #include "instrument/readings.h"
 #include "polling/poll_instrument.h"
-#include "scan/probe_line.h"
+#include "polling/shared_line.h"
 
 namespace scan {
 namespace {
@@ -54,7 +57,7 @@ class WorkerLine {
   exchange::ExchangePort& line_;
 };
 
-Finding FindingOf(const polling::PollResult& result, const ProbeLine& probe) {
+Finding FindingOf(const polling::PollResult& result, const polling::SharedLine::PollNotes& notes) {
   switch (result.outcome) {
     case polling::PollOutcome::kAccepted:
       return Finding::kReadings;
@@ -63,7 +66,27 @@ Finding FindingOf(const polling::PollResult& result, const ProbeLine& probe) {
     default:
       break;
   }
-  return probe.BytesReceived() > 0 || probe.LineErrorsSeen() ? Finding::kGarbage : Finding::kSilent;
+  return notes.bytes > 0 || notes.line_errors ? Finding::kGarbage : Finding::kSilent;
+}
+
+// An earlier address's reply that came during a later probe.
+Probe LateProbe(const polling::SharedLine::LateReply& late) {
+  Probe probe;
+  probe.address = late.address;
+  probe.turnaround = late.turnaround;
+  probe.bytes = static_cast<std::int32_t>(late.frame.size());
+  probe.late = true;
+  EMUL_Functions::FrameBuffer frame{};
+  std::copy(late.frame.begin(), late.frame.end(), frame.begin());
+  instrument::DecodedFields fields;
+  if (const std::optional<instrument::Readings> readings = instrument::Decode(frame, fields)) {
+    probe.finding = Finding::kReadings;
+    probe.variant = readings->variant;
+  } else {
+    probe.finding = Finding::kException;
+    probe.exception_code = frame[2];
+  }
+  return probe;
 }
 
 }  // namespace
@@ -91,6 +114,13 @@ std::string GarbageHint(const Probe& probe) {
          "this address, or A and B are swapped, or the line settings differ";
 }
 
+std::chrono::milliseconds TimeoutFitting(std::chrono::steady_clock::duration turnaround) {
+  using std::chrono::milliseconds;
+  const auto wanted =
+      std::chrono::ceil<milliseconds>(turnaround + turnaround / 4) + milliseconds(5);
+  return std::clamp((wanted + milliseconds(9)) / 10 * 10, milliseconds(5), milliseconds(1000));
+}
+
 std::chrono::steady_clock::duration SilentAddressTime(const ScanSettings& settings) {
   return kRequestWireTime + settings.first_byte_timeout;
 }
@@ -99,11 +129,21 @@ ScanResult ScanBus(exchange::UART_THREAT& worker, exchange::ExchangePort& line,
                    const ScanSettings& settings, const std::atomic<bool>& cancel,
                    const std::function<void(const Probe&, const ScanProgress&)>& on_probe,
                    const std::function<void()>& process_messages) {
-  ProbeLine probe_line(line, settings.first_byte_timeout);
+  // Every address gets the same wait: a scan learns nothing of instruments it has not found.
+  polling::SharedLine probe_line({.reply_wait = settings.first_byte_timeout,
+                                  .covers = polling::SharedLine::Wait::kFirstByte,
+                                  .learn = false});
+  probe_line.Attach(&line);
   const WorkerLine on_worker(worker, probe_line, line);
   QuietView view(process_messages);
   ScanResult scan;
   int found = 0;
+  const auto report = [&](const Probe& probe, int address) {
+    if (on_probe) {
+      on_probe(probe, {static_cast<std::uint8_t>(address), found,
+                       (settings.last - address) * SilentAddressTime(settings)});
+    }
+  };
   for (int address = settings.first; address <= settings.last; ++address) {
     if (cancel.load(std::memory_order_relaxed)) {
       scan.cancelled = true;
@@ -119,20 +159,27 @@ ScanResult ScanBus(exchange::UART_THREAT& worker, exchange::ExchangePort& line,
           result.outcome == polling::PollOutcome::kPortError ? result.error : view.error;
       break;
     }
+    // Replies of earlier addresses came first; each takes that address's place.
+    for (const polling::SharedLine::LateReply& late : probe_line.TakeLateReplies()) {
+      const auto earlier = std::find_if(scan.probes.begin(), scan.probes.end(),
+                                        [&](const Probe& p) { return p.address == late.address; });
+      if (earlier == scan.probes.end() || earlier->Answered()) continue;
+      *earlier = LateProbe(late);
+      ++found;
+      report(*earlier, address - 1);
+    }
+    const polling::SharedLine::PollNotes& notes = probe_line.LastPoll();
     Probe probe;
     probe.address = static_cast<std::uint8_t>(address);
-    probe.finding = FindingOf(result, probe_line);
-    probe.turnaround = probe_line.Turnaround();
-    probe.bytes = probe_line.BytesReceived();
-    probe.line_errors = probe_line.LineErrorsSeen();
+    probe.finding = FindingOf(result, notes);
+    probe.turnaround = notes.turnaround;
+    probe.bytes = notes.bytes;
+    probe.line_errors = notes.line_errors;
     if (result.readings) probe.variant = result.readings->variant;
     if (probe.finding == Finding::kException) probe.exception_code = result.reply[2];
     if (probe.Answered()) ++found;
     scan.probes.push_back(probe);
-    if (on_probe) {
-      on_probe(probe,
-               {probe.address, found, (settings.last - address) * SilentAddressTime(settings)});
-    }
+    report(probe, address);
   }
   return scan;
 }

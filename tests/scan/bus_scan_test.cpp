@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -80,6 +81,40 @@ TEST_F(BusScanTest, ASlowInstrumentWithinTheTimeoutIsFound) {
   EXPECT_EQ(result.probes[0].finding, Finding::kReadings);
   ASSERT_TRUE(result.probes[0].turnaround);
   EXPECT_GE(*result.probes[0].turnaround, std::chrono::milliseconds(12));
+}
+
+// A reply after the first-byte time-out comes during a later probe: it takes its own address's
+// place, found with the turnaround it had, reported again to the caller, and the addresses
+// after it stay silent.
+TEST_F(BusScanTest, AReplyAfterTheTimeoutIsFoundAtItsOwnAddress) {
+  sim::Config config;
+  config.address = 10;
+  config.paced = true;
+  config.reply_delay = std::chrono::milliseconds(60);
+  simline::InstrumentLine line(config);
+  std::vector<Probe> reported;
+  std::vector<int> found;
+  const ScanResult result = Scan(line, {9, 12, std::chrono::milliseconds(20)},
+                                 [&](const Probe& probe, const ScanProgress& step) {
+                                   reported.push_back(probe);
+                                   found.push_back(step.found);
+                                 });
+  ASSERT_EQ(result.probes.size(), 4u);
+  const Probe& ten = result.probes[1];
+  EXPECT_EQ(ten.address, 10);
+  EXPECT_EQ(ten.finding, Finding::kReadings);
+  EXPECT_TRUE(ten.late);
+  ASSERT_TRUE(ten.turnaround);
+  EXPECT_GE(*ten.turnaround, std::chrono::milliseconds(60));
+  EXPECT_GE(TimeoutFitting(*ten.turnaround), std::chrono::milliseconds(80));
+  EXPECT_EQ(result.probes[2].finding, Finding::kSilent);
+  // Each address once, and 10 again once its reply came.
+  ASSERT_EQ(reported.size(), 5u);
+  EXPECT_EQ(reported[1].finding, Finding::kSilent);
+  EXPECT_EQ(std::count_if(reported.begin(), reported.end(),
+                          [](const Probe& p) { return p.address == 10 && p.late; }),
+            1);
+  EXPECT_EQ(found.back(), 1);
 }
 
 // A window's events are processed before each address and while the worker waits at it, so a

@@ -37,6 +37,7 @@ std::optional<std::string> SearchRowText(const scan::Probe& probe) {
     row += texts::kSearchTurnaround;
     row += Number(std::chrono::round<std::chrono::milliseconds>(*probe.turnaround).count());
     row += texts::kSearchMs;
+    if (probe.late) row += texts::kSearchLate;
   }
   return row;
 }

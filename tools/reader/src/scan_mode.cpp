@@ -24,17 +24,27 @@ std::string Milliseconds(std::chrono::steady_clock::duration duration) {
   return text;
 }
 
+// A reply that came after the first-byte wait: how long it took, and the wait that fits it.
+std::string LateNote(const scan::Probe& probe, std::chrono::milliseconds wait) {
+  const auto needed = std::chrono::round<std::chrono::milliseconds>(*probe.turnaround);
+  return " (answered after " + std::to_string(needed.count()) + " ms, beyond the wait of " +
+         std::to_string(wait.count()) + " ms; give --scan-timeout " +
+         std::to_string(scan::TimeoutFitting(*probe.turnaround).count()) + ")";
+}
+
 // "address 7: variant 1, turnaround 12.3 ms, readings".
-std::string FindingLine(const scan::Probe& probe) {
+std::string FindingLine(const scan::Probe& probe, std::chrono::milliseconds wait) {
   std::string line = "address " + std::to_string(probe.address) + ": ";
   const std::string turnaround =
       probe.turnaround ? "turnaround " + Milliseconds(*probe.turnaround) + " ms" : "";
+  const std::string late = probe.late && probe.turnaround ? LateNote(probe, wait) : "";
   switch (probe.finding) {
     case scan::Finding::kReadings:
-      return line + "variant " + std::to_string(*probe.variant) + ", " + turnaround + ", readings";
+      return line + "variant " + std::to_string(*probe.variant) + ", " + turnaround + ", readings" +
+             late;
     case scan::Finding::kException:
       return line + "exception reply, code " + std::to_string(*probe.exception_code) + ", " +
-             turnaround;
+             turnaround + late;
     case scan::Finding::kGarbage:
       return line + std::to_string(probe.bytes) + " bytes, no valid frame" +
              (turnaround.empty() ? "" : ", " + turnaround) + ": " + scan::GarbageHint(probe);
@@ -59,6 +69,8 @@ std::string JsonRecord(const scan::Probe& probe) {
   if (probe.finding == scan::Finding::kGarbage) {
     json += ",\"hint\":\"" + scan::GarbageHint(probe) + "\"";
   }
+  // Only then, as the read's records have it: the address was reported silent before.
+  if (probe.late) json += ",\"late\":true";
   return json + "}";
 }
 
@@ -97,7 +109,7 @@ int RunScan(const ReaderOptions& options, const std::string& port_name,
                       if (json) {
                         out << JsonRecord(probe) << '\n';
                       } else if (probe.finding != scan::Finding::kSilent) {
-                        out << FindingLine(probe) << '\n';
+                        out << FindingLine(probe, settings.first_byte_timeout) << '\n';
                       }
                       written = OutputWritten(out, err);
                       if (!written || StopRequested()) cancel.store(true);

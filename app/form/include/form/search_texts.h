@@ -33,5 +33,7 @@ inline constexpr std::string_view kSearchBadFrameHint =
     "B или другие настройки линии";
 inline constexpr std::string_view kSearchTurnaround = ", ответ за ";
 inline constexpr std::string_view kSearchMs = " мс";
+// After the turnaround of a reply that came when the search had moved on to later addresses.
+inline constexpr std::string_view kSearchLate = ", позже срока ожидания";
 
 }  // namespace form::texts
