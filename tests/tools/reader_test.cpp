@@ -216,17 +216,23 @@ TEST(RunReader, HelpGoesToStandardOutput) {
   }
 }
 
-// The window's address field: StrToInt, then 1..247; refused before any port is
-// touched.
-TEST(RunReader, AddressRefusedLikeTheWindow) {
+// A decimal number 1..247, out of range refused with the window's own message; anything else
+// is no number, whatever the window's integer conversion would make of it. Refused before any
+// port is touched.
+TEST(RunReader, AddressIsADecimalNumberInTheWindowsRange) {
   const std::vector<std::pair<std::string_view, std::string_view>> cases = {
-      {"abc", "'abc' is not a valid integer value"},
-      {"12 ", "'12 ' is not a valid integer value"},
-      {"", "'' is not a valid integer value"},
+      {"abc", "part \"abc\": not a decimal number"},
+      {"12 ", "part \"12 \": not a decimal number"},
+      {"", "part \"\": not a decimal number"},
       {"0", "Неправильное значение сетевого адреса"},
       {"248", "Неправильное значение сетевого адреса"},
-      {"-5", "Неправильное значение сетевого адреса"},
-      {"$100", "Неправильное значение сетевого адреса"},
+      {"99999999999999999999", "Неправильное значение сетевого адреса"},
+      {"-5", "part \"-5\": not a decimal number"},
+      {"-0xFFFFFFFF", "part \"-0xFFFFFFFF\": not a decimal number"},
+      {"0x10", "part \"0x10\": not a decimal number"},
+      {"$10", "part \"$10\": not a decimal number"},
+      {"+5", "part \"+5\": not a decimal number"},
+      {" 1", "part \" 1\": not a decimal number"},
   };
   for (const auto& [text, message] : cases) {
     // The port does not exist: reaching it would give status 3.

@@ -20,20 +20,21 @@ using testing_run::RunWith;
 
 TEST(AddressList, KeepsTheOrderGivenAndNamesTheBadPart) {
   EXPECT_EQ(ParseAddressList("3,1,7-9").addresses, (std::vector<std::uint8_t>{3, 1, 7, 8, 9}));
-  EXPECT_EQ(ParseAddressList("247").addresses, (std::vector<std::uint8_t>{247}));
-  EXPECT_EQ(ParseAddressList("$10").addresses, (std::vector<std::uint8_t>{16}));
+  EXPECT_EQ(ParseAddressList("247,007").addresses, (std::vector<std::uint8_t>{247, 7}));
 
   const std::vector<std::pair<std::string_view, std::string_view>> refused = {
       {"1,0", "part \"0\": Неправильное значение сетевого адреса"},
-      {"1,,2", "part \"\": '' is not a valid integer value"},
-      {"1,x", "part \"x\": 'x' is not a valid integer value"},
+      {"1,,2", "part \"\": not a decimal number"},
+      {"1,x", "part \"x\": not a decimal number"},
+      {"1,$10", "part \"$10\": not a decimal number"},
       {"5-3", "part \"5-3\": the range runs backwards"},
-      {"7-", "part \"7-\": '' is not a valid integer value"},
+      {"7-", "part \"7-\": not a decimal number"},
+      {"1-+9", "part \"1-+9\": not a decimal number"},
       {"1-300", "part \"1-300\": Неправильное значение сетевого адреса"},
       {"1,3,2-4", "part \"2-4\": address 3 is given twice"},
       {"4,4", "part \"4\": address 4 is given twice"},
-      // One address alone keeps the window's own message.
-      {"-5", "Неправильное значение сетевого адреса"},
+      // One address alone out of range keeps the window's own message.
+      {"300", "Неправильное значение сетевого адреса"},
   };
   for (const auto& [text, message] : refused) {
     const AddressList list = ParseAddressList(text);

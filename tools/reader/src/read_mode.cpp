@@ -20,15 +20,12 @@
 #include "reader/scan_mode.h"
 #include "reader/stop_signal.h"
 #include "readings/decimal_separator.h"
-#include "runtime/int_text.h"
 #include "simline/demo_line.h"
 #include "trace/frame_trace.h"
 
 namespace reader {
 namespace {
 
-constexpr std::int32_t kLowestAddress = 1;
-constexpr std::int32_t kHighestAddress = 247;
 constexpr double kDefaultIntervalSeconds = 2.0;  // the window's poll timer
 
 void ReportFailure(const PollRecord& record, bool count_shown, std::ostream& err) {
@@ -189,19 +186,6 @@ int ReadOrScan(const ReaderOptions& options, const std::vector<std::uint8_t>& ad
 }
 
 }  // namespace
-
-AddressText ParseAddress(std::string_view text) {
-  std::int32_t value = 0;
-  try {
-    value = runtime::StrToInt(text);
-  } catch (const std::exception& error) {
-    return {std::nullopt, error.what()};
-  }
-  if (value < kLowestAddress || value > kHighestAddress) {
-    return {std::nullopt, "Неправильное значение сетевого адреса"};
-  }
-  return {static_cast<std::uint8_t>(value), {}};
-}
 
 int RunRead(const ReaderOptions& options, std::ostream& out, std::ostream& err) {
   const AddressList addresses = ParseAddressList(options.address.value_or("1"));

@@ -14,8 +14,8 @@ struct AddressList {
 };
 
 // Parts separated by commas, each an address or a range "FIRST-LAST" (FIRST at most LAST),
-// every address read by the window's rule (ParseAddress) and none given twice. A single
-// address is refused with the window's own message; in a list the message names the part.
+// every address a decimal number 1..247 and none given twice. A single address out of range is
+// refused with the window's own message; otherwise the message names the part.
 AddressList ParseAddressList(std::string_view text);
 
 }  // namespace reader
