@@ -1,5 +1,6 @@
 // Runs the built program itself, so the entry point, the exit status and the
 // streams are covered as a user sees them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -7,11 +8,14 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "reply_frames.h"
+#include "sim/simulator.h"
 
 namespace {
 
@@ -169,6 +173,44 @@ TEST(Vlk240ReadProgram, InterruptEndsACyclicReadCleanly) {
   // The last poll printed completely: its relay line, which ends in a blank,
   // comes last.
   EXPECT_EQ(out.substr(out.size() - 2), " \n");
+}
+
+// A stop signal during a single read, the request on the line and the reply awaited: the poll
+// finishes and the read ends as at its end, the port closed (the trace's last line says so).
+TEST(Vlk240ReadProgram, AStopSignalDuringASingleReadEndsItWithThePortClosed) {
+  for (const int signal : {SIGHUP, SIGTERM, SIGINT}) {
+    sim::Config silent;
+    silent.behaviour.kind = sim::BehaviourKind::kSilent;
+    sim::Simulator simulator(silent);
+    const std::string trace = ::testing::TempDir() + "vlk240_read_signal.trace";
+    std::remove(trace.c_str());
+    const std::string port = simulator.SlavePath();
+    const char* argv[] = {VLK240_READ_PATH, "--port",      port.c_str(),
+                          "--trace",        trace.c_str(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    ASSERT_EQ(
+        posix_spawn(&child, VLK240_READ_PATH, &actions, nullptr, const_cast<char**>(argv), environ),
+        0);
+    posix_spawn_file_actions_destroy(&actions);
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (simulator.RequestsSeen() == 0 && std::chrono::steady_clock::now() < give_up) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_EQ(::kill(child, signal), 0);
+    int wait_status = 0;
+    ASSERT_EQ(::waitpid(child, &wait_status, 0), child);
+    EXPECT_TRUE(WIFEXITED(wait_status)) << "signal " << signal;
+    EXPECT_EQ(WEXITSTATUS(wait_status), 1) << "signal " << signal << ": the poll went unanswered";
+    std::ifstream lines(trace);
+    std::string line;
+    std::string last;
+    while (std::getline(lines, line)) last = line;
+    EXPECT_TRUE(last.ends_with("close " + port)) << "signal " << signal << ": " << last;
+    std::remove(trace.c_str());
+  }
 }
 
 }  // namespace

@@ -81,14 +81,15 @@ class ReadLoop {
   }
 
   int Run() {
+    // From the start, so that a stop during a single read ends it cleanly too: the poll in
+    // progress finishes and the port is closed.
+    const StopSignals signals;
     if (!OpenReaderPort(port_, worker_, port_name_, frame_trace_, err_)) return kExitPortError;
     // A header between the rows of earlier runs (>> log.csv) would read as a row of its own.
     const RecordLayout layout{options_.verbose, readings::DecimalSeparator(),
                               !OutputContinuesAFile(out_), instruments_.size() > 1};
     writer_ = MakeRecordWriter(options_.format, layout, out_);
     if (!OutputWritten(out_, err_)) return kExitOutputLost;  // the CSV header
-    const std::optional<StopSignals> signals =
-        options_.cycle ? std::optional<StopSignals>(std::in_place) : std::nullopt;
     const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
         std::chrono::duration<double>(options_.interval.value_or(kDefaultIntervalSeconds)));
     if (options_.publish) {
@@ -104,7 +105,7 @@ class ReadLoop {
     for (long cycles = 1;; ++cycles) {
       for (std::size_t i = 0; i < instruments_.size(); ++i) {
         // A stop between two instruments' polls ends the read there.
-        if (i > 0 && signals && StopRequested()) return Status();
+        if (i > 0 && StopRequested()) return Status();
         if (const std::optional<int> ended = PollOne(instruments_[i])) return *ended;
       }
       if (!options_.cycle || (options_.count && cycles >= *options_.count)) break;

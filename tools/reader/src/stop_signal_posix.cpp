@@ -1,4 +1,5 @@
-// SIGINT and SIGTERM request the stop.
+// SIGINT, SIGTERM and SIGHUP request the stop: a hang-up (the terminal or the session gone)
+// ends the read as cleanly as Ctrl+C, the port closed and its lock let go.
 #include <csignal>
 #include <iterator>
 
@@ -8,7 +9,7 @@
 namespace reader {
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction previous[std::size(kSignals)];
 
 extern "C" void OnStopSignal(int) { RequestStop(); }

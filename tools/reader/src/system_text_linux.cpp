@@ -7,7 +7,7 @@ const std::string_view kDevicePathStart = "/";
 const std::string_view kPortHelp =
     "read the instrument on this port: COM1..COM255 or a device path";
 const std::string_view kCycleHelp =
-    "poll again and again until interrupted (SIGINT, SIGTERM) or --count";
+    "poll again and again until interrupted (SIGINT, SIGTERM, SIGHUP) or --count";
 const std::string_view kListPortsHelp =
     "list the serial devices present and the COM names mapped to them";
 

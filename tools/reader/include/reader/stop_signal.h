@@ -1,6 +1,6 @@
-// Ends a cyclic read cleanly on SIGINT or SIGTERM (on Windows: Ctrl+C or
+// Ends a read or a scan cleanly on SIGINT, SIGTERM or SIGHUP (on Windows: Ctrl+C or
 // Ctrl+Break in the console): the handlers only set a flag that the loop looks
-// at between polls, so a poll in progress always finishes.
+// at between polls, so a poll in progress always finishes and the port is closed.
 #pragma once
 
 #include <chrono>
