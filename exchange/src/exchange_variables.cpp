@@ -10,6 +10,5 @@ std::int32_t DEV_ADDR = 0;
 std::int32_t DEV_FUNC = 0;
 std::atomic<std::int32_t> RX_STATE{RX_NONE};
 std::string RX_TEXT;
-std::int32_t RX_WAITING = 0;
 
 }  // namespace EMUL_Functions

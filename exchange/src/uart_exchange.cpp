@@ -28,9 +28,8 @@ ExchangeOutcome UART_EXCHANGE(ExchangePort* port, std::int32_t tx_len, std::int3
   DEV_FUNC = TX_BUF[1];
   RX_TEXT.clear();
   protocol::AppendCrc(TX_BUF, tx_len);
-  // Nothing is purged before the request, so bytes already here are a reply that came after
-  // an earlier exchange gave up; noted so that its readings are not taken for this poll's.
-  RX_WAITING = port->BytesWaiting();
+  // Nothing is purged before the request: a reply that came after an earlier exchange gave up
+  // is read first.
   port->SendBytes(TX_BUF.data(), FitBuffer(std::int64_t{tx_len} + 2));
 
   // The receive scratch area belongs to this one run: zero before the read, so positions that

@@ -41,7 +41,6 @@ PollResult PollInstrument(std::uint8_t address, exchange::PollView& view,
   if (result.outcome == PollOutcome::kPortError) result.error = std::move(exchanged.error);
   if (result.outcome != PollOutcome::kAccepted) return result;
 
-  result.late = RX_WAITING > 0;
   result.readings = instrument::Decode(RX_BUF, kept);
   if (!result.readings) result.outcome = PollOutcome::kException;
   // Reply matching took an exception reply's 5 bytes, a normal reply's RX_LEN.

@@ -217,10 +217,11 @@ TEST_F(TrendTest, SavedCsvIsTheReadersRenderingAndAFailedSaveLosesNothing) {
     const readings::CsvDialect dialect = readings::CsvDialectFor(separator);
     EXPECT_EQ(page_.Csv(separator),
               readings::CsvHeader(dialect) + "\n" +
-                  readings::CsvRow(dialect, first, 7, Outcome::kAccepted, &readings) + "\n" +
+                  readings::CsvRow(dialect, first, 7, Outcome::kAccepted, &readings, false) + "\n" +
                   readings::CsvRow(dialect, first + milliseconds(2000), 7, Outcome::kUnanswered,
-                                   nullptr) +
-                  "\n" + readings::CsvRow(dialect, third, 7, Outcome::kPortError, nullptr) + "\n");
+                                   nullptr, false) +
+                  "\n" + readings::CsvRow(dialect, third, 7, Outcome::kPortError, nullptr, false) +
+                  "\n");
   }
 
   testing::TempDirectory directory;

@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 #include "exchange/EMUL_Functions.h"
@@ -93,26 +91,6 @@ TEST_F(PollInstrumentTest, APortThatIsNotThereOrFailsIsNoAnswer) {
   EXPECT_FALSE(failed.Answered());
   EXPECT_FALSE(failed.readings);
   EXPECT_EQ(view_.boxes.size(), 2u) << "POTOK_START tells the operator of both";
-}
-
-// A reply that comes after the read gave up is taken by the next poll, which must not pass it
-// off as its own; a reply that comes in time is not late.
-TEST_F(PollInstrumentTest, AReplyAlreadyWaitingAtTheRequestIsLate) {
-  simline::InstrumentLine line;
-  EXPECT_FALSE(Poll(&line).late);
-
-  sim::Behaviour slow;
-  slow.kind = sim::BehaviourKind::kLate;
-  slow.late = std::chrono::milliseconds(220);
-  line.InjectOnce(slow);
-  const PollResult missed = Poll(&line);
-  EXPECT_EQ(missed.outcome, PollOutcome::kUnanswered);
-  EXPECT_FALSE(missed.late);
-
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the slow reply is in by then
-  const PollResult taken = Poll(&line);
-  EXPECT_EQ(taken.outcome, PollOutcome::kAccepted);
-  EXPECT_TRUE(taken.late);
 }
 
 }  // namespace

@@ -125,10 +125,10 @@ TEST(ReadMode, CsvHeaderThenRows) {
   EXPECT_EQ(lines[0],
             "time,address,outcome,variant,fault,level1,volume1,"
             "level2,volume2,selfcal,"
-            "alarm_delay,relays");
+            "alarm_delay,relays,late");
   for (int row : {1, 2}) {
     EXPECT_TRUE(std::regex_match(
-        lines[row], std::regex("\\d{4}-[-0-9T:.]+Z,1,accepted,1,1,,,12,100,50,10,R0011")))
+        lines[row], std::regex("\\d{4}-[-0-9T:.]+Z,1,accepted,1,1,,,12,100,50,10,R0011,")))
         << lines[row];
   }
 }
@@ -143,9 +143,9 @@ TEST(ReadMode, CsvWithADecimalCommaSeparatesItsFieldsBySemicolons) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0],
             "time;address;outcome;variant;fault;level1;volume1;level2;volume2;selfcal;"
-            "alarm_delay;relays");
+            "alarm_delay;relays;late");
   EXPECT_TRUE(std::regex_match(
-      lines[1], std::regex("\\d{4}-[-0-9T:.]+Z;1;accepted;1;0;45,5;30,25;12;100;50;10;R1010")))
+      lines[1], std::regex("\\d{4}-[-0-9T:.]+Z;1;accepted;1;0;45,5;30,25;12;100;50;10;R1010;")))
       << lines[1];
 }
 

@@ -1,5 +1,5 @@
 // Several instruments on one line: the address list, a cycle that polls each in turn, their
-// own time-out counts and the worst status; and the late reply's mark.
+// own time-out counts and the worst status.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -106,29 +106,6 @@ TEST(SeveralAddresses, ASilentInstrumentKeepsTheOthersRhythm) {
     if (gap < 0) gap += 60.0;  // across a minute
     EXPECT_NEAR(gap, 0.4, 0.1) << result.out;
   }
-}
-
-// A reply after the read time-out is read by the next poll: that record says it is late, and
-// so does every later one while the instrument stays a poll behind. No other record has the key.
-TEST(LateReply, MarkedInJsonOnlyWhenLate) {
-  sim::Config config;
-  config.behaviour.kind = sim::BehaviourKind::kLate;
-  config.behaviour.late = std::chrono::milliseconds(230);
-  sim::Simulator simulator(config);
-  const auto late = RunWith(
-      {"--port", simulator.SlavePath(), "--cycle", "--count", "3", "--interval", "0.3", "--json"});
-  const std::vector<std::string> records = Lines(late.out);
-  ASSERT_EQ(records.size(), 3u) << late.out;
-  EXPECT_NE(records[0].find("\"outcome\":\"unanswered\""), std::string::npos);
-  EXPECT_EQ(records[0].find("late"), std::string::npos);
-  for (std::size_t i = 1; i < records.size(); ++i) {
-    EXPECT_NE(records[i].find("\"outcome\":\"accepted\""), std::string::npos) << records[i];
-    EXPECT_TRUE(records[i].ends_with(",\"late\":true}")) << records[i];
-  }
-
-  sim::Simulator prompt;
-  const auto in_time = RunWith({"--port", prompt.SlavePath(), "--json"});
-  EXPECT_EQ(in_time.out.find("late"), std::string::npos);
 }
 
 }  // namespace

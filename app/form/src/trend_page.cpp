@@ -137,8 +137,9 @@ std::string TrendPage::Csv(std::string_view decimal_separator) const {
     const Clock::time_point time{std::chrono::milliseconds(sample.time_ms)};
     std::optional<instrument::Readings> readings;
     if (sample.kind == TrendSampleKind::kReading) readings = ReadingsOf(sample);
+    // The window's own exchange has no late replies.
     csv += readings::CsvRow(dialect, time, address_.value_or(0), OutcomeOf(sample.kind),
-                            readings ? &*readings : nullptr);
+                            readings ? &*readings : nullptr, false);
     csv += '\n';
   }
   return csv;

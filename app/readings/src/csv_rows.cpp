@@ -9,8 +9,9 @@
 namespace readings {
 namespace {
 
-// The record's own columns; the reply's values follow.
+// The record's own columns; the reply's values follow, then the late mark.
 constexpr std::string_view kRecordColumns[] = {"time", "address", "outcome"};
+constexpr std::string_view kLateColumn = "late";
 
 // An empty cell for a value the reply did not carry.
 struct CellText {
@@ -47,11 +48,12 @@ std::string CsvHeader(CsvDialect dialect) {
   };
   for (const std::string_view column : kRecordColumns) add(column);
   for (const instrument::Field& field : instrument::Fields()) add(field.name);
+  if (dialect.late_column) add(kLateColumn);
   return line;
 }
 
 std::string CsvRow(CsvDialect dialect, std::chrono::system_clock::time_point time, int address,
-                   RecordOutcome outcome, const instrument::Readings* readings) {
+                   RecordOutcome outcome, const instrument::Readings* readings, bool late) {
   std::string row = IsoTime(time);
   const auto add = [&](std::string_view cell) { row.append(1, dialect.field).append(cell); };
   add(std::to_string(address));
@@ -59,6 +61,7 @@ std::string CsvRow(CsvDialect dialect, std::chrono::system_clock::time_point tim
   for (const instrument::Field& field : instrument::Fields()) {
     add(readings != nullptr ? std::visit(CellText{dialect.decimal}, field.value(*readings)) : "");
   }
+  if (dialect.late_column) add(late ? kLateColumn : "");
   return row;
 }
 

@@ -12,6 +12,8 @@ std::string_view OutcomeName(RecordOutcome outcome) {
       return "unanswered";
     case RecordOutcome::kPortError:
       return "port_error";
+    case RecordOutcome::kJammed:
+      return "jammed";
   }
   return "unanswered";
 }

@@ -1,8 +1,8 @@
 // Process-wide exchange variables and the frame CRC.
 //
 // Thread rule: the window thread writes the request (TX_BUF bytes 0..TX_LEN-1, TX_LEN, RX_LEN)
-// only while the exchange worker is parked; the worker writes RX_BUF, RX_TEXT, RX_WAITING,
-// DEV_ADDR, DEV_FUNC and the CRC bytes of TX_BUF only between being woken and parking. RX_STATE is
+// only while the exchange worker is parked; the worker writes RX_BUF, RX_TEXT, DEV_ADDR,
+// DEV_FUNC and the CRC bytes of TX_BUF only between being woken and parking. RX_STATE is
 // the one variable both threads write: the worker stores 1 or 2 last, with release ordering, and
 // the window thread loads it with acquire ordering before it reads the reply.
 #pragma once
@@ -35,7 +35,6 @@ extern std::int32_t DEV_ADDR;               // copy of TX_BUF[0], the address a 
 extern std::int32_t DEV_FUNC;               // copy of TX_BUF[1], the function a reply must carry
 extern std::atomic<std::int32_t> RX_STATE;  // RX_NONE, RX_REJECTED or RX_ACCEPTED
 extern std::string RX_TEXT;                 // accepted reply as decimal text, empty otherwise
-extern std::int32_t RX_WAITING;             // bytes received before the request went out
 
 // Waits until more than `ms` (at least 2) milliseconds have passed on the 32-bit wrapping tick
 // counter, letting the window toolkit process pending events on every turn, at least once.

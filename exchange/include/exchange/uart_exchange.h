@@ -19,8 +19,7 @@ enum class ExchangeOutcome : std::int32_t {
 // Sends TX_BUF[0..tx_len-1] with its CRC appended, reads up to rx_len reply bytes, matches
 // and checks the reply, purges the driver queues afterwards, and stores the outcome, RX_STATE
 // last with release ordering. Nothing is discarded before sending, so a late reply of the
-// previous exchange is read first; RX_WAITING tells how many of its bytes were already there
-// when the request went out. A null port counts as not open. Port failures propagate
+// previous exchange is read first. A null port counts as not open. Port failures propagate
 // (RX_STATE then stays 0). Counts passed to the port never leave the 270-byte buffers.
 // Worker thread only (or any thread while the worker is parked).
 ExchangeOutcome UART_EXCHANGE(ExchangePort* port, std::int32_t tx_len, std::int32_t rx_len);

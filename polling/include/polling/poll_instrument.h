@@ -27,9 +27,6 @@ struct PollResult {
   std::vector<std::uint8_t> reply;               // the valid reply's bytes, empty otherwise
   std::optional<instrument::Readings> readings;  // kAccepted only
   std::string error;                             // the port's message, kPortError only
-  // The reply was already waiting when the request went out: it answers an earlier poll, and
-  // its readings are that poll's, not this one's.
-  bool late = false;
 
   // A valid reply came, normal or exception: RX_STATE 2, RX_TEXT its bytes.
   bool Answered() const {

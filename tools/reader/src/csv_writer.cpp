@@ -4,16 +4,23 @@
 namespace reader {
 namespace {
 
+// A log appended to keeps the columns of its header, which may be older than the late mark.
+readings::CsvDialect DialectFor(std::string_view decimal_separator, bool header) {
+  readings::CsvDialect dialect = readings::CsvDialectFor(decimal_separator);
+  dialect.late_column = header;
+  return dialect;
+}
+
 class CsvWriter : public RecordWriter {
  public:
   CsvWriter(std::string_view decimal_separator, bool header, std::ostream& out)
-      : dialect_(readings::CsvDialectFor(decimal_separator)), out_(out) {
+      : dialect_(DialectFor(decimal_separator, header)), out_(out) {
     if (header) out_ << readings::CsvHeader(dialect_) << '\n';
   }
 
   void Write(const PollRecord& record) override {
     out_ << readings::CsvRow(dialect_, record.time, record.address, record.outcome,
-                             record.readings ? &*record.readings : nullptr)
+                             record.readings ? &*record.readings : nullptr, record.late)
          << '\n';
   }
 

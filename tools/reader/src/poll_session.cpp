@@ -1,11 +1,13 @@
 #include "reader/poll_session.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "exchange/EMUL_Functions.h"
 #include "exchange/poll.h"
 #include "exchange/reply_timeout.h"
 #include "polling/poll_instrument.h"
+#include "protocol/frames.h"
 #include "readings/reply_decoder.h"
 
 namespace reader {
@@ -75,7 +77,6 @@ PollRecord PollSession::Poll(std::uint8_t address) {
     view_->DisableReplyTimeout();
     view_->SetStatusPanel1(readings::ReceivedStatusText(EMUL_Functions::RX_TEXT));
     record.reply = std::move(result.reply);
-    record.late = result.late;
     if (result.readings) record.lines = readings::MemoLines(*result.readings, separator_);
     record.readings = std::move(result.readings);
   } else {
@@ -102,6 +103,23 @@ PollRecord PollSession::PortUnavailable(std::uint8_t address, std::string error)
   record.status_text = view_->status_text;
   record.unanswered_count = view_->tag;
   record.error = std::move(error);
+  return record;
+}
+
+PollRecord PollSession::Late(const polling::SharedLine::LateReply& reply) {
+  PollRecord record;
+  record.time = reply.requested;
+  record.address = reply.address;
+  record.late = true;
+  record.reply = reply.frame;
+  protocol::FrameBuffer frame{};
+  std::copy_n(reply.frame.begin(), std::min(reply.frame.size(), frame.size()), frame.begin());
+  record.readings = instrument::Decode(frame, fields_);
+  record.outcome = record.readings ? PollOutcome::kAccepted : PollOutcome::kException;
+  if (record.readings) record.lines = readings::MemoLines(*record.readings, separator_);
+  record.status_text =
+      readings::ReceivedStatusText(protocol::FrameText(reply.frame.data(), reply.frame.size()));
+  record.unanswered_count = view_->tag;
   return record;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "argument_text.h"
+#include "polling/shared_line.h"
 #include "port_opening.h"
 #include "publishing.h"
 #include "reader/address_list.h"
@@ -46,19 +47,20 @@ void ReportFailure(const PollRecord& record, bool count_shown, std::ostream& err
     case PollOutcome::kPortError:
       err << who << "port error: " << OneLine(record.error) << '\n';
       return;
+    case PollOutcome::kJammed:
+      return;  // told once, when the line jammed
   }
 }
 
-// Opens the port again after it failed; returns the port's error when it still
-// cannot be opened.
-std::string Reopen(std::optional<ReaderPort>& port, exchange::UART_THREAT& worker,
-                   const std::string& port_name, trace::FrameTrace* frame_trace) {
-  try {
-    port.emplace(worker, port_name, frame_trace);
-  } catch (const std::exception& error) {
-    return error.what();
+// The line's rules for the reader's polls: each instrument's wait learnt from its replies,
+// starting from --reply-timeout.
+polling::SharedLine::Rules LineRules(const ReaderOptions& options) {
+  polling::SharedLine::Rules rules;
+  if (options.reply_timeout_ms) {
+    rules.reply_wait = std::chrono::milliseconds(*options.reply_timeout_ms);
+    rules.longest_wait = std::max(rules.longest_wait, rules.reply_wait);
   }
-  return {};
+  return rules;
 }
 
 // The polls of one read: one session per address, so that each instrument keeps its own
@@ -73,7 +75,8 @@ class ReadLoop {
         frame_trace_(frame_trace),
         out_(out),
         err_(err),
-        worker_(exchange::UART_THREAT::Instance()) {
+        worker_(exchange::UART_THREAT::Instance()),
+        line_(LineRules(options)) {
     for (const std::uint8_t address : addresses) {
       instruments_.push_back(
           {address, std::make_unique<PollSession>(worker_, readings::DecimalSeparator())});
@@ -85,6 +88,7 @@ class ReadLoop {
     // progress finishes and the port is closed.
     const StopSignals signals;
     if (!OpenReaderPort(port_, worker_, port_name_, frame_trace_, err_)) return kExitPortError;
+    UseLine();
     // A header between the rows of earlier runs (>> log.csv) would read as a row of its own.
     const RecordLayout layout{options_.verbose, readings::DecimalSeparator(),
                               !OutputContinuesAFile(out_), instruments_.size() > 1};
@@ -130,33 +134,86 @@ class ReadLoop {
     std::unique_ptr<PollSession> session;
   };
 
-  // Polls one instrument and writes its record; an exit status when the read ends there.
+  // Polls one instrument and writes its record, after those of earlier polls' replies that came
+  // late on the way; an exit status when the read ends there.
   std::optional<int> PollOne(Instrument& instrument) {
-    const std::string reopen_error =
-        port_ ? std::string() : Reopen(port_, worker_, port_name_, frame_trace_);
-    const bool polled = port_.has_value();
-    const PollRecord record =
-        polled ? instrument.session->Poll(instrument.address)
-               : instrument.session->PortUnavailable(instrument.address, reopen_error);
+    const std::string reopen_error = port_ ? std::string() : Reopen();
+    if (!port_)
+      return Emit(instrument.session->PortUnavailable(instrument.address, reopen_error), false);
+    PollRecord record = instrument.session->Poll(instrument.address);
+    for (const polling::SharedLine::LateReply& late : line_.TakeLateReplies()) {
+      if (const std::optional<int> ended = Emit(SessionOf(late.address).Late(late), true)) {
+        return ended;
+      }
+    }
+    if (line_.LastPoll().jammed) record.outcome = PollOutcome::kJammed;
+    ReportLine();
+    return Emit(record, true);
+  }
+
+  // Writes a record and what it comes to; an exit status when the read ends there. `report`:
+  // its failure goes to standard error (a port still unavailable was reported when it failed;
+  // its records show the gap).
+  std::optional<int> Emit(const PollRecord& record, bool report) {
     writer_->Write(record);
     if (publisher_) publisher_->Publish(record);
     // Checked before the poll's own failure goes to standard error, so that a
     // terminal shows the two in the order they happened.
     const bool written = OutputWritten(out_, err_);
     const bool count_shown = options_.verbose && options_.format == OutputFormat::kText;
-    // A port still unavailable was reported when it failed; its records show the gap.
-    if (polled) ReportFailure(record, count_shown, err_);
+    if (report) ReportFailure(record, count_shown, err_);
     // Polling on when every record is lost would only hide the loss.
     if (!written) return kExitOutputLost;
     if (record.outcome == PollOutcome::kPortError) {
       if (!options_.reopen) return kExitPortError;
       port_failed_ = true;
       // Released at once, so that a replugged adapter gets its old name back.
+      line_.Attach(nullptr);
       port_.reset();
     } else if (record.outcome != PollOutcome::kAccepted) {
       readings_missed_ = true;
     }
     return std::nullopt;
+  }
+
+  // The line's changes: a jam once each way, and with --verbose each learnt wait's change.
+  void ReportLine() {
+    if (line_.Jammed() != jam_told_) {
+      jam_told_ = line_.Jammed();
+      err_ << (jam_told_ ? "vlk240-read: the line is jammed: bytes keep coming without a pause "
+                           "between frames, so no request can go out; polling goes on\n"
+                         : "vlk240-read: the line is quiet again\n");
+    }
+    for (const polling::WaitChange& change : line_.TakeWaitChanges()) {
+      if (!options_.verbose) continue;
+      err_ << "vlk240-read: address " << static_cast<int>(change.address) << ": reply wait "
+           << change.from.count() << " ms -> " << change.to.count() << " ms (a reply needed "
+           << change.needed.count() << " ms)\n";
+    }
+  }
+
+  // Opens the port again after it failed; returns the port's error when it still cannot be
+  // opened.
+  std::string Reopen() {
+    try {
+      port_.emplace(worker_, port_name_, frame_trace_);
+    } catch (const std::exception& error) {
+      return error.what();
+    }
+    UseLine();
+    return {};
+  }
+
+  // The reader's polls go through the shared line's rules in front of the port.
+  void UseLine() {
+    line_.Attach(&port_->Line());
+    worker_.SetPort(&line_);
+  }
+
+  PollSession& SessionOf(std::uint8_t address) {
+    return *std::find_if(instruments_.begin(), instruments_.end(), [&](const Instrument& i) {
+              return i.address == address;
+            })->session;
   }
 
   // The worst that any poll came to.
@@ -172,11 +229,14 @@ class ReadLoop {
   std::ostream& err_;
   exchange::UART_THREAT& worker_;
   std::vector<Instrument> instruments_;
+  // Before the port, so that the port takes itself away from the worker before the line goes.
+  polling::SharedLine line_;
   std::optional<ReaderPort> port_;
   std::unique_ptr<RecordWriter> writer_;
   std::unique_ptr<RecordPublisher> publisher_;  // with --publish only
   bool port_failed_ = false;
   bool readings_missed_ = false;
+  bool jam_told_ = false;
 };
 
 int ReadOrScan(const ReaderOptions& options, const std::vector<std::uint8_t>& addresses,

@@ -55,6 +55,11 @@ constexpr int kMinScanTimeoutMs = 5;
 // The longest: a second is already far beyond any instrument's turnaround.
 constexpr int kMaxScanTimeoutMs = 1000;
 
+// A reply's wait: from what a line through a network may need down to a fraction of a frame's
+// time, since a reply begun within it is read to its end.
+constexpr int kMinReplyTimeoutMs = 10;
+constexpr int kMaxReplyTimeoutMs = 10000;
+
 // A file name option's value, refused when empty.
 cli::Apply FileName(std::optional<std::string>& target, std::string_view option) {
   return [&target, option](std::string_view value) {
@@ -114,6 +119,19 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
        }},
       {"--reopen", "", "with --cycle: after a port error, open the port again at each later poll",
        [&o](std::string_view) { return Switch(o.reopen); }},
+      {"--reply-timeout", "MS",
+       "each instrument's wait for its whole reply at the start, 10..10000 (default\n"
+       "186); a reply begun by then is read to its end; the wait then follows what\n"
+       "the instrument's replies need, up to 1000 ms (or MS when more)",
+       [&o](std::string_view value) {
+         const auto ms = WholeNumber<int>(value);
+         if (!ms || *ms < kMinReplyTimeoutMs || *ms > kMaxReplyTimeoutMs) {
+           return "--reply-timeout takes a whole number of milliseconds from 10 to 10000, not " +
+                  QuotedArgument(value);
+         }
+         o.reply_timeout_ms = *ms;
+         return std::string();
+       }},
       {"--verbose", "", "also print the sent and received frames and the time-out count",
        [&o](std::string_view) { return Switch(o.verbose); }},
       {"--json", "", "print one JSON object per poll, one line each",
@@ -238,8 +256,8 @@ std::string ArgumentErrorText(const cli::ArgumentError& error) {
 bool HasPublishOptions(const ReaderOptions& o);
 
 bool HasReadOptions(const ReaderOptions& o) {
-  return o.address || o.cycle || o.interval || o.count || o.reopen || o.verbose ||
-         o.format != OutputFormat::kText || o.trace || o.scan || o.scan_timeout_ms ||
+  return o.address || o.cycle || o.interval || o.count || o.reopen || o.reply_timeout_ms ||
+         o.verbose || o.format != OutputFormat::kText || o.trace || o.scan || o.scan_timeout_ms ||
          HasPublishOptions(o);
 }
 
@@ -271,14 +289,15 @@ std::string CheckCombination(const ReaderOptions& o) {
   if (modes == 0) return "nothing to do: give --port, --demo, --decode or --list-ports";
   if (modes > 1) return "--port, --demo, --decode and --list-ports exclude each other";
   if ((o.decode_hex || o.list_ports) && HasReadOptions(o)) {
-    return "--address, --cycle, --interval, --count, --reopen, --verbose, --json, --csv, "
-           "--trace, --scan, --scan-timeout and the publishing options go with --port or --demo "
-           "only";
+    return "--address, --cycle, --interval, --count, --reopen, --reply-timeout, --verbose, "
+           "--json, --csv, --trace, --scan, --scan-timeout and the publishing options go with "
+           "--port or --demo only";
   }
   if (o.scan_timeout_ms && !o.scan) return "--scan-timeout needs --scan";
-  if (o.scan && (o.address || o.cycle || o.reopen || o.verbose || o.format == OutputFormat::kCsv)) {
+  if (o.scan && (o.address || o.cycle || o.reopen || o.reply_timeout_ms || o.verbose ||
+                 o.format == OutputFormat::kCsv)) {
     return "--scan goes with --json, --trace and --scan-timeout only, not with --address, "
-           "--cycle, --reopen, --verbose or --csv";
+           "--cycle, --reopen, --reply-timeout, --verbose or --csv";
   }
   if (o.list_ports && o.separator) return "--separator does not go with --list-ports";
   if (!o.cycle && (o.interval || o.count)) return "--interval and --count need --cycle";
@@ -295,9 +314,8 @@ constexpr std::string_view kUsageTail =
     "  0  every poll got a valid reply with readings (also --decode of an "
     "accepted frame,\n"
     "     --scan that found an instrument, --list-ports, --help)\n"
-    "  1  a poll got no readings: no valid reply within the read time-out (the "
-    "time-out\n"
-    "     count grows), or an exception reply: the instrument answered but "
+    "  1  a poll got no readings: no valid reply within its wait (the time-out count grows),\n"
+    "     a jammed line, or an exception reply: the instrument answered but "
     "refused the\n"
     "     request, which counts as answered for the time-out count but gives "
     "no readings;\n"
@@ -335,13 +353,20 @@ constexpr std::string_view kOutputAndLostPort =
     "\n"
     "With several addresses (--address 1,3,7-9) a cycle polls each in turn; the records carry\n"
     "their address, each keeps its own time-out count, and the status is the worst seen.\n"
-    "A JSON record whose reply was already waiting before the request (an earlier poll's,\n"
-    "come after its read time-out) ends with \"late\":true.\n"
+    "The line is shared under Modbus RTU's rules: a request goes out only after 3.5 quiet\n"
+    "characters (4.0 ms), what came meanwhile taken off the line; each instrument's wait for\n"
+    "its whole reply starts at --reply-timeout and follows what its replies need (--verbose\n"
+    "tells each change). A reply that came after its poll's wait is a record of its own,\n"
+    "after that poll's unanswered one and with its time: \"late\":true in JSON, \"late\" in the\n"
+    "CSV's last column (not in rows appended to a file that holds some), a line \"late reply\"\n"
+    "in the text. A line that brings bytes without a pause for the longest frame's time is\n"
+    "jammed: told once, its polls send nothing (outcome \"jammed\"), told again when quiet.\n"
     "\n"
     "Scan: --scan reports each instrument found with its variant, its turnaround and whether it\n"
     "gave readings or an exception reply, and each address that gave bytes but no valid frame,\n"
     "with the likely cause. A silent address costs 9 + 186 ms (about 48 s for 1-247), or 9 ms\n"
-    "plus --scan-timeout; a reply once begun is read to its end.\n"
+    "plus --scan-timeout; a reply once begun is read to its end, and one that comes later is\n"
+    "still its own address's, printed when it comes with the time-out that fits it.\n"
     "\n"
     "Lost port: with --reopen a cyclic read that loses its port (the adapter pulled out) says\n"
     "so once on standard error, closes the port at once and opens it again at each later\n"
@@ -392,6 +417,7 @@ std::string ReaderUsage() {
   std::string usage =
       "Usage: vlk240-read --port NAME [--address N[,N|,FIRST-LAST]...]\n"
       "                   [--cycle [--interval SECONDS] [--count N] [--reopen]]\n"
+      "                   [--reply-timeout MS]\n"
       "                   [--verbose | --json | --csv] [--separator C] [--trace FILE]\n"
       "                   [--publish URL [--ca-file FILE] [--cert-file FILE --key-file FILE]\n"
       "                    [--password-file FILE] [--queue N] [--ha-discovery [PREFIX]]]\n"

@@ -12,6 +12,7 @@ class TextWriter : public RecordWriter {
     if (written_++ > 0) out_ << '\n';
     // With several instruments, whose lines these are.
     if (address_lines_) out_ << "address " << record.address << '\n';
+    if (record.late) out_ << "late reply: came after its poll had gone unanswered\n";
     if (verbose_) {
       if (!record.sent_text.empty()) out_ << record.sent_text << '\n';  // empty: nothing sent
       if (!record.status_text.empty()) out_ << record.status_text << '\n';

@@ -11,9 +11,10 @@ enum class RecordOutcome {
   kException,   // a valid exception reply: the instrument refused, no readings
   kUnanswered,  // no valid reply within the read time-out
   kPortError,   // the port failed during the exchange
+  kJammed,      // the line never went quiet for the request: nothing was sent
 };
 
-// "accepted", "exception", "unanswered", "port_error".
+// "accepted", "exception", "unanswered", "port_error", "jammed".
 std::string_view OutcomeName(RecordOutcome outcome);
 
 }  // namespace readings

@@ -17,7 +17,7 @@ using PollOutcome = readings::RecordOutcome;
 using readings::OutcomeName;
 
 struct PollRecord {
-  std::chrono::system_clock::time_point time;  // when the poll started
+  std::chrono::system_clock::time_point time;  // when the poll started (late: its poll's)
   int address = 0;
   PollOutcome outcome = PollOutcome::kUnanswered;
   std::string sent_text;    // "Послано:   ..." as the window shows it
@@ -27,7 +27,8 @@ struct PollRecord {
   std::optional<instrument::Readings> readings;  // accepted normal replies only
   std::int32_t unanswered_count = 0;             // the time-out count after the poll
   std::string error;                             // the port error's message
-  bool late = false;  // the reply was waiting before the request: an earlier poll's readings
+  // The reply came after its poll's wait: a record of its own, after that poll's unanswered one.
+  bool late = false;
 };
 
 }  // namespace reader

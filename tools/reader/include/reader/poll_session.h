@@ -6,6 +6,7 @@
 
 #include "exchange/UART_THREAT.h"
 #include "instrument/readings.h"
+#include "polling/shared_line.h"
 #include "reader/poll_record.h"
 
 namespace reader {
@@ -31,6 +32,9 @@ class PollSession {
   // A poll that finds no port: the one released after a failure still cannot be opened
   // (`error` says why). Nothing is sent; the texts are the window's at such a poll.
   PollRecord PortUnavailable(std::uint8_t address, std::string error);
+  // The record of a reply of this instrument that came after its poll's wait: the readings of
+  // that poll, marked late. The time-out count stays as that poll left it.
+  PollRecord Late(const polling::SharedLine::LateReply& reply);
 
  private:
   exchange::UART_THREAT& worker_;

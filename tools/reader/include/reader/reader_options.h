@@ -20,6 +20,7 @@ struct ReaderOptions {
   std::optional<double> interval;             // --interval: seconds between cycle starts
   std::optional<long> count;                  // --count: cycles before a cyclic read ends
   bool reopen = false;                        // --reopen: a cyclic read outlives a lost port
+  std::optional<int> reply_timeout_ms;        // --reply-timeout: each instrument's first wait
   bool verbose = false;                       // --verbose
   OutputFormat format = OutputFormat::kText;  // --json, --csv
   bool demo = false;                          // --demo: the built-in simulator as the line
@@ -30,8 +31,8 @@ struct ReaderOptions {
   std::uint8_t scan_last = 247;
   std::optional<int> scan_timeout_ms;  // --scan-timeout: wait for a reply's first byte
   // Publishing each record of a cyclic read to an MQTT broker (Linux)
-  std::optional<std::string> publish;        // --publish: mqtt[s]://[USER@]HOST[:PORT]/PREFIX
-  std::optional<std::string> ca_file;        // --ca-file, --cert-file, --key-file: mqtts
+  std::optional<std::string> publish;  // --publish: mqtt[s]://[USER@]HOST[:PORT]/PREFIX
+  std::optional<std::string> ca_file;  // --ca-file, --cert-file, --key-file: mqtts
   std::optional<std::string> cert_file;
   std::optional<std::string> key_file;
   std::optional<std::string> password_file;  // --password-file: in place of VLK240_MQTT_PASSWORD
