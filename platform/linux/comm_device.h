@@ -22,7 +22,9 @@
 // the I/O thread's look at it is put off (LookSoon): a starter that waits at
 // once serves it and calls the look off, so a poll's reply wakes no thread but
 // the one that waits for it. A transfer that nobody waits for is the I/O
-// thread's after that delay and still ends on time.
+// thread's after that delay and still ends on time. A starter that says it
+// waits at once (ReadFileAndWait) is taken at its word: no look is prepared,
+// which spares a timer armed and disarmed for every transfer.
 //
 // Every method returns ERROR_SUCCESS or a Win32 code.
 #pragma once
@@ -66,10 +68,12 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   // Start a transfer. ERROR_SUCCESS: it ended at once (OVERLAPPED filled,
   // event set, *done the count); ERROR_IO_PENDING: it runs; any other code:
   // nothing was started, or it failed at once (then OVERLAPPED is filled too).
+  // With `waited_at_once` the starter waits for `event` next, whatever came of
+  // the start.
   DWORD StartRead(void* buffer, DWORD count, OVERLAPPED* ov, std::shared_ptr<WinEvent> event,
-                  DWORD* done);
+                  DWORD* done, bool waited_at_once = false);
   DWORD StartWrite(const void* buffer, DWORD count, OVERLAPPED* ov, std::shared_ptr<WinEvent> event,
-                   DWORD* done);
+                   DWORD* done, bool waited_at_once = false);
   DWORD StartWaitEvent(DWORD* mask, OVERLAPPED* ov, std::shared_ptr<WinEvent> event);
 
   // ERROR_IO_INCOMPLETE while `ov` is pending and !wait; otherwise (after
@@ -111,7 +115,8 @@ class CommDevice final : public EventServer, public std::enable_shared_from_this
   CommDevice(const OpenedDevice& opened, int wake_fd, int serve_wake_fd, int look_timer_fd);
 
   // Transfers (comm_device_transfers.cpp).
-  DWORD StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done);
+  DWORD StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done,
+                      bool waited_at_once);
   // Advances the transfers and the wait with the input already taken: new
   // input is taken only by a start and on the descriptor's readiness, since a
   // poll for it reports what is there, and a read on every wake-up would mostly

@@ -21,7 +21,7 @@ constexpr DWORD kInputEvents = EV_RXCHAR | EV_RXFLAG | EV_RX80FULL;
 }  // namespace
 
 DWORD CommDevice::StartRead(void* buffer, DWORD count, OVERLAPPED* ov,
-                            std::shared_ptr<WinEvent> event, DWORD* done) {
+                            std::shared_ptr<WinEvent> event, DWORD* done, bool waited_at_once) {
   // A thread that waits for this event alone may serve the read itself.
   if (event) event->SetServer(weak_from_this());
   Transfer read;
@@ -29,11 +29,11 @@ DWORD CommDevice::StartRead(void* buffer, DWORD count, OVERLAPPED* ov,
   read.event = std::move(event);
   read.in = static_cast<unsigned char*>(buffer);
   read.count = count;
-  return StartTransfer(&reads_, std::move(read), done);
+  return StartTransfer(&reads_, std::move(read), done, waited_at_once);
 }
 
 DWORD CommDevice::StartWrite(const void* buffer, DWORD count, OVERLAPPED* ov,
-                             std::shared_ptr<WinEvent> event, DWORD* done) {
+                             std::shared_ptr<WinEvent> event, DWORD* done, bool waited_at_once) {
   // A thread that waits for this event alone may serve the write itself,
   // down to the drain of the output queue.
   if (event) event->SetServer(weak_from_this());
@@ -42,10 +42,11 @@ DWORD CommDevice::StartWrite(const void* buffer, DWORD count, OVERLAPPED* ov,
   write.event = std::move(event);
   write.out = static_cast<const unsigned char*>(buffer);
   write.count = count;
-  return StartTransfer(&writes_, std::move(write), done);
+  return StartTransfer(&writes_, std::move(write), done, waited_at_once);
 }
 
-DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done) {
+DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, DWORD* done,
+                                bool waited_at_once) {
   *done = 0;
   if (transfer.event) transfer.event->Reset();
   OVERLAPPED* ov = transfer.ov;
@@ -66,8 +67,10 @@ DWORD CommDevice::StartTransfer(std::deque<Transfer>* queue, Transfer transfer, 
     }
     served = serving_;
     // Nobody serves: the starter is likely to wait for it at once and serve it
-    // (comm_device.h); the I/O thread looks only if it has not by then.
-    if (!served) LookSoon();
+    // (comm_device.h); the I/O thread looks only if it has not by then. One
+    // that said it waits at once serves it when it waits, or finds another
+    // thread serving it then.
+    if (!served && !waited_at_once) LookSoon();
   }
   // A thread serving another transfer polls for this one too; it is woken
   // after the lock is left, else it could run at once only to sleep on the

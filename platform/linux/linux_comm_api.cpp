@@ -90,6 +90,21 @@ class LinuxCommApi final : public CommApi {
                     });
   }
 
+  BOOL WriteFileAndWait(HANDLE dev, const void* buffer, DWORD count, OVERLAPPED* ov,
+                        DWORD* wait) override {
+    return TransferAndWait(dev, buffer, count, ov, wait,
+                           [&](CommDevice& d, std::shared_ptr<WinEvent> e, DWORD* done) {
+                             return d.StartWrite(buffer, count, ov, std::move(e), done, true);
+                           });
+  }
+  BOOL ReadFileAndWait(HANDLE dev, void* buffer, DWORD count, OVERLAPPED* ov,
+                       DWORD* wait) override {
+    return TransferAndWait(dev, buffer, count, ov, wait,
+                           [&](CommDevice& d, std::shared_ptr<WinEvent> e, DWORD* done) {
+                             return d.StartRead(buffer, count, ov, std::move(e), done, true);
+                           });
+  }
+
   BOOL GetOverlappedResult(HANDLE dev, OVERLAPPED* ov, DWORD* transferred, BOOL wait) override {
     if (ov == nullptr || transferred == nullptr) return Fail(ERROR_INVALID_PARAMETER);
     DWORD status = ERROR_SUCCESS;
@@ -234,6 +249,27 @@ class LinuxCommApi final : public CommApi {
     }
     if (done != nullptr) *done = count_now;
     return status == ERROR_SUCCESS ? kTrue : Fail(status);
+  }
+
+  // WriteFileAndWait/ReadFileAndWait: the start, told that the wait for the
+  // event follows at once, then that wait as WaitForSingleObject's.
+  template <typename Start>
+  BOOL TransferAndWait(HANDLE dev, const void* buffer, DWORD count, OVERLAPPED* ov, DWORD* wait,
+                       Start start) {
+    auto device = handles_.Device(dev);
+    if (!device) return Fail(ERROR_INVALID_HANDLE);
+    if ((buffer == nullptr && count != 0) || ov == nullptr || wait == nullptr) {
+      return Fail(ERROR_INVALID_PARAMETER);
+    }
+    const std::shared_ptr<WinEvent> event = handles_.Event(ov->hEvent);
+    if (!event) return Fail(ERROR_INVALID_HANDLE);
+    DWORD count_now = 0;
+    const DWORD status = start(*device, event, &count_now);
+    if (status != ERROR_SUCCESS && status != ERROR_IO_PENDING) return Fail(status);
+    device.reset();  // held no longer than a plain start holds it
+    WinEvent* const events[] = {event.get()};
+    *wait = WinEvent::Wait(events, 1, false, Deadline::Never()) < 0 ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+    return kTrue;
   }
 
   linux_backend::HandleTable handles_;

@@ -112,6 +112,71 @@ TEST_F(PtyTest, TransfersThatNobodyWaitsForAreTheIoThreads) {
   EXPECT_LT(MsSince(start), 100.0 + 150.0);
 }
 
+// Started and waited for in one call, with no look by the I/O thread prepared:
+// the call returns once the transfer has ended, at its count or time-out, as a
+// wait after a plain start does; behind a read that another thread serves it
+// is served by that thread, then by whoever serves next.
+TEST_F(PtyTest, ATransferWaitedForInOneCallEndsAsAStartAndItsWaitWould) {
+  const auto ended_count = [this](Overlapped* o) {
+    DWORD count = 0;
+    EXPECT_TRUE(Comm().GetOverlappedResult(port_, &o->ov, &count, 0)) << Comm().GetLastError();
+    return count;
+  };
+  SetTimeouts(0, 0, 0);
+  char buffer[4] = {};
+  Overlapped o;
+  DWORD wait = WAIT_FAILED;
+  std::thread peer([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    Send("pong");
+  });
+  ASSERT_TRUE(Comm().ReadFileAndWait(port_, buffer, 4, &o.ov, &wait));
+  peer.join();
+  EXPECT_EQ(wait, WAIT_OBJECT_0);
+  EXPECT_EQ(ended_count(&o), 4u);
+  EXPECT_EQ(std::string(buffer, 4), "pong");
+
+  SetTimeouts(MAXDWORD, 2, 0);  // 50 bytes: 100 ms
+  char timed[50];
+  const auto start = Clock::now();
+  ASSERT_TRUE(Comm().ReadFileAndWait(port_, timed, 50, &o.ov, &wait));
+  EXPECT_EQ(wait, WAIT_OBJECT_0);
+  EXPECT_GE(MsSince(start), 100.0);
+  EXPECT_LT(MsSince(start), 100.0 + 150.0);
+  EXPECT_EQ(ended_count(&o), 0u);
+
+  ASSERT_TRUE(Comm().WriteFileAndWait(port_, "ping", 4, &o.ov, &wait));
+  EXPECT_EQ(wait, WAIT_OBJECT_0);
+  EXPECT_EQ(ended_count(&o), 4u);
+  EXPECT_EQ(Received(4), "ping");
+
+  // A start that fails reports its own code and waits for nothing.
+  EXPECT_FALSE(Comm().WriteFileAndWait(port_ + 1000, "ping", 4, &o.ov, &wait));
+  EXPECT_EQ(Comm().GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_FALSE(Comm().ReadFileAndWait(port_, buffer, 4, nullptr, &wait));
+  EXPECT_EQ(Comm().GetLastError(), ERROR_INVALID_PARAMETER);
+
+  SetTimeouts(0, 0, 0);
+  char first[2] = {};
+  Overlapped s;
+  StartRead(first, 2, &s);
+  ServedWait waiter(&s);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let it settle in its poll
+  std::thread sender([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    Send("okxy");
+  });
+  char second[2] = {};
+  ASSERT_TRUE(Comm().ReadFileAndWait(port_, second, 2, &o.ov, &wait));
+  sender.join();
+  EXPECT_EQ(wait, WAIT_OBJECT_0);
+  EXPECT_EQ(ended_count(&o), 2u);
+  EXPECT_EQ(std::string(second, 2), "xy");
+  EXPECT_EQ(waiter.Join(), WAIT_OBJECT_0);
+  EXPECT_EQ(Await(&s), 2u);
+  EXPECT_EQ(std::string(first, 2), "ok");
+}
+
 TEST_F(PtyTest, CloseEndsAServedWaitAndReturnsOnceTheDeviceIsFree) {
   SetTimeouts(0, 0, 0);
   for (int round = 0; round < 20; ++round) {

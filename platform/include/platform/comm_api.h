@@ -38,6 +38,8 @@
 // |                      | NULs; a hung-up device fails the transfer with 31 (hang-up: the   |
 // |                      | kernel's POLLHUP/POLLERR or EIO; input that another thread took   |
 // |                      | first is none)                                                    |
+// | ...AndWait           | the transfer and its wait as above; the waiting thread serves it  |
+// |                      | from its start, with no look by the I/O thread prepared meanwhile |
 // | GetOverlappedResult  | count and status of an ended transfer; 996 while pending and      |
 // |                      | wait FALSE; wait TRUE blocks, from any thread                     |
 // | PurgeComm            | RXCLEAR drops queued input; TXCLEAR drops nothing, as ended       |
@@ -222,6 +224,15 @@ class CommApi {
                          OVERLAPPED* ov) = 0;
   virtual BOOL ReadFile(HANDLE dev, void* buffer, DWORD count, DWORD* read, OVERLAPPED* ov) = 0;
   virtual BOOL GetOverlappedResult(HANDLE dev, OVERLAPPED* ov, DWORD* transferred, BOOL wait) = 0;
+  // An overlapped WriteFile or ReadFile on `ov`, which has an event, then WaitForSingleObject on
+  // that event without a time limit: the transfer of a caller that waits for it at once. False
+  // when the start failed (its code for GetLastError, never 997); otherwise true, with the wait's
+  // result in *wait (WAIT_FAILED leaves the wait's code for GetLastError). By default exactly
+  // those calls; a backend that serves a transfer on the thread that waits for it (Linux) need
+  // not prepare, as after a bare start, for a starter that does not come to wait.
+  virtual BOOL WriteFileAndWait(HANDLE dev, const void* buffer, DWORD count, OVERLAPPED* ov,
+                                DWORD* wait);
+  virtual BOOL ReadFileAndWait(HANDLE dev, void* buffer, DWORD count, OVERLAPPED* ov, DWORD* wait);
 
   virtual BOOL PurgeComm(HANDLE dev, DWORD flags) = 0;
   virtual BOOL ClearCommError(HANDLE dev, DWORD* errors, COMSTAT* stat) = 0;
