@@ -102,9 +102,12 @@ std::int32_t TCustomComPort::ReceiveBytesAsync(void* buffer, std::int32_t count,
 
 std::int32_t TCustomComPort::AwaitAsync(PAsyncOp op) {
   if (op == nullptr) throw EComPort(kErrInvalidAsync);
+  return EndTransfer(op, Comm().WaitForSingleObject(op->Overlapped.hEvent, platform::INFINITE));
+}
+
+std::int32_t TCustomComPort::EndTransfer(PAsyncOp op, DWORD wait_result) {
   platform::CommApi& comm = Comm();
-  if (comm.WaitForSingleObject(op->Overlapped.hEvent, platform::INFINITE) !=
-      platform::WAIT_OBJECT_0) {
+  if (wait_result != platform::WAIT_OBJECT_0) {
     // The transfer may still be pending, with the platform holding the record and the caller's
     // buffer. Abort it before raising, so neither is freed or reused under the platform. The
     // platform has no per-transfer cancel, so every pending transfer in that direction ends.
@@ -137,18 +140,38 @@ std::int32_t TCustomComPort::AwaitAsync(PAsyncOp op) {
   return static_cast<std::int32_t>(transferred);
 }
 
+// A blocking transfer is started and waited for in one call to the platform (WriteFileAndWait),
+// which then need not prepare for a starter that does not wait: the same steps as
+// SendBytesAsync and AwaitAsync. Only listeners, which hear of a write between its start and
+// the wait, take the two calls.
 std::int32_t TCustomComPort::SendBytes(const void* buffer, std::int32_t count) {
   BlockingAsyncOp op(spare_op_);
-  SendBytesAsync(buffer, count, op.get());
-  const std::int32_t sent = AwaitAsync(op.get());
+  std::int32_t sent = 0;
+  if (!listeners_.empty()) {
+    SendBytesAsync(buffer, count, op.get());
+    sent = AwaitAsync(op.get());
+  } else {
+    if (count < 0) throw EComPort(kErrWriteFailed, platform::ERROR_INVALID_PARAMETER);
+    PrepareAsyncOp(akWrite, buffer, count, *op.get());
+    DWORD wait = 0;
+    CheckStarted(Comm().WriteFileAndWait(DeviceHandle(), buffer, static_cast<DWORD>(count),
+                                         &op.get()->Overlapped, &wait),
+                 kErrWriteFailed);
+    sent = EndTransfer(op.get(), wait);
+  }
   op.Keep(DeviceHandle() != platform::INVALID_HANDLE_VALUE);
   return sent;
 }
 
 std::int32_t TCustomComPort::ReceiveBytes(void* buffer, std::int32_t count) {
   BlockingAsyncOp op(spare_op_);
-  ReceiveBytesAsync(buffer, count, op.get());
-  const std::int32_t received = AwaitAsync(op.get());
+  if (count < 0) throw EComPort(kErrReadFailed, platform::ERROR_INVALID_PARAMETER);
+  op.get()->Kind = akRead;
+  DWORD wait = 0;
+  CheckStarted(Comm().ReadFileAndWait(DeviceHandle(), buffer, static_cast<DWORD>(count),
+                                      &op.get()->Overlapped, &wait),
+               kErrReadFailed);
+  const std::int32_t received = EndTransfer(op.get(), wait);
   op.Keep(DeviceHandle() != platform::INVALID_HANDLE_VALUE);
   return received;
 }

@@ -222,6 +222,8 @@ class TCustomComPort : public runtime::TComponent {
   void NotifyListeners(Callback TPortListener::*callback, Args... args);
   void ProcessSignalChange(TModemSignal signal, TPortListener::Signal TPortListener::*callback,
                            void (TCustomComPort::*fire)(bool));
+  // The rest of AwaitAsync once the wait for the transfer's event returned `wait_result`.
+  std::int32_t EndTransfer(PAsyncOp op, platform::DWORD wait_result);
   // Starting and stopping the event thread for a port that watches events.
   void StartEventThread();
   void StopEventThread();
