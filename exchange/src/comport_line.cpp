@@ -6,9 +6,6 @@
 namespace exchange {
 namespace {
 
-// MAXDWORD as the port's 32-bit time-out fields hold it.
-constexpr std::int32_t kMaxDword = -1;
-
 // A time-out in whole milliseconds short of MAXDWORD, from 1: zero would mean no limit.
 std::int32_t Milliseconds(std::chrono::milliseconds duration) {
   return static_cast<std::int32_t>(std::clamp<std::chrono::milliseconds::rep>(
@@ -43,13 +40,10 @@ void ComPortLine::UseReadLimits(const std::optional<ReadLimits>& limits) {
   comport::TComTimeouts timeouts;
   timeouts.CopyFrom(own_);
   if (limits) {
-    const std::int32_t total = Milliseconds(limits->total);
-    // Both MAXDWORD with a constant: the read ends at its first byte, or after the constant.
-    timeouts.SetReadInterval(limits->first_byte_ends        ? kMaxDword
-                             : limits->interval.count() > 0 ? Milliseconds(limits->interval)
-                                                            : 0);
-    timeouts.SetReadTotalMultiplier(limits->first_byte_ends ? kMaxDword : 0);
-    timeouts.SetReadTotalConstant(total);
+    // An interval of 0 is none; the total is the constant alone.
+    timeouts.SetReadInterval(limits->interval.count() > 0 ? Milliseconds(limits->interval) : 0);
+    timeouts.SetReadTotalMultiplier(0);
+    timeouts.SetReadTotalConstant(Milliseconds(limits->total));
   }
   // One re-apply of the whole group; the write time-outs stay the port's own.
   port_.SetTimeouts(timeouts);

@@ -112,7 +112,7 @@ bool SharedLine::TakeOffLine() {
     took = true;
     // Queued bytes come at once.
     ReadInto(std::min(waiting, static_cast<std::int32_t>(chunk_.size())),
-             {.total = milliseconds(1), .first_byte_ends = true});
+             {.total = milliseconds(1)});
     Explain();
     if (Clock::now() - start > kJamAfter) {
       line_->TakeLineErrors();
@@ -163,9 +163,7 @@ std::int32_t SharedLine::ReceiveBytes(std::uint8_t* buffer, std::int32_t count) 
     exchange::ReadLimits limits{.total = CeilMilliseconds(end - now)};
     std::int32_t want = static_cast<std::int32_t>(begun ? begun->missing : poll.length);
     if (rules_.covers == Wait::kFirstByte && !first) {
-      // One byte alone, so that its time is the reply's turnaround.
-      limits.first_byte_ends = true;
-      want = 1;
+      want = 1;  // alone, so that its time is the reply's turnaround
     } else {
       limits.interval = kHeldBack;
     }

@@ -10,13 +10,12 @@
 namespace exchange {
 
 // When a read ends before its count has come, in the terms of the port's read time-outs: after
-// `total` from its start; `interval` after a byte when no next one has come (zero: no such
-// limit); with `first_byte_ends`, as soon as any byte is there (with what has come by then), or
-// after `total` with nothing.
+// `total` from its start, or `interval` after a byte when no next one has come (zero: no such
+// limit). Reads that are to end at their first byte ask for one byte: the time-outs' own mode for
+// that does not end under every system's emulation of a serial port.
 struct ReadLimits {
   std::chrono::milliseconds total{1};
   std::chrono::milliseconds interval{0};
-  bool first_byte_ends = false;
 
   friend bool operator==(const ReadLimits&, const ReadLimits&) = default;
 };

@@ -88,23 +88,19 @@ BOOL DemoPort::GetCommTimeouts(HANDLE dev, platform::COMMTIMEOUTS* timeouts) {
 
 namespace {
 
-// What a read of `count` bytes may take under `timeouts`, in the line's terms: MAXDWORD for
-// the interval and the multiplier with a constant ends at the first byte; otherwise the total
-// is multiplier times count plus constant, and none at all without either.
+// What a read of `count` bytes may take under `timeouts`, in the line's terms: the total is
+// multiplier times count plus constant, none at all without either; MAXDWORD for the interval
+// is no interval. (The special modes of MAXDWORD totals are no port's of ours.)
 exchange::ReadLimits LimitsOf(const platform::COMMTIMEOUTS& timeouts, DWORD count) {
   using std::chrono::milliseconds;
   exchange::ReadLimits limits;
-  limits.first_byte_ends = timeouts.ReadIntervalTimeout == platform::MAXDWORD &&
-                           timeouts.ReadTotalTimeoutMultiplier == platform::MAXDWORD;
-  const std::uint64_t total = limits.first_byte_ends
-                                  ? timeouts.ReadTotalTimeoutConstant
-                                  : std::uint64_t{timeouts.ReadTotalTimeoutMultiplier} * count +
-                                        timeouts.ReadTotalTimeoutConstant;
+  const std::uint64_t total = std::uint64_t{timeouts.ReadTotalTimeoutMultiplier} * count +
+                              timeouts.ReadTotalTimeoutConstant;
   constexpr milliseconds kNoLimit = std::chrono::hours(24);
   limits.total = total == 0 && timeouts.ReadIntervalTimeout != platform::MAXDWORD
                      ? kNoLimit
                      : milliseconds(static_cast<milliseconds::rep>(total));
-  if (!limits.first_byte_ends && timeouts.ReadIntervalTimeout != platform::MAXDWORD) {
+  if (timeouts.ReadIntervalTimeout != platform::MAXDWORD) {
     limits.interval = milliseconds(timeouts.ReadIntervalTimeout);
   }
   return limits;

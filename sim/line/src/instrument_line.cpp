@@ -116,7 +116,7 @@ std::int32_t InstrumentLine::ReceiveBytesWithin(std::uint8_t* buffer, std::int32
       buffer[got++] = incoming_.front().byte;
       incoming_.pop_front();
     }
-    if (got == count || now >= deadline || (got > 0 && limits.first_byte_ends)) return got;
+    if (got == count || now >= deadline) return got;
     // After a byte, no next one within the interval ends the read, as a driver's timer does.
     Clock::time_point end = deadline;
     if (got > 0 && limits.interval.count() > 0) end = std::min(end, last_byte + limits.interval);
