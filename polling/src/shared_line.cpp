@@ -75,6 +75,7 @@ std::int32_t SharedLine::SendBytes(const std::uint8_t* buffer, std::int32_t coun
   current_.reset();
   if (count < 2) return 0;
   const auto requested = std::chrono::system_clock::now();
+  notes_.requested = requested;
   DropExpired(Clock::now());
   if (!TakeOffLine()) {
     notes_.jammed = true;

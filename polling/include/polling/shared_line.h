@@ -53,6 +53,7 @@ class SharedLine : public exchange::ExchangePort {
 
   // What the line saw of the last poll.
   struct PollNotes {
+    std::chrono::system_clock::time_point requested;  // when it began to send, as LateReply's
     bool jammed = false;     // the line never went quiet: the request was not sent
     bool answered = false;   // its own reply came within its wait
     std::int32_t bytes = 0;  // bytes after the request that were no earlier poll's reply

@@ -146,6 +146,9 @@ class ReadLoop {
         return ended;
       }
     }
+    // The poll's time as the line has it, which a late reply of it will carry too (an earlier
+    // poll's, when this one failed before it reached the line, is older than the record's own).
+    record.time = std::max(record.time, line_.LastPoll().requested);
     if (line_.LastPoll().jammed) record.outcome = PollOutcome::kJammed;
     ReportLine();
     return Emit(record, true);
