@@ -23,7 +23,7 @@
 
 #include "exchange/UART_THREAT.h"
 #include "exchange/exchange_timing.h"
-#include "exchange/poll.h"
+#include "exchange/quiet_view.h"
 #include "instrument/readings.h"
 #include "polling/poll_instrument.h"
 #include "polling/shared_line.h"
@@ -59,16 +59,6 @@ bool Report(const char* name, const std::vector<double>& values, const char* uni
   return false;
 }
 
-// The window's side of a poll with nothing to show.
-class QuietView : public exchange::PollView {
- public:
-  void ClearPollTexts() override {}
-  void ProcessMessages() override {}
-  void ShowSentFrame(const std::string&) override {}
-  void ArmReplyTimeout() override {}
-  void ShowErrorBox(const std::string&) override {}
-};
-
 // The reader's polling without its writers: its port on `port_name`, the shared line with the
 // reader's default rules in front of it on the exchange worker, one PollInstrument a poll.
 class LinePoller {
@@ -90,7 +80,7 @@ class LinePoller {
 
  private:
   UART_THREAT& worker_;
-  QuietView view_;
+  exchange::QuietView view_;
   // Each instrument keeps its own decoded values, as the reader's sessions do.
   std::array<instrument::DecodedFields, 256> kept_{};
   // Before the port, whose destruction takes the line away from the worker.

@@ -4,6 +4,7 @@
 
 #include "exchange/EMUL_Functions.h"
 #include "exchange/exchange_timing.h"
+#include "exchange/quiet_view.h"
 #include "instrument/readings.h"
 #include "polling/poll_instrument.h"
 #include "polling/shared_line.h"
@@ -18,23 +19,18 @@ constexpr auto kRequestWireTime = 8 * exchange::CHARACTER_TIME;
 // nearly 200 ms.
 constexpr std::chrono::milliseconds kMessageInterval{50};
 
-// A poll's view with nothing to show: the scan reports through its own callback.
-class QuietView : public exchange::PollView {
+// A poll's view with nothing to show, the scan reporting through its own callback, that lets a
+// window process its events meanwhile.
+class ScanView : public exchange::QuietView {
  public:
-  explicit QuietView(const std::function<void()>& process_messages)
+  explicit ScanView(const std::function<void()>& process_messages)
       : process_messages_(process_messages) {}
-  void ClearPollTexts() override {}
   void ProcessMessages() override {
     if (process_messages_) process_messages_();
   }
   std::chrono::milliseconds MessageInterval() const override {
     return process_messages_ ? kMessageInterval : std::chrono::milliseconds::zero();
   }
-  void ShowSentFrame(const std::string&) override {}
-  void ArmReplyTimeout() override {}
-  void ShowErrorBox(const std::string& text) override { error = text; }
-
-  std::string error;
 
  private:
   const std::function<void()>& process_messages_;
@@ -135,7 +131,7 @@ ScanResult ScanBus(exchange::UART_THREAT& worker, exchange::ExchangePort& line,
                                   .learn = false});
   probe_line.Attach(&line);
   const WorkerLine on_worker(worker, probe_line, line);
-  QuietView view(process_messages);
+  ScanView view(process_messages);
   ScanResult scan;
   int found = 0;
   const auto report = [&](const Probe& probe, int address) {

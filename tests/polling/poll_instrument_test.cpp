@@ -8,22 +8,13 @@
 #include <vector>
 
 #include "exchange/EMUL_Functions.h"
+#include "exchange/quiet_view.h"
 #include "simline/instrument_line.h"
 
 namespace polling {
 namespace {
 
 using exchange::UART_THREAT;
-
-class QuietView : public exchange::PollView {
- public:
-  void ClearPollTexts() override {}
-  void ProcessMessages() override {}
-  void ShowSentFrame(const std::string&) override {}
-  void ArmReplyTimeout() override {}
-  void ShowErrorBox(const std::string& text) override { boxes.push_back(text); }
-  std::vector<std::string> boxes;
-};
 
 // A line whose adapter is pulled out as the request goes.
 class PulledLine : public simline::InstrumentLine {
@@ -42,7 +33,7 @@ class PollInstrumentTest : public ::testing::Test {
     return PollInstrument(address, view_, UART_THREAT::Instance(), kept_);
   }
 
-  QuietView view_;
+  exchange::QuietView view_;
   instrument::DecodedFields kept_;
 };
 
@@ -75,7 +66,7 @@ TEST_F(PollInstrumentTest, EachReplyGivesItsOutcomeAndOnlyANormalOneReadings) {
   EXPECT_TRUE(silence.reply.empty());
   EXPECT_FALSE(silence.readings);
   EXPECT_EQ(EMUL_Functions::TX_BUF[0], 247);
-  EXPECT_TRUE(view_.boxes.empty());
+  EXPECT_TRUE(view_.error.empty());
 }
 
 TEST_F(PollInstrumentTest, APortThatIsNotThereOrFailsIsNoAnswer) {
@@ -83,6 +74,7 @@ TEST_F(PollInstrumentTest, APortThatIsNotThereOrFailsIsNoAnswer) {
   EXPECT_EQ(closed.outcome, PollOutcome::kPortClosed);
   EXPECT_FALSE(closed.Answered());
   EXPECT_TRUE(closed.error.empty());
+  EXPECT_EQ(view_.error, exchange::PORT_NOT_ACTIVE_TEXT) << "POTOK_START tells the operator";
 
   PulledLine pulled;
   const PollResult failed = Poll(&pulled);
@@ -90,7 +82,7 @@ TEST_F(PollInstrumentTest, APortThatIsNotThereOrFailsIsNoAnswer) {
   EXPECT_EQ(failed.error, "device gone");
   EXPECT_FALSE(failed.Answered());
   EXPECT_FALSE(failed.readings);
-  EXPECT_EQ(view_.boxes.size(), 2u) << "POTOK_START tells the operator of both";
+  EXPECT_EQ(view_.error, std::string(exchange::PORT_LOST_TEXT) + "\rdevice gone");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "exchange/UART_THREAT.h"
+#include "exchange/quiet_view.h"
 #include "polling/poll_instrument.h"
 #include "simline/instrument_line.h"
 
@@ -18,15 +19,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using exchange::UART_THREAT;
 using std::chrono::milliseconds;
-
-class QuietView : public exchange::PollView {
- public:
-  void ClearPollTexts() override {}
-  void ProcessMessages() override {}
-  void ShowSentFrame(const std::string&) override {}
-  void ArmReplyTimeout() override {}
-  void ShowErrorBox(const std::string&) override {}
-};
 
 // The instrument's line, noting when each request began to go out and when each read that
 // brought bytes returned.
@@ -67,7 +59,7 @@ class SharedLineTest : public ::testing::Test {
 
   SharedLine line_;
   exchange::ExchangePort* attached_ = nullptr;
-  QuietView view_;
+  exchange::QuietView view_;
   instrument::DecodedFields kept_;
 };
 

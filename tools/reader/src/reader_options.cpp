@@ -60,6 +60,19 @@ constexpr int kMaxScanTimeoutMs = 1000;
 constexpr int kMinReplyTimeoutMs = 10;
 constexpr int kMaxReplyTimeoutMs = 10000;
 
+// A whole number of milliseconds from `min` to `max`, the option's value.
+cli::Apply Milliseconds(std::optional<int>& target, std::string_view option, int min, int max) {
+  return [&target, option, min, max](std::string_view value) {
+    const auto ms = WholeNumber<int>(value);
+    if (!ms || *ms < min || *ms > max) {
+      return std::string(option) + " takes a whole number of milliseconds from " +
+             std::to_string(min) + " to " + std::to_string(max) + ", not " + QuotedArgument(value);
+    }
+    target = *ms;
+    return std::string();
+  };
+}
+
 // A file name option's value, refused when empty.
 cli::Apply FileName(std::optional<std::string>& target, std::string_view option) {
   return [&target, option](std::string_view value) {
@@ -123,15 +136,7 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
        "each instrument's wait for its whole reply at the start, 10..10000 (default\n"
        "186); a reply begun by then is read to its end; the wait then follows what\n"
        "the instrument's replies need, up to 1000 ms (or MS when more)",
-       [&o](std::string_view value) {
-         const auto ms = WholeNumber<int>(value);
-         if (!ms || *ms < kMinReplyTimeoutMs || *ms > kMaxReplyTimeoutMs) {
-           return "--reply-timeout takes a whole number of milliseconds from 10 to 10000, not " +
-                  QuotedArgument(value);
-         }
-         o.reply_timeout_ms = *ms;
-         return std::string();
-       }},
+       Milliseconds(o.reply_timeout_ms, "--reply-timeout", kMinReplyTimeoutMs, kMaxReplyTimeoutMs)},
       {"--verbose", "", "also print the sent and received frames and the time-out count",
        [&o](std::string_view) { return Switch(o.verbose); }},
       {"--json", "", "print one JSON object per poll, one line each",
@@ -179,15 +184,7 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
       {"--scan-timeout", "MS",
        "with --scan: milliseconds to wait for the first byte of a reply, 5..1000\n"
        "(default 186, the read time-out of the whole reply)",
-       [&o](std::string_view value) {
-         const auto ms = WholeNumber<int>(value);
-         if (!ms || *ms < kMinScanTimeoutMs || *ms > kMaxScanTimeoutMs) {
-           return "--scan-timeout takes a whole number of milliseconds from 5 to 1000, not " +
-                  QuotedArgument(value);
-         }
-         o.scan_timeout_ms = *ms;
-         return std::string();
-       }},
+       Milliseconds(o.scan_timeout_ms, "--scan-timeout", kMinScanTimeoutMs, kMaxScanTimeoutMs)},
       {"--publish", "URL",
        "with --cycle: publish every record to an MQTT broker (Linux), URL\n"
        "mqtt://[USER@]HOST[:PORT]/PREFIX or mqtts://...; the password comes from\n"
