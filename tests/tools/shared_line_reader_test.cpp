@@ -232,8 +232,9 @@ INSTANTIATE_TEST_SUITE_P(Simulator, SimCaseTest,
                          });
 
 // An endless stream: told once when the line jams and once when it is quiet again; the polls
-// meanwhile are "jammed" records, and polling goes on to readings. (A request that went out in
-// a pause of the stream is answered after it: a late record.)
+// meanwhile are "jammed" records, and polling goes on to readings. (A stream that a busy
+// machine delivers with a pause is quiet for that pause: each change is told once, in turn;
+// and a request that went out in the pause is answered after the stream, a late record.)
 TEST(SharedLineReader, AJammedLineIsToldOnceEachWayAndPollingGoesOn) {
   sim::Simulator simulator;
   simulator.InjectOnce(sim::ParseBehaviour("babble:1200"));
@@ -247,15 +248,21 @@ TEST(SharedLineReader, AJammedLineIsToldOnceEachWayAndPollingGoesOn) {
     jammed += record.outcome == "jammed" ? 1 : 0;
   }
   EXPECT_EQ(polls, 8);
-  EXPECT_GE(jammed, 2);
+  EXPECT_GE(jammed, 1);
   EXPECT_EQ(records.back().outcome, "accepted");
-  const std::vector<std::string> told = Lines(result.err);
-  EXPECT_EQ(std::count_if(told.begin(), told.end(),
-                          [](const std::string& l) { return l.find("jammed") != l.npos; }),
-            1)
-      << result.err;
-  EXPECT_EQ(std::count(told.begin(), told.end(), "vlk240-read: the line is quiet again"), 1)
-      << result.err;
+  const std::string kJammed =
+      "vlk240-read: the line is jammed: bytes keep coming without a pause between frames, so no "
+      "request can go out; polling goes on";
+  const std::string kQuiet = "vlk240-read: the line is quiet again";
+  std::vector<std::string> changes;
+  for (const std::string& line : Lines(result.err)) {
+    if (line == kJammed || line == kQuiet) changes.push_back(line);
+  }
+  ASSERT_FALSE(changes.empty()) << result.err;
+  EXPECT_EQ(changes.back(), kQuiet) << result.err;
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    EXPECT_EQ(changes[i], i % 2 == 0 ? kJammed : kQuiet) << result.err;
+  }
   EXPECT_EQ(result.status, kExitNoReadings);
 }
 
