@@ -33,6 +33,8 @@ TCustomComPort::~TCustomComPort() {
     CloseDevice();
   }
   connected_.store(false, std::memory_order_release);
+  // Kept by a transfer that ended while another thread closed the port.
+  FreeSpareOp();
   buffer_.reset();
   flow_control_.reset();
   timeouts_.reset();
@@ -97,7 +99,12 @@ void TCustomComPort::CloseDevice() {
   const platform::HANDLE handle = handle_.exchange(INVALID_HANDLE_VALUE, std::memory_order_acq_rel);
   if (handle != INVALID_HANDLE_VALUE) Comm().CloseHandle(handle);
   // The spare transfer record goes with the device: its event is the backend's in force now.
-  FreeAsyncOp(spare_op_);
+  FreeSpareOp();
+}
+
+void TCustomComPort::FreeSpareOp() {
+  PAsyncOp spare = spare_op_.exchange(nullptr, std::memory_order_acquire);
+  FreeAsyncOp(spare);
 }
 
 }  // namespace comport

@@ -1,5 +1,6 @@
 // Overlapped and blocking transfers, purging and the device queries.
 #include <array>
+#include <atomic>
 #include <utility>
 
 #include "comport/com_port.h"
@@ -21,7 +22,8 @@ namespace {
 // on it.
 class BlockingAsyncOp {
  public:
-  explicit BlockingAsyncOp(PAsyncOp& spare) : spare_(spare), op_(std::exchange(spare, nullptr)) {
+  explicit BlockingAsyncOp(std::atomic<PAsyncOp>& spare)
+      : spare_(spare), op_(spare.exchange(nullptr, std::memory_order_acquire)) {
     if (op_ == nullptr) NewAsyncOp(op_);
   }
   ~BlockingAsyncOp() { FreeAsyncOp(op_); }
@@ -29,13 +31,17 @@ class BlockingAsyncOp {
   BlockingAsyncOp& operator=(const BlockingAsyncOp&) = delete;
   PAsyncOp get() const { return op_; }
   // The transfer ended normally: the record becomes the spare unless the port was closed
-  // meanwhile or a nested transfer left one.
+  // meanwhile or another transfer left one.
   void Keep(bool port_open) {
-    if (port_open && spare_ == nullptr) std::swap(spare_, op_);
+    PAsyncOp none = nullptr;
+    if (port_open && spare_.compare_exchange_strong(none, op_, std::memory_order_release,
+                                                    std::memory_order_relaxed)) {
+      op_ = nullptr;
+    }
   }
 
  private:
-  PAsyncOp& spare_;
+  std::atomic<PAsyncOp>& spare_;
   PAsyncOp op_;
 };
 

@@ -222,6 +222,8 @@ class TCustomComPort : public runtime::TComponent {
   void NotifyListeners(Callback TPortListener::*callback, Args... args);
   void ProcessSignalChange(TModemSignal signal, TPortListener::Signal TPortListener::*callback,
                            void (TCustomComPort::*fire)(bool));
+  // Closes and frees the spare transfer record, if there is one.
+  void FreeSpareOp();
   // The rest of AwaitAsync once the wait for the transfer's event returned `wait_result`.
   std::int32_t EndTransfer(PAsyncOp op, platform::DWORD wait_result);
   // Starting and stopping the event thread for a port that watches events.
@@ -233,8 +235,9 @@ class TCustomComPort : public runtime::TComponent {
   std::unique_ptr<TComThread> event_thread_;
   std::unique_ptr<runtime::TEventReceiver> event_window_;
   std::atomic<platform::HANDLE> handle_{platform::INVALID_HANDLE_VALUE};
-  // The record SendBytes and ReceiveBytes use next, while the port is open (port_transfer.cpp).
-  PAsyncOp spare_op_ = nullptr;
+  // The record SendBytes and ReceiveBytes use next, while the port is open (port_transfer.cpp);
+  // taken and given back atomically, as one thread may send while another receives.
+  std::atomic<PAsyncOp> spare_op_{nullptr};
   std::vector<TPortListener*> listeners_;
   bool notify_rx_count_ = true;
   runtime::TThreadPriority monitor_priority_ = runtime::tpNormal;
