@@ -5,22 +5,9 @@
 #include "exchange/comport_line.h"
 #include "exchange/instrument_port.h"
 #include "exchange/poll.h"
+#include "exchange/quiet_view.h"
 #include "pollers.h"
 #include "process_cpu.h"
-
-namespace {
-
-// The window's side of a poll without a window: nothing to show.
-class NoView : public exchange::PollView {
- public:
-  void ClearPollTexts() override {}
-  void ProcessMessages() override {}
-  void ShowSentFrame(const std::string&) override {}
-  void ArmReplyTimeout() override {}
-  void ShowErrorBox(const std::string&) override {}
-};
-
-}  // namespace
 
 PollRun PollWithOurs(const std::string& device, int count, bool answered) {
   namespace ef = EMUL_Functions;
@@ -32,7 +19,7 @@ PollRun PollWithOurs(const std::string& device, int count, bool answered) {
   exchange::ComPortLine operations(port);
   exchange::UART_THREAT& worker = exchange::UART_THREAT::Instance();
   worker.SetPort(&operations);
-  NoView view;
+  exchange::QuietView view;
   const std::int32_t wanted = answered ? ef::RX_ACCEPTED : ef::RX_REJECTED;
   const double cpu_start = ProcessCpuMicroseconds();
   for (int i = 0; i < count; ++i) {

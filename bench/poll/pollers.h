@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,7 +16,10 @@ struct PollRun {
   std::optional<double> cpu_us_per_poll;
 };
 
-PollRun PollWithLibmodbus(const std::string& device, int count);
+// `gap`: a pause before each poll, outside its round trip, as a master that keeps frames 3.5
+// characters apart makes between polls; none for polls one right after another.
+PollRun PollWithLibmodbus(const std::string& device, int count,
+                          std::chrono::microseconds gap = std::chrono::microseconds::zero());
 
 // Spawns `mbpoll` once per poll: the figure includes its start-up. Its CPU is
 // another process's and is not measured.
@@ -26,3 +30,7 @@ PollRun PollWithMbpoll(const std::string& device, int count);
 // `answered` selects which polls count: those whose reply was accepted, or,
 // against a silent instrument, those that ended unanswered.
 PollRun PollWithOurs(const std::string& device, int count, bool answered);
+
+// Ours as the reader polls a shared line: the same port behind the shared line's rules
+// (polling/shared_line.h); the round trip without the wait for a quiet line before the request.
+PollRun PollWithOursOnTheLine(const std::string& device, int count);

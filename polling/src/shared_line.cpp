@@ -76,8 +76,11 @@ std::int32_t SharedLine::SendBytes(const std::uint8_t* buffer, std::int32_t coun
   if (count < 2) return 0;
   const auto requested = std::chrono::system_clock::now();
   notes_.requested = requested;
-  DropExpired(Clock::now());
-  if (!TakeOffLine()) {
+  const Clock::time_point wait_start = Clock::now();
+  DropExpired(wait_start);
+  const bool quiet = TakeOffLine();
+  notes_.waited = Clock::now() - wait_start;
+  if (!quiet) {
     notes_.jammed = true;
     return 0;
   }

@@ -54,9 +54,10 @@ class SharedLine : public exchange::ExchangePort {
   // What the line saw of the last poll.
   struct PollNotes {
     std::chrono::system_clock::time_point requested;  // when it began to send, as LateReply's
-    bool jammed = false;     // the line never went quiet: the request was not sent
-    bool answered = false;   // its own reply came within its wait
-    std::int32_t bytes = 0;  // bytes after the request that were no earlier poll's reply
+    Clock::duration waited{};  // for the quiet line, before the request could go
+    bool jammed = false;       // the line never went quiet: the request was not sent
+    bool answered = false;     // its own reply came within its wait
+    std::int32_t bytes = 0;    // bytes after the request that were no earlier poll's reply
     std::optional<Clock::duration> turnaround;  // from the request's end to the first of them
     bool line_errors = false;                   // parity, framing or overrun errors came with them
   };
