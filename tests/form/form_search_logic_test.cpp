@@ -1,6 +1,7 @@
 // "Поиск прибора…" on a recording view, against the simulated instrument and its neighbours on
 // a pseudo-terminal: what the box lists, cancel and choice during the scan, the controls, and a
 // port that is not open or fails during the scan.
+#include <chrono>
 #include <string>
 
 #include "form/search_texts.h"
@@ -84,6 +85,25 @@ TEST_F(SearchTest, ListsTheInstrumentTheRefusingOneAndTheGarbledAddressThenTheCh
   // The window polls the chosen address as ever.
   logic.Button3Click();
   EXPECT_EQ(view_.panels[1].rfind("Принято:   3 4 26 ", 0), 0u) << view_.panels[1];
+}
+
+// An instrument slower than the search's wait answers while the next address is asked: its row
+// comes then, at its own address, with the time it took; the next address shows nothing.
+TEST_F(SearchTest, ASlowInstrumentIsListedAtItsOwnAddressWhenItsReplyComes) {
+  sim::Config config;
+  config.address = 3;
+  config.neighbours = {
+      {4, {.kind = sim::BehaviourKind::kLate, .late = std::chrono::milliseconds(250)}}};
+  sim::Simulator instrument(config);
+  Form1Logic& logic = OpenOn(instrument.SlavePath(), 6);
+  logic.SearchClick();
+  ASSERT_EQ(box_.rows.size(), 2u);
+  EXPECT_TRUE(StartsWith(box_.rows[0], "Адрес 3: ВЛК240Т, вариант 1, ответ за ")) << box_.rows[0];
+  EXPECT_TRUE(StartsWith(box_.rows[1], "Адрес 4: ВЛК240Т, вариант 1, ответ за 2")) << box_.rows[1];
+  EXPECT_TRUE(box_.rows[1].ends_with(" мс, позже срока ожидания")) << box_.rows[1];
+  EXPECT_EQ(box_.status, "Поиск завершён, найдено: 2");
+  logic.SearchChoose(1);
+  EXPECT_EQ(view_.address, "4");
 }
 
 TEST_F(SearchTest, NoneFoundSaysSoAndOffersNothingToChoose) {
