@@ -1,6 +1,5 @@
 // Finding replies in what a shared line brought: wherever they start, only whole and with a
-// good CRC, the exception reply before the normal one, and the poll in progress only after its
-// request's bytes.
+// good CRC, and the poll in progress's only after its request's bytes.
 #include "polling/reply_hunt.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +14,6 @@ namespace {
 using protocol_test::Bytes;
 using protocol_test::Concat;
 using protocol_test::NormalReply;
-using protocol_test::WithCrc;
 
 constexpr ExpectedReply kFrom1{1, 4, 31, 0};
 constexpr ExpectedReply kFrom2{2, 4, 31, 0};
@@ -40,19 +38,6 @@ TEST(FindReply, TakesTheEarliestWholeValidReplyAfterNoiseAndHalfFrames) {
   EXPECT_FALSE(FindReply(NormalReply(3), expected));
 }
 
-TEST(FindReply, AnExceptionReplyAtAStartWinsAndTheEarlierExpectationAtATie) {
-  const Bytes refusal = WithCrc({1, 0x84, 2});
-  const std::vector<ExpectedReply> one{kFrom1};
-  const auto found = FindReply(Concat(refusal, NormalReply(1)), one);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->start, 0u);
-  EXPECT_EQ(found->length, 5u);
-
-  // The poll in progress comes first among the expectations, owed polls of its address after.
-  const std::vector<ExpectedReply> same_address{{1, 4, 31, 0}, {1, 4, 31, 0}};
-  EXPECT_EQ(FindReply(NormalReply(1), same_address)->expected, 0u);
-}
-
 // The bytes before a request are no reply to it: a reply of its address there is an earlier
 // poll's.
 TEST(FindReply, AnExpectationLooksOnlyFromItsStart) {
@@ -63,20 +48,6 @@ TEST(FindReply, AnExpectationLooksOnlyFromItsStart) {
   const auto found = FindReply(bytes, late_too);
   EXPECT_EQ(found->start, 0u);
   EXPECT_EQ(found->expected, 1u);
-}
-
-TEST(BegunReplyIn, CountsWhatTheEarliestBegunReplyStillNeeds) {
-  const Bytes reply = NormalReply(1);
-  EXPECT_EQ(BegunReplyIn(Bytes{0, 0, 1}, kFrom1)->missing, 30u);  // its address: a normal one
-  const auto begun =
-      BegunReplyIn(Concat(Bytes{7}, Bytes(reply.begin(), reply.begin() + 20)), kFrom1);
-  ASSERT_TRUE(begun);
-  EXPECT_EQ(begun->start, 1u);
-  EXPECT_EQ(begun->missing, 11u);
-  EXPECT_EQ(BegunReplyIn(Bytes{1, 0x84}, kFrom1)->missing, 3u);
-  EXPECT_FALSE(BegunReplyIn(reply, kFrom1));           // whole
-  EXPECT_FALSE(BegunReplyIn(Bytes{1, 3, 0}, kFrom1));  // another function: no reply of ours
-  EXPECT_FALSE(BegunReplyIn(Bytes{1, 4}, {1, 4, 31, 2}));
 }
 
 }  // namespace
