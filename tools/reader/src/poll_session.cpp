@@ -72,6 +72,7 @@ PollRecord PollSession::Poll(std::uint8_t address) {
   view_->error_text.clear();
 
   polling::PollResult result = polling::PollInstrument(address, *view_, worker_, fields_);
+  if (result.readings) fields_from_ = record.time;
   record.outcome = RecordOutcome(result.outcome);
   if (result.Answered()) {
     view_->DisableReplyTimeout();
@@ -114,7 +115,10 @@ PollRecord PollSession::Late(const polling::SharedLine::LateReply& reply) {
   record.reply = reply.frame;
   protocol::FrameBuffer frame{};
   std::copy_n(reply.frame.begin(), std::min(reply.frame.size(), frame.size()), frame.begin());
-  record.readings = instrument::Decode(frame, fields_);
+  instrument::DecodedFields earlier = fields_;
+  const bool newest = reply.requested > fields_from_;
+  record.readings = instrument::Decode(frame, newest ? fields_ : earlier);
+  if (newest && record.readings) fields_from_ = reply.requested;
   record.outcome = record.readings ? PollOutcome::kAccepted : PollOutcome::kException;
   if (record.readings) record.lines = readings::MemoLines(*record.readings, separator_);
   record.status_text =

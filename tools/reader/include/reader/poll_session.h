@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -33,7 +34,8 @@ class PollSession {
   // (`error` says why). Nothing is sent; the texts are the window's at such a poll.
   PollRecord PortUnavailable(std::uint8_t address, std::string error);
   // The record of a reply of this instrument that came after its poll's wait: the readings of
-  // that poll, marked late. The time-out count stays as that poll left it.
+  // that poll, marked late. The time-out count stays as that poll left it; the values kept
+  // between replies take its values only when no later poll's reply has set them.
   PollRecord Late(const polling::SharedLine::LateReply& reply);
 
  private:
@@ -41,6 +43,9 @@ class PollSession {
   std::string separator_;
   std::unique_ptr<ConsolePollView> view_;
   instrument::DecodedFields fields_;
+  // When the poll began whose reply last set `fields_`: a late reply of an earlier poll leaves
+  // them alone.
+  std::chrono::system_clock::time_point fields_from_{};
 };
 
 }  // namespace reader
