@@ -4,6 +4,7 @@
 // takes no arguments.
 #include <chrono>
 
+#include "exchange/exchange_timing.h"
 #include "pollers.h"
 #include "sim/simulator.h"
 #include "summary.h"
@@ -15,9 +16,6 @@ constexpr int kRounds = 10;
 constexpr int kMbpollPolls = 30;
 constexpr int kPacedPolls = 60;
 constexpr int kUnansweredPolls = 10;
-
-// One character at 9600 bit/s 8E1.
-constexpr std::chrono::nanoseconds kCharacter{11'000'000'000LL / 9600};
 
 // Round trips and per-round CPU figures of one master, gathered over rounds.
 struct Samples {
@@ -52,7 +50,7 @@ int main() {
     // the machine falls on both alike.
     // The shared line's polls come 3.5 characters after the last reply; libmodbus is given the
     // same pause for the like-for-like figure.
-    const auto gap = std::chrono::duration_cast<std::chrono::microseconds>(kCharacter * 7 / 2);
+    const auto gap = std::chrono::duration_cast<std::chrono::microseconds>(exchange::FRAME_GAP);
     sim::Simulator simulator;
     Samples libmodbus, ours, libmodbus_gap, ours_line;
     for (int round = 0; round < kRounds; ++round) {

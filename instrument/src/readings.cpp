@@ -1,5 +1,7 @@
 #include "instrument/readings.h"
 
+#include <algorithm>
+
 #include "instrument/skley_float.h"
 #include "protocol/frames.h"
 
@@ -18,6 +20,12 @@ float FloatAt(const protocol::FrameBuffer& rx, std::size_t offset) {
 }
 
 }  // namespace
+
+std::optional<Readings> Decode(std::span<const std::uint8_t> frame, DecodedFields& kept) {
+  protocol::FrameBuffer rx{};
+  std::copy_n(frame.begin(), std::min(frame.size(), rx.size()), rx.begin());
+  return Decode(rx, kept);
+}
 
 std::optional<Readings> Decode(const protocol::FrameBuffer& rx, DecodedFields& kept) {
   if (rx[reply::kFunctionCode] != protocol::FUNC_READ_INPUT_REGISTERS) return std::nullopt;

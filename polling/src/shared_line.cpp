@@ -18,8 +18,8 @@ constexpr Clock::duration Characters(std::size_t count) {
   return kCharacter * static_cast<Clock::rep>(count);
 }
 
-// The silence that ends a frame on the line: 3.5 characters, 4.01 ms at 9600 bit/s 8E1.
-constexpr Clock::duration kFrameGap = kCharacter * 7 / 2;
+constexpr Clock::duration kFrameGap =
+    std::chrono::duration_cast<Clock::duration>(exchange::FRAME_GAP);
 
 // The longest frame Modbus RTU allows.
 constexpr std::size_t kLongestFrame = 256;
@@ -105,12 +105,14 @@ std::int32_t SharedLine::SendBytes(const std::uint8_t* buffer, std::int32_t coun
 bool SharedLine::TakeOffLine() {
   const Clock::time_point start = Clock::now();
   bool took = false;
+  bool quiet = false;
   for (;;) {
     const Clock::time_point quiet_at = last_activity_ + kFrameGap;
     if (Clock::now() < quiet_at) std::this_thread::sleep_until(quiet_at);
     const std::int32_t waiting = line_->BytesWaiting();
     if (waiting <= 0) {
       last_look_ = Clock::now();
+      quiet = true;
       break;
     }
     took = true;
@@ -118,16 +120,12 @@ bool SharedLine::TakeOffLine() {
     ReadInto(std::min(waiting, static_cast<std::int32_t>(chunk_.size())),
              {.total = milliseconds(1)});
     Explain();
-    if (Clock::now() - start > kJamAfter) {
-      line_->TakeLineErrors();
-      jammed_ = true;
-      return false;
-    }
+    if (Clock::now() - start > kJamAfter) break;
   }
   // Errors that came with bytes taken off are not the next reply's.
   if (took) line_->TakeLineErrors();
-  jammed_ = false;
-  return true;
+  jammed_ = !quiet;
+  return quiet;
 }
 
 void SharedLine::ReadInto(std::int32_t count, const exchange::ReadLimits& limits) {
@@ -184,11 +182,9 @@ std::int32_t SharedLine::ReceiveBytes(std::uint8_t* buffer, std::int32_t count) 
   if (found) {
     given = static_cast<std::int32_t>(std::min<std::size_t>(found->length, std::max(count, 0)));
     std::copy_n(pending_.begin() + static_cast<std::ptrdiff_t>(found->start), given, buffer);
-    notes_.answered = true;
     Learn(poll, *found, false);
     Erase(found->start + found->length);
-    if (answered_.size() == kAnsweredLimit) answered_.erase(answered_.begin());
-    answered_.push_back(poll);
+    Answered(poll);
   } else {
     // What garbled it, for a scan to tell.
     notes_.line_errors = line_->TakeLineErrors();
@@ -238,6 +234,10 @@ void SharedLine::TakeLate(std::size_t owed_index, const FoundReply& found) {
   late_.push_back(std::move(late));
   Learn(poll, found, true);
   Erase(found.start + found.length);
+  Answered(poll);
+}
+
+void SharedLine::Answered(const Poll& poll) {
   if (answered_.size() == kAnsweredLimit) answered_.erase(answered_.begin());
   answered_.push_back(poll);
 }
@@ -278,8 +278,6 @@ ExpectedReply SharedLine::Expected(const Poll& poll, std::size_t from) const {
 }
 
 void SharedLine::PurgeBuffers(bool /*input*/, bool /*output*/) {}
-
-bool SharedLine::TakeLineErrors() { return notes_.line_errors; }
 
 std::vector<SharedLine::LateReply> SharedLine::TakeLateReplies() {
   return std::exchange(late_, {});

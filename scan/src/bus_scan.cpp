@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "exchange/EMUL_Functions.h"
 #include "exchange/exchange_timing.h"
 #include "exchange/quiet_view.h"
 #include "instrument/readings.h"
@@ -72,15 +71,13 @@ Probe LateProbe(const polling::SharedLine::LateReply& late) {
   probe.turnaround = late.turnaround;
   probe.bytes = static_cast<std::int32_t>(late.frame.size());
   probe.late = true;
-  EMUL_Functions::FrameBuffer frame{};
-  std::copy(late.frame.begin(), late.frame.end(), frame.begin());
   instrument::DecodedFields fields;
-  if (const std::optional<instrument::Readings> readings = instrument::Decode(frame, fields)) {
+  if (const std::optional<instrument::Readings> readings = instrument::Decode(late.frame, fields)) {
     probe.finding = Finding::kReadings;
     probe.variant = readings->variant;
   } else {
     probe.finding = Finding::kException;
-    probe.exception_code = frame[2];
+    probe.exception_code = late.frame[2];
   }
   return probe;
 }

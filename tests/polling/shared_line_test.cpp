@@ -71,7 +71,7 @@ TEST_F(SharedLineTest, ARequestGoesOnlyAfterTheLineWasQuietForAFramesGap) {
     const Clock::time_point reply_end = below.last_byte;
     ASSERT_EQ(Poll(below, 1).outcome, PollOutcome::kAccepted);
     if (i > 0) {
-      EXPECT_GE(below.requests.back() - reply_end, exchange::CHARACTER_TIME * 7 / 2);
+      EXPECT_GE(below.requests.back() - reply_end, exchange::FRAME_GAP);
     }
   }
   EXPECT_TRUE(line_.TakeLateReplies().empty());

@@ -23,6 +23,10 @@ inline constexpr std::int32_t WRITE_TIMEOUT_MS_PER_BYTE = 150;
 // One character on the line: start bit, 8 data bits, even parity and a stop bit at 9600 bit/s.
 inline constexpr std::chrono::nanoseconds CHARACTER_TIME{11'000'000'000LL / 9600};
 
+// The silence that ends a frame on the line, 3.5 characters (4.01 ms): a shared line's request
+// waits for it after the last byte received or sent.
+inline constexpr std::chrono::nanoseconds FRAME_GAP = CHARACTER_TIME * 7 / 2;
+
 static_assert(31 * READ_TIMEOUT_MS_PER_BYTE < REPLY_TIMEOUT_MS);
 
 }  // namespace exchange

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "instrument/register_map.h"
 #include "protocol/frame_buffer.h"
@@ -46,5 +47,7 @@ struct Readings {
 // Decodes the accepted reply in `rx` and stores what it carries in `kept`. An exception reply
 // (function code other than 4) carries nothing: nullopt, and `kept` is left alone.
 std::optional<Readings> Decode(const protocol::FrameBuffer& rx, DecodedFields& kept);
+// As Decode, for a reply held as its own bytes (those beyond a frame buffer are not looked at).
+std::optional<Readings> Decode(std::span<const std::uint8_t> frame, DecodedFields& kept);
 
 }  // namespace instrument

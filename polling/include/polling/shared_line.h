@@ -56,7 +56,6 @@ class SharedLine : public exchange::ExchangePort {
     std::chrono::system_clock::time_point requested;  // when it began to send, as LateReply's
     Clock::duration waited{};  // for the quiet line, before the request could go
     bool jammed = false;       // the line never went quiet: the request was not sent
-    bool answered = false;     // its own reply came within its wait
     std::int32_t bytes = 0;    // bytes after the request that were no earlier poll's reply
     std::optional<Clock::duration> turnaround;  // from the request's end to the first of them
     bool line_errors = false;                   // parity, framing or overrun errors came with them
@@ -84,7 +83,6 @@ class SharedLine : public exchange::ExchangePort {
   // or nothing.
   std::int32_t ReceiveBytes(std::uint8_t* buffer, std::int32_t count) override;
   void PurgeBuffers(bool input, bool output) override;
-  bool TakeLineErrors() override;
 
   const PollNotes& LastPoll() const { return notes_; }
   // The late replies found since the last call, in the order they came.
@@ -121,6 +119,8 @@ class SharedLine : public exchange::ExchangePort {
   void ReadInto(std::int32_t count, const exchange::ReadLimits& limits);
   std::optional<FoundReply> Explain();
   void TakeLate(std::size_t owed_index, const FoundReply& found);
+  // Keeps `poll` among the answered, whose reply coming again is dropped.
+  void Answered(const Poll& poll);
   void DropExpired(Clock::time_point now);
   void Learn(const Poll& poll, const FoundReply& found, bool late);
   Arrival ArrivalOf(std::size_t index) const;

@@ -113,11 +113,9 @@ PollRecord PollSession::Late(const polling::SharedLine::LateReply& reply) {
   record.address = reply.address;
   record.late = true;
   record.reply = reply.frame;
-  protocol::FrameBuffer frame{};
-  std::copy_n(reply.frame.begin(), std::min(reply.frame.size(), frame.size()), frame.begin());
   instrument::DecodedFields earlier = fields_;
   const bool newest = reply.requested > fields_from_;
-  record.readings = instrument::Decode(frame, newest ? fields_ : earlier);
+  record.readings = instrument::Decode(reply.frame, newest ? fields_ : earlier);
   if (newest && record.readings) fields_from_ = reply.requested;
   record.outcome = record.readings ? PollOutcome::kAccepted : PollOutcome::kException;
   if (record.readings) record.lines = readings::MemoLines(*record.readings, separator_);
