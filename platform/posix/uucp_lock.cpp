@@ -121,6 +121,9 @@ int TakeUucpLock(const std::string& device_path, UucpLock* lock) {
   for (int attempt = 0; attempt < kTakeAttempts; ++attempt) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd >= 0) {
+      // Readable by every program that asks whose the port is, whatever our umask (a service
+      // with UMask=0077 would make it 0600).
+      ::fchmod(fd, 0644);
       WriteOwnPid(fd, path, lock);
       return 0;
     }

@@ -4,6 +4,7 @@
 #include "posix/uucp_lock.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -107,15 +108,20 @@ class UucpLockTest : public ::testing::Test {
   std::optional<std::string> saved_;
 };
 
-// Our own file while the port is open, in place of none or of a dead owner's;
-// gone once it is closed.
+// Our own file while the port is open, in place of none or of a dead owner's, readable by
+// all even under a service's strict umask; gone once it is closed.
 TEST_F(UucpLockTest, OwnFileWhileOpenRemovedOnCloseADeadOwnersReplaced) {
   for (const bool stale : {false, true}) {
     SCOPED_TRACE(stale ? "a dead owner's file" : "no file");
     if (stale) PlantLockFile(FormatLockPid(DeadPid()));
+    const mode_t umask_before = ::umask(0077);
     const HANDLE port = OpenPort(pty_.SlavePath());
+    ::umask(umask_before);
     ASSERT_NE(port, INVALID_HANDLE_VALUE) << Comm().GetLastError();
     EXPECT_EQ(Contents(lock_file_), FormatLockPid(::getpid()));
+    EXPECT_EQ(fs::status(lock_file_).permissions(), fs::perms::owner_read | fs::perms::owner_write |
+                                                        fs::perms::group_read |
+                                                        fs::perms::others_read);
     Comm().CloseHandle(port);
     EXPECT_FALSE(fs::exists(lock_file_));
   }
