@@ -1,13 +1,17 @@
 #include "publish/publisher.h"
 
 #include <mosquitto.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "publish/discovery.h"
+#include "publish/state_payload.h"
+#include "tls_failure.h"
 
 namespace publish {
 namespace {
@@ -17,7 +21,6 @@ using std::chrono::seconds;
 
 constexpr seconds kFirstBackoff{1};
 constexpr seconds kLongestBackoff{30};
-constexpr seconds kConnectAnswerWait{10};
 constexpr milliseconds kOfflineWait{2000};
 constexpr int kLoopTimeoutMs = 100;
 // Records with the broker and not yet acknowledged, at most; the rest wait in order.
@@ -25,24 +28,28 @@ constexpr std::size_t kHandedOverLimit = 20;
 // CONNACK codes of MQTT 3.1.1 that say who we are was refused.
 constexpr int kBadCredentials = 4;
 constexpr int kNotAuthorised = 5;
-constexpr const char* kTlsRefused =
-    ": TLS refused: the broker's certificate is not signed by --ca-file or does not name the "
-    "host, or ours was refused";
 
 void InitLibraryOnce() {
   static std::once_flag once;
   std::call_once(once, [] { mosquitto_lib_init(); });
 }
 
-std::string LibraryError(int rc) {
-  if (rc == MOSQ_ERR_ERRNO) return std::strerror(errno);
+std::string LibraryError(int rc, int error_number = errno) {
+  if (rc == MOSQ_ERR_ERRNO) return std::strerror(error_number);
   return mosquitto_strerror(rc);
+}
+
+// The library goes on writing a TLS handshake to a socket whose connection was refused, without
+// ever saying so; the socket itself tells.
+bool SocketBroken(struct mosquitto* client) {
+  pollfd socket{mosquitto_socket(client), 0, 0};
+  return socket.fd >= 0 && poll(&socket, 1, 0) == 1 && (socket.revents & (POLLERR | POLLHUP)) != 0;
 }
 
 }  // namespace
 
-Publisher::Publisher(Settings settings)
-    : settings_(std::move(settings)), queue_(settings_.queue_limit) {}
+Publisher::Publisher(Settings settings, Spool::Opening spool)
+    : settings_(std::move(settings)), queue_(settings_.queue_limit, std::move(spool)) {}
 
 std::string Publisher::Broker() const {
   return "broker " + settings_.url.host + ":" + std::to_string(settings_.url.port);
@@ -50,7 +57,17 @@ std::string Publisher::Broker() const {
 
 Publisher::StartResult Publisher::Start(const Settings& settings) {
   InitLibraryOnce();
-  std::unique_ptr<Publisher> p(new Publisher(settings));
+  Spool::Opening spool;
+  if (!settings.spool_directory.empty()) {
+    spool = Spool::Open(settings.spool_directory);
+    if (spool.failure == Spool::Failure::kHeld) return {nullptr, spool.error, true};
+  }
+  std::unique_ptr<Publisher> p(new Publisher(settings, std::move(spool)));
+  p->TellSpoolError();
+  if (p->queue_.Size() > 0) {
+    p->Notice("spool " + settings.spool_directory + ": " + std::to_string(p->queue_.Size()) +
+              " records of an earlier run wait to be published");
+  }
   p->client_ = mosquitto_new(nullptr, true, p.get());
   if (p->client_ == nullptr)
     return {nullptr, "cannot make an MQTT client: " + LibraryError(MOSQ_ERR_ERRNO)};
@@ -78,36 +95,22 @@ Publisher::StartResult Publisher::Start(const Settings& settings) {
   mosquitto_connect_callback_set(p->client_, &Publisher::OnConnect);
   mosquitto_disconnect_callback_set(p->client_, &Publisher::OnDisconnect);
   mosquitto_publish_callback_set(p->client_, &Publisher::OnPublish);
+  mosquitto_message_callback_set(p->client_, &Publisher::OnMessage);
+  mosquitto_log_callback_set(p->client_, &Publisher::OnLog);
 
-  // The connection itself is made by the loop, so that a host that does not answer holds
-  // neither the start for long nor the end at all.
+  // The connection is made, and its answer waited for, by the loop, so that a broker that does
+  // not answer holds neither the polls nor the end for long.
   const int rc =
       mosquitto_connect_async(p->client_, url.host.c_str(), url.port, settings.keepalive_seconds);
+  const int error_number = errno;
   if (rc == MOSQ_ERR_EAI) return {nullptr, "cannot find the broker's host " + url.host};
-  // On the loopback the handshake may start, and fail, within the call.
-  if (rc == MOSQ_ERR_TLS) return {nullptr, p->Broker() + kTlsRefused};
   if (rc != MOSQ_ERR_SUCCESS) {
-    p->link_ = Link::kDown;
-    p->Notice(p->Broker() + " cannot be reached (" + LibraryError(rc) +
-              "); polling goes on, records wait");
+    const std::lock_guard lock(p->mutex_);
+    p->ConnectionFailed(rc, error_number);
+    // On the loopback the handshake may start, and be refused, within the call.
+    if (!p->start_refusal_.empty()) return {nullptr, p->start_refusal_};
   }
   p->loop_ = std::thread(&Publisher::Run, p.get());
-  if (rc != MOSQ_ERR_SUCCESS) return {std::move(p), {}};
-
-  std::unique_lock lock(p->mutex_);
-  p->changed_.wait_for(lock, kConnectAnswerWait, [&] { return p->link_ != Link::kConnecting; });
-  const int refusal = p->refusal_;
-  const bool tls_failed = p->link_ == Link::kDown && p->tls_failed_;
-  lock.unlock();
-  if (refusal == kBadCredentials || refusal == kNotAuthorised) {
-    p->Stop(milliseconds(0));
-    return {nullptr,
-            p->Broker() + " refused the credentials: " + mosquitto_connack_string(refusal)};
-  }
-  if (tls_failed) {
-    p->Stop(milliseconds(0));
-    return {nullptr, p->Broker() + kTlsRefused};
-  }
   return {std::move(p), {}};
 }
 
@@ -123,7 +126,9 @@ void Publisher::Run() {
       std::unique_lock lock(mutex_);
       if (stopping_) break;
       if (!socket_up) {
-        // Waits, then tries again; Stop cuts the wait short.
+        // Waits, then tries again; Stop cuts the wait short. After a refusal at the start
+        // only the stop is waited for.
+        if (!start_refusal_.empty()) changed_.wait(lock, [this] { return stopping_; });
         changed_.wait_for(lock, backoff_, [this] { return stopping_; });
         if (stopping_) break;
         backoff_ =
@@ -131,20 +136,31 @@ void Publisher::Run() {
       }
     }
     if (!socket_up) {
+      {
+        const std::lock_guard lock(logged_mutex_);
+        logged_errors_.clear();
+      }
       const int rc = mosquitto_reconnect_async(client_);
+      const int error_number = errno;
       if (rc != MOSQ_ERR_SUCCESS) {
         const std::lock_guard lock(mutex_);
-        LinkDown(LibraryError(rc));
+        ConnectionFailed(rc, error_number);
         continue;
       }
       socket_up = true;
     }
     const int rc = mosquitto_loop(client_, kLoopTimeoutMs, 1);
+    const int error_number = errno;
     if (rc != MOSQ_ERR_SUCCESS) {
       socket_up = false;
       const std::lock_guard lock(mutex_);
-      if (rc == MOSQ_ERR_TLS) tls_failed_ = true;
-      LinkDown(LibraryError(rc));
+      ConnectionFailed(rc, error_number);
+    } else if (settings_.url.tls && SocketBroken(client_)) {
+      const std::lock_guard lock(mutex_);
+      if (link_ != Link::kUp) {
+        socket_up = false;
+        LinkDown("the connection was refused or broken before the TLS handshake ended");
+      }
     }
   }
   // The DISCONNECT goes out, so the broker keeps its Last Will to itself.
@@ -155,14 +171,15 @@ void Publisher::Run() {
 
 void Publisher::Publish(Record record) {
   const std::lock_guard lock(mutex_);
-  if (settings_.discovery_prefix && record.variant) {
-    const auto [known, added] = variants_.try_emplace(record.address, *record.variant);
-    if (added || known->second != *record.variant) {
-      known->second = *record.variant;
-      if (link_ == Link::kUp) PublishDiscovery(record.address, *record.variant);
-    }
+  Instrument& instrument = instruments_[record.address];
+  const bool availability_changed = instrument.health.Take(record);
+  if (settings_.discovery_prefix && record.variant && instrument.variant != record.variant) {
+    instrument.variant = record.variant;
+    if (link_ == Link::kUp) PublishDiscovery(record.address, instrument);
   }
-  queue_.Push(next_seq_++, record.address, std::move(record.json));
+  if (availability_changed && link_ == Link::kUp) PublishAvailability(record.address, instrument);
+  queue_.Push(record.address, WithFields(record.json, instrument.health.JsonFields()));
+  TellSpoolError();
   HandOverWaiting();
 }
 
@@ -171,11 +188,28 @@ std::vector<std::string> Publisher::TakeNotices() {
   return std::exchange(notices_, {});
 }
 
+std::string Publisher::StartRefusal() {
+  const std::lock_guard lock(mutex_);
+  return start_refusal_;
+}
+
+Publisher::Health Publisher::CurrentHealth() {
+  const std::lock_guard lock(mutex_);
+  return {link_ == Link::kUp, queue_.Size()};
+}
+
 std::size_t Publisher::Stop(milliseconds wait) {
   std::unique_lock lock(mutex_);
   if (stopping_) return queue_.Size();
-  changed_.wait_for(lock, wait, [this] { return queue_.Size() == 0 || link_ != Link::kUp; });
+  // A connection still being made may yet come, or bring the broker's refusal.
+  changed_.wait_for(lock, wait, [this] {
+    return link_ == Link::kDown || (link_ == Link::kUp && queue_.Size() == 0);
+  });
   const std::size_t left = queue_.Size();
+  if (left > 0 && queue_.Spooled()) {
+    Notice("spool " + settings_.spool_directory + ": " + std::to_string(left) +
+           " records wait there for the next start");
+  }
   if (link_ == Link::kUp) {
     const std::string status = settings_.url.prefix + "/status";
     int mid = 0;
@@ -209,12 +243,44 @@ void Publisher::HandOverWaiting() {
   }
 }
 
-void Publisher::PublishDiscovery(std::uint8_t address, unsigned variant) {
-  for (const RetainedMessage& config :
-       DiscoveryConfigs(*settings_.discovery_prefix, settings_.url.prefix, address, variant)) {
-    mosquitto_publish(client_, nullptr, config.topic.c_str(),
-                      static_cast<int>(config.payload.size()), config.payload.data(), 1, true);
+void Publisher::PublishDiscovery(std::uint8_t address, Instrument& instrument) {
+  std::vector<RetainedMessage> messages;
+  if (!instrument.announced) {
+    messages = EntityConfigRemovals(*settings_.discovery_prefix, settings_.url.prefix, address);
   }
+  messages.push_back(DeviceDiscovery(*settings_.discovery_prefix, settings_.url.prefix, address,
+                                     *instrument.variant));
+  bool sent = true;
+  for (const RetainedMessage& m : messages) {
+    sent = mosquitto_publish(client_, nullptr, m.topic.c_str(), static_cast<int>(m.payload.size()),
+                             m.payload.data(), 1, true) == MOSQ_ERR_SUCCESS &&
+           sent;
+  }
+  instrument.announced = instrument.announced || sent;
+}
+
+void Publisher::PublishAvailability(std::uint8_t address, const Instrument& instrument) {
+  const std::string_view availability = instrument.health.Availability();
+  if (availability.empty()) return;
+  const std::string topic = AvailabilityTopic(settings_.url.prefix, address);
+  mosquitto_publish(client_, nullptr, topic.c_str(), static_cast<int>(availability.size()),
+                    availability.data(), 1, true);
+}
+
+void Publisher::AnnounceAll() {
+  for (auto& [address, instrument] : instruments_) {
+    PublishAvailability(address, instrument);
+    if (settings_.discovery_prefix && instrument.variant) PublishDiscovery(address, instrument);
+  }
+  if (settings_.discovery_prefix) {
+    const std::string status = *settings_.discovery_prefix + "/status";
+    mosquitto_subscribe(client_, nullptr, status.c_str(), 1);
+  }
+}
+
+void Publisher::TellSpoolError() {
+  const std::string error = queue_.TakeSpoolError();
+  if (!error.empty()) Notice(error + "; polling goes on, records wait in memory only");
 }
 
 void Publisher::Notice(std::string text) { notices_.push_back(std::move(text)); }
@@ -231,12 +297,43 @@ void Publisher::LinkDown(const std::string& reason) {
   changed_.notify_all();
 }
 
+void Publisher::ConnectionFailed(int rc, int error_number) {
+  std::string logged;
+  {
+    const std::lock_guard lock(logged_mutex_);
+    logged = logged_errors_;
+  }
+  // Only a handshake's errors say why a connection did not come; a TLS connection that was up
+  // and went is told by the library's code.
+  const TlsFailure tls =
+      settings_.url.tls && link_ != Link::kUp ? ExplainTlsFailure(logged) : TlsFailure{};
+  std::string reason = tls.meaning;
+  if (reason.empty() && rc == MOSQ_ERR_KEEPALIVE) {
+    const std::string keepalive =
+        "within the keep-alive, " + std::to_string(settings_.keepalive_seconds) + " s";
+    reason = link_ == Link::kUp ? "no answer " + keepalive
+                                : "it took the connection but did not answer " + keepalive;
+  }
+  if (reason.empty()) reason = LibraryError(rc, error_number);
+  if (tls.refusal && !ever_up_ && start_refusal_.empty()) {
+    // Told as the read's end, not as a notice.
+    start_refusal_ = Broker() + ": " + reason;
+    link_ = Link::kDown;
+    changed_.notify_all();
+    return;
+  }
+  LinkDown(reason);
+}
+
 void Publisher::OnConnect(struct mosquitto*, void* self, int rc) {
   auto& p = *static_cast<Publisher*>(self);
   const std::lock_guard lock(p.mutex_);
   if (rc != 0) {
-    if (p.refusal_ != rc)
+    if ((rc == kBadCredentials || rc == kNotAuthorised) && !p.ever_up_) {
+      p.start_refusal_ = p.Broker() + " refused the credentials: " + mosquitto_connack_string(rc);
+    } else if (p.refusal_ != rc) {
       p.Notice(p.Broker() + " refused the connection: " + mosquitto_connack_string(rc));
+    }
     p.refusal_ = rc;
     p.link_ = Link::kDown;
     p.changed_.notify_all();
@@ -250,9 +347,7 @@ void Publisher::OnConnect(struct mosquitto*, void* self, int rc) {
   p.backoff_ = kFirstBackoff;
   const std::string status = p.settings_.url.prefix + "/status";
   mosquitto_publish(p.client_, nullptr, status.c_str(), 6, "online", 1, true);
-  if (p.settings_.discovery_prefix) {
-    for (const auto& [address, variant] : p.variants_) p.PublishDiscovery(address, variant);
-  }
+  p.AnnounceAll();
   p.queue_.HandBackAll();
   p.HandOverWaiting();
   p.changed_.notify_all();
@@ -262,8 +357,7 @@ void Publisher::OnDisconnect(struct mosquitto*, void* self, int rc) {
   auto& p = *static_cast<Publisher*>(self);
   const std::lock_guard lock(p.mutex_);
   // The library may tell a failed handshake here before its loop returns the failure.
-  if (rc == MOSQ_ERR_TLS) p.tls_failed_ = true;
-  if (!p.stopping_) p.LinkDown(LibraryError(rc));
+  if (!p.stopping_) p.ConnectionFailed(rc, errno);
 }
 
 void Publisher::OnPublish(struct mosquitto*, void* self, int mid) {
@@ -271,8 +365,29 @@ void Publisher::OnPublish(struct mosquitto*, void* self, int mid) {
   const std::lock_guard lock(p.mutex_);
   if (p.offline_mid_ == mid) p.offline_acknowledged_ = true;
   p.queue_.Acknowledged(mid);
+  p.TellSpoolError();
   p.HandOverWaiting();
   p.changed_.notify_all();
+}
+
+void Publisher::OnLog(struct mosquitto*, void* self, int level, const char* text) {
+  if ((level & MOSQ_LOG_ERR) == 0) return;
+  auto& p = *static_cast<Publisher*>(self);
+  const std::lock_guard lock(p.logged_mutex_);
+  p.logged_errors_.append(text).push_back('\n');
+}
+
+void Publisher::OnMessage(struct mosquitto*, void* self, const struct mosquitto_message* message) {
+  auto& p = *static_cast<Publisher*>(self);
+  const std::lock_guard lock(p.mutex_);
+  // A retained "online" comes with every subscription, just after the connect announced all.
+  if (message->retain || p.link_ != Link::kUp || !p.settings_.discovery_prefix) return;
+  const std::string_view payload(static_cast<const char*>(message->payload),
+                                 static_cast<std::size_t>(message->payloadlen));
+  if (message->topic != *p.settings_.discovery_prefix + "/status" || payload != "online") return;
+  for (auto& [address, instrument] : p.instruments_) {
+    if (instrument.variant) p.PublishDiscovery(address, instrument);
+  }
 }
 
 }  // namespace publish

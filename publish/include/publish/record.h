@@ -12,6 +12,9 @@ struct Record {
   std::uint8_t address = 0;
   std::string json;
   std::optional<unsigned> variant;
+  bool answered = false;  // a valid reply came, readings or an exception
+  bool late = false;      // the reply came after its poll's wait
+  std::string time;       // the record's "time"
 };
 
 }  // namespace publish

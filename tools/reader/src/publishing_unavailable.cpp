@@ -9,6 +9,9 @@ std::string PublishUrlError(std::string_view) {
          "on the same line, or beside this one";
 }
 
+// --publish is refused before this is asked.
+std::string DiscoveryPrefixError(std::string_view, std::string_view) { return {}; }
+
 PublishingStart StartPublishing(const ReaderOptions&, std::ostream&) {
   return {nullptr, PublishUrlError({})};
 }

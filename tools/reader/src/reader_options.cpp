@@ -194,6 +194,10 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          if (error.empty()) o.publish = std::string(value);
          return error;
        }},
+      {"--publish-only", "",
+       "with --publish: the records go to the broker only, not to standard output\n"
+       "(a service's journal then holds the changes and failures alone)",
+       [&o](std::string_view) { return Switch(o.publish_only); }},
       {"--ca-file", "FILE",
        "mqtts: the certificate authority of the broker's certificate\n"
        "(default: the system's)",
@@ -214,10 +218,20 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          o.queue = *queue;
          return std::string();
        }},
+      {"--spool", "DIR",
+       "keep the queue on disk in DIR/records.db too: every record is there before it\n"
+       "is printed or published and stays until the broker has it, and seq goes on\n"
+       "across restarts",
+       [&o](std::string_view value) {
+         if (value.empty()) return std::string("--spool takes a directory");
+         o.spool = std::string(value);
+         return std::string();
+       }},
       {"--ha-discovery",
        "[PREFIX]",
-       "also publish Home Assistant's discovery configs under PREFIX\n"
-       "(default homeassistant)",
+       "also publish Home Assistant's device-based discovery configs under\n"
+       "PREFIX (default homeassistant), again when PREFIX/status says online;\n"
+       "an instrument is offline after 3 polls in a row without a valid reply",
        [&o](std::string_view value) {
          o.ha_discovery = std::string(value.empty() ? kDefaultDiscoveryPrefix : value);
          return std::string();
@@ -260,13 +274,14 @@ bool HasReadOptions(const ReaderOptions& o) {
 
 bool HasPublishOptions(const ReaderOptions& o) {
   return o.publish || o.ca_file || o.cert_file || o.key_file || o.password_file || o.queue ||
-         o.ha_discovery;
+         o.publish_only ||
+         o.spool || o.ha_discovery;
 }
 
 std::string CheckPublishCombination(const ReaderOptions& o) {
   if (!o.publish) {
-    return HasPublishOptions(o) ? "--ca-file, --cert-file, --key-file, --password-file, --queue "
-                                  "and --ha-discovery need --publish"
+    return HasPublishOptions(o) ? "--ca-file, --cert-file, --key-file, --password-file, --queue, "
+                                  "--spool, --ha-discovery and --publish-only need --publish"
                                 : std::string();
   }
   if (!o.cycle) return "--publish needs --cycle";
@@ -276,6 +291,10 @@ std::string CheckPublishCombination(const ReaderOptions& o) {
   if (o.cert_file.has_value() != o.key_file.has_value()) {
     return "--cert-file and --key-file go together";
   }
+  if (o.publish_only && (o.verbose || o.format != OutputFormat::kText)) {
+    return "--publish-only prints no records, so --verbose, --json and --csv do not go with it";
+  }
+  if (o.ha_discovery) return DiscoveryPrefixError(*o.ha_discovery, *o.publish);
   return {};
 }
 
@@ -319,7 +338,7 @@ constexpr std::string_view kUsageTail =
     "     --decode: the frame was rejected; --scan: no instrument answered\n"
     "  2  the arguments cannot be used (an address that is not an integer or "
     "outside\n"
-    "     1..247 included)\n"
+    "     1..247 included, and a --spool directory that another reader has open)\n"
     "  3  port error: the port cannot be opened, or failed during an exchange (a cyclic\n"
     "     read ends there; with --reopen it goes on, and ends with 3)\n"
     "  4  the output could not be written: standard output closed or full, or a pipe whose\n"
@@ -383,13 +402,18 @@ constexpr std::string_view kTraceEvents =
     "once on standard error and stops, while the polls go on.\n"
     "\n"
     "Publishing: --publish sends each record, as --json writes it plus \"seq\" (its number in\n"
-    "this process, from 1), to PREFIX/ADDRESS/state, retained, QoS 1; PREFIX/status says\n"
-    "\"online\", and \"offline\" at the end or as the Last Will. While the broker cannot be\n"
-    "reached the polls go on and the records wait, in order, in a queue of --queue records;\n"
-    "when it is full the oldest go and the next record published says \"dropped\": N. The\n"
-    "connection is tried again after 1 s, then up to every 30 s. Each change of the\n"
-    "connection is one line on standard error. Windows has no publishing: run the reader\n"
-    "on Linux (a gateway on the same line) to publish.\n"
+    "this process from 1, or on from the spool's), to PREFIX/ADDRESS/state, retained, QoS 1;\n"
+    "PREFIX/status says \"online\", and \"offline\" at the end or as the Last Will. While the\n"
+    "broker cannot be reached the polls go on and the records wait, in order, in a queue of\n"
+    "--queue records; when it is full the oldest go and the next record published says\n"
+    "\"dropped\": N. With --spool DIR the queue is also on disk, in DIR/records.db (SQLite):\n"
+    "every record is there, synced, before it is printed or published, and stays until the\n"
+    "broker acknowledges it, so that a printed record outlives a kill, a restart or a power\n"
+    "cut; \"seq\" goes on from the last run. A spool that cannot be used is told in one line,\n"
+    "the records then wait in memory only; a second reader on the same DIR is refused\n"
+    "(status 2). The connection is tried again after 1 s, then up to every 30 s. Each change\n"
+    "of the connection is one line on standard error. Windows has no publishing: run the\n"
+    "reader on Linux (a gateway on the same line) to publish.\n"
     "\n"
     "Examples:\n";
 
@@ -417,7 +441,8 @@ std::string ReaderUsage() {
       "                   [--reply-timeout MS]\n"
       "                   [--verbose | --json | --csv] [--separator C] [--trace FILE]\n"
       "                   [--publish URL [--ca-file FILE] [--cert-file FILE --key-file FILE]\n"
-      "                    [--password-file FILE] [--queue N] [--ha-discovery [PREFIX]]]\n"
+      "                    [--password-file FILE] [--queue N] [--spool DIR] [--publish-only]\n"
+      "                    [--ha-discovery [PREFIX]]]\n"
       "       vlk240-read --port NAME --scan [FIRST-LAST] [--scan-timeout MS] [--json]\n"
       "       vlk240-read --demo [same options as --port]\n"
       "       vlk240-read --decode HEX [--separator C]\n"
