@@ -108,6 +108,10 @@ std::string ComponentJson(const Component& c, std::string_view device, std::stri
   return json + "}";
 }
 
+std::string ConfigTopic(std::string_view discovery_prefix, std::string_view device) {
+  return std::string(discovery_prefix) + "/device/" + std::string(device) + "/config";
+}
+
 // How readers before device-based discovery named the instrument: other characters than
 // letters, digits, '_' and '-' all became '_'.
 std::string EntityNode(std::string_view prefix, std::uint8_t address) {
@@ -121,24 +125,20 @@ std::string EntityNode(std::string_view prefix, std::uint8_t address) {
 }  // namespace
 
 std::string DiscoveryPrefixError(std::string_view discovery_prefix, std::string_view prefix) {
-  const std::string given = "--ha-discovery: \"" + std::string(discovery_prefix) + "\": ";
   if (discovery_prefix.find_first_of("+#") != std::string_view::npos) {
-    return given + "a topic level may not hold '+' or '#'";
+    return "a topic level may not hold '+' or '#'";
   }
   if (discovery_prefix.empty() || discovery_prefix.front() == '/' ||
       discovery_prefix.back() == '/' || discovery_prefix.find("//") != std::string_view::npos) {
-    return given + "a topic level may not be empty";
+    return "a topic level may not be empty";
   }
   if (discovery_prefix.front() == '$') {
-    return given + "topics starting with '$' are the broker's own";
-  }
-  if (discovery_prefix.find('\0') != std::string_view::npos) {
-    return given + "a topic may not hold a NUL byte";
+    return "topics starting with '$' are the broker's own";
   }
   const std::size_t longest =
-      discovery_prefix.size() + DeviceId(prefix, kHighestAddress).size() + 15;
+      ConfigTopic(discovery_prefix, DeviceId(prefix, kHighestAddress)).size();
   if (longest > kTopicLimit) {
-    return "--ha-discovery: the config topics would be up to " + std::to_string(longest) +
+    return "the config topics would be up to " + std::to_string(longest) +
            " bytes, over MQTT's limit of 65535 (they hold PREFIX and the --publish prefix, its "
            "bytes other than letters and digits written as 3)";
   }
@@ -180,7 +180,7 @@ RetainedMessage DeviceDiscovery(std::string_view discovery_prefix, std::string_v
                                    : "{\"p\":" + Quoted(c.platform) + "}";
   }
   json += "},\"qos\":1}";
-  return {std::string(discovery_prefix) + "/device/" + device + "/config", std::move(json)};
+  return {ConfigTopic(discovery_prefix, device), std::move(json)};
 }
 
 std::vector<RetainedMessage> EntityConfigRemovals(std::string_view discovery_prefix,

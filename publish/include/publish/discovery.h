@@ -16,8 +16,9 @@ struct RetainedMessage {
 constexpr int kOfflineAfterUnanswered = 3;
 
 // Why Home Assistant's discovery cannot go under `discovery_prefix` for the records under
-// `prefix`; empty when it can. A topic level may hold neither '+' nor '#', topics starting
-// with '$' are the broker's own, and the longest config topic must fit MQTT's 65 535 bytes.
+// `prefix`, in words that follow the prefix; empty when it can. A topic level may hold neither '+'
+// nor '#', topics starting with '$' are the broker's own, and the longest config topic must fit
+// MQTT's 65 535 bytes.
 std::string DiscoveryPrefixError(std::string_view discovery_prefix, std::string_view prefix);
 
 // PREFIX/ADDRESS/availability: "online" while the instrument answers, "offline" after

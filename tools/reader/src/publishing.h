@@ -18,7 +18,7 @@ namespace reader {
 std::string PublishUrlError(std::string_view url);
 
 // Why --ha-discovery cannot take `discovery_prefix` with --publish's `url`, one that
-// PublishUrlError takes; empty when it can.
+// PublishUrlError takes, in words that follow the prefix; empty when it can.
 std::string DiscoveryPrefixError(std::string_view discovery_prefix, std::string_view url);
 
 // Publishes the records of one read. Its end (End, or else the destructor) gives the broker a

@@ -219,9 +219,9 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          return std::string();
        }},
       {"--spool", "DIR",
-       "keep the queue on disk in DIR/records.db too: every record is there before it\n"
-       "is printed or published and stays until the broker has it, and seq goes on\n"
-       "across restarts",
+       "keep the queue on disk too, in DIR/records.db: each record is there before\n"
+       "it is printed or published, until the broker has it; seq goes on across\n"
+       "restarts",
        [&o](std::string_view value) {
          if (value.empty()) return std::string("--spool takes a directory");
          o.spool = std::string(value);
@@ -294,7 +294,10 @@ std::string CheckPublishCombination(const ReaderOptions& o) {
   if (o.publish_only && (o.verbose || o.format != OutputFormat::kText)) {
     return "--publish-only prints no records, so --verbose, --json and --csv do not go with it";
   }
-  if (o.ha_discovery) return DiscoveryPrefixError(*o.ha_discovery, *o.publish);
+  if (o.ha_discovery) {
+    const std::string why = DiscoveryPrefixError(*o.ha_discovery, *o.publish);
+    if (!why.empty()) return "--ha-discovery " + QuotedArgument(*o.ha_discovery) + ": " + why;
+  }
   return {};
 }
 
