@@ -37,11 +37,12 @@ struct Settings {
 
 // Publishes records to PREFIX/ADDRESS/state (retained, QoS 1) in the order they came, and
 // "online"/"offline" to PREFIX/status (retained; "offline" is also the Last Will) and to each
-// instrument's PREFIX/ADDRESS/availability (retained). Records
-// wait in a bounded queue while the broker cannot be reached (with a spool, on disk until the
-// broker acknowledges them, numbered on from the last run); the connection is tried again
-// with a back-off from 1 s to 30 s. One thread of its own runs the client library; Publish,
-// TakeNotices and Stop are for one other thread.
+// instrument's PREFIX/ADDRESS/availability (retained), with Home Assistant's discovery when
+// asked, again on Home Assistant's birth message. Records wait in a bounded queue while the
+// broker cannot be reached (with a spool, on disk until the broker acknowledges them,
+// numbered on from the last run); the connection is tried again with a back-off from 1 s to
+// 30 s. One thread of its own runs the client library; Publish, TakeNotices and Stop are for
+// one other thread.
 class Publisher {
  public:
   struct StartResult {
