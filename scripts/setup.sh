@@ -40,13 +40,20 @@ python3-serial-asyncio  python-module   serial_asyncio
 libc-bin                program         localedef
 locales                 file            /usr/share/i18n/locales/ru_RU
 locales                 file            /usr/share/i18n/charmaps/UTF-8.gz
-# Publishing to MQTT: the client library, and the broker, clients, password and certificate
-# tools that the publishing tests start on their own (never the system's broker service)
+# Publishing to MQTT: the client library, OpenSSL to check the TLS files before connecting,
+# and the broker, clients, password and certificate tools that the publishing tests start on
+# their own (never the system's broker service)
 libmosquitto-dev        library         libmosquitto
+# The publisher's spool on disk
+libsqlite3-dev          library         sqlite3
+libssl-dev              library         openssl
 mosquitto               file            /usr/sbin/mosquitto
 mosquitto               program         mosquitto_passwd
 mosquitto-clients       program         mosquitto_sub
 openssl                 program         openssl
+# The reader's readiness and watchdog messages to systemd (sd_notify), and the unit's check
+libsystemd-dev          library         libsystemd
+systemd                 program         systemd-analyze
 # The package test (cpack and packaging/check-package.sh)
 dpkg                    program         dpkg-deb
 dpkg-dev                program         dpkg-shlibdeps
@@ -63,6 +70,11 @@ imagemagick             program         import
 qemu-system-x86         program         qemu-system-x86_64
 busybox-static          file            /bin/busybox
 apt                     program         apt-get
+# scripts/vm-service-test.sh: a Debian 12 guest with systemd, its root file system made by
+# mmdebstrap, its disk images by mkfs.ext4 -d
+mmdebstrap              program         mmdebstrap
+e2fsprogs               program         mkfs.ext4
+coreutils               program         timeout
 # scripts/fuzz.sh
 clang                   program         clang++
 libclang-rt-14-dev      file            /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-*.a

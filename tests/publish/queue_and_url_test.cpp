@@ -35,7 +35,7 @@ TEST(StatePayload, AddsTheSequenceAndWhatWasDropped) {
 // queue drops the oldest, and only the next record handed over says so, once.
 TEST(RecordQueue, KeepsOrderUntilAcknowledgedAndDropsTheOldestWhenFull) {
   RecordQueue queue(3);
-  for (std::uint64_t seq = 1; seq <= 5; ++seq) queue.Push(seq, 1, R"({"a":1})");
+  for (std::uint64_t seq = 1; seq <= 5; ++seq) EXPECT_EQ(queue.Push(1, R"({"a":1})"), seq);
   EXPECT_EQ(queue.Size(), 3u);
   EXPECT_EQ(queue.DroppedTotal(), 2u);
   QueuedRecord* first = queue.NextWaiting();

@@ -3,7 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
+
+#include "publish/spool.h"
 
 namespace publish {
 
@@ -11,18 +14,24 @@ struct QueuedRecord {
   std::uint64_t seq = 0;
   std::uint8_t address = 0;
   std::string json;
-  std::string payload;  // fixed when first handed to the broker, so a resend says the same
-  int mid = 0;          // the client library's message id while handed over
+  std::uint64_t dropped = 0;  // records dropped from a full queue that it is to tell of
+  std::string payload;        // fixed when first handed to the broker, so a resend says the same
+  int mid = 0;                // the client library's message id while handed over
 };
 
 // The records not yet acknowledged by the broker, oldest first: those handed over (at the
 // front) and those waiting. Bounded: a full queue drops its oldest record, and the next
-// record handed over says how many went. Not locked: its owner locks.
+// record handed over says how many went. With a spool every record and change is on disk too,
+// before Push returns; a spool that fails is given up (TakeSpoolError tells why, once) and the
+// records go on from memory. Not locked: its owner locks.
 class RecordQueue {
  public:
-  explicit RecordQueue(std::size_t limit) : limit_(limit) {}
+  // `from`: the spool, as Spool::Open gave it (its records come first and numbering goes on
+  // from it), or none.
+  explicit RecordQueue(std::size_t limit, Spool::Opening from = {});
 
-  void Push(std::uint64_t seq, std::uint8_t address, std::string json);
+  // Returns the record's number: from 1, or on from the spool's.
+  std::uint64_t Push(std::uint8_t address, std::string json);
   // The oldest record not handed over, its payload fixed; nullptr when every one is.
   QueuedRecord* NextWaiting();
   // `record`, the one NextWaiting gave, is now with the broker under `mid`.
@@ -35,13 +44,21 @@ class RecordQueue {
   std::size_t Size() const { return records_.size(); }
   std::size_t HandedOver() const { return handed_over_; }
   std::uint64_t DroppedTotal() const { return dropped_total_; }
+  bool Spooled() const { return spool_ != nullptr; }
+  // Why the spool was given up since the last call; "" when it was not.
+  std::string TakeSpoolError();
 
  private:
+  void DropOldest(SpoolChange& change);
+  void Save(const SpoolChange& change);
+
   std::size_t limit_;
   std::deque<QueuedRecord> records_;
   std::size_t handed_over_ = 0;  // records at the front with the broker
-  std::uint64_t dropped_unsaid_ = 0;
+  std::uint64_t next_seq_ = 1;
   std::uint64_t dropped_total_ = 0;
+  std::unique_ptr<Spool> spool_;
+  std::string spool_error_;
 };
 
 }  // namespace publish

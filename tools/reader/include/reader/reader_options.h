@@ -37,6 +37,8 @@ struct ReaderOptions {
   std::optional<std::string> key_file;
   std::optional<std::string> password_file;  // --password-file: in place of VLK240_MQTT_PASSWORD
   std::optional<long> queue;                 // --queue: records kept while the broker is away
+  bool publish_only = false;                 // --publish-only: no records on standard output
+  std::optional<std::string> spool;          // --spool: the directory of the queue on disk
   std::optional<std::string> ha_discovery;   // --ha-discovery: the discovery prefix
 };
 
