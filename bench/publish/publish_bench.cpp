@@ -7,25 +7,17 @@
 //                    cannot be reached, in MB
 // The broker is Debian's mosquitto, started here on 127.0.0.1 at a free port.
 #include <mosquitto.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <pwd.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "local_broker.h"
 #include "process_cpu.h"
 #include "publish/publisher.h"
 #include "resident_memory.h"
@@ -42,64 +34,6 @@ const std::string kJson =
     R"j("(Уровнемер-Уровнемер)","","Уровень канала 1 - 45.5 %","Объём канала 1 - 30.3 %",)j"
     R"j("Уровень канала 2 - 12.0 %","Объём канала 2 - 100.0 %","Состояния реле: Вкл. Выкл. Вкл. Выкл. "],)j"
     R"j("raw":"1 4 26 0 0 66 54 0 0 65 242 0 0 65 64 0 0 66 200 0 0 0 21 0 10 66 72 0 0 71 118"})j";
-
-int FreePort() {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-  close(s);
-  return ntohs(address.sin_port);
-}
-
-// Starts `args` with its standard output and error thrown away.
-pid_t Spawn(std::vector<std::string> args) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDOUT_FILENO);
-    dup2(null, STDERR_FILENO);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-void End(pid_t pid) {
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-}
-
-class Broker {
- public:
-  Broker() : port_(FreePort()) {
-    char folder[] = "/tmp/vlk240-bench-XXXXXX";
-    folder_ = mkdtemp(folder);
-    const std::string conf = folder_ + "/mosquitto.conf";
-    // Started as root, mosquitto would become the user "mosquitto"; it stays who runs this.
-    std::ofstream(conf) << "listener " << port_ << " 127.0.0.1\nallow_anonymous true\nuser "
-                        << getpwuid(getuid())->pw_name << "\n";
-    const char* sbin = "/usr/sbin/mosquitto";
-    pid_ = Spawn({access(sbin, X_OK) == 0 ? sbin : "mosquitto", "-c", conf});
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  }
-  ~Broker() {
-    End(pid_);
-    std::system(("rm -rf " + folder_).c_str());
-  }
-  int Port() const { return port_; }
-
- private:
-  int port_;
-  std::string folder_;
-  pid_t pid_;
-};
 
 // A subscriber in this process: the time each state message arrived.
 class Subscriber {
@@ -148,7 +82,7 @@ double Percentile(std::vector<double> values, double fraction) {
   return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
 }
 
-void Latency(const Broker& broker) {
+void Latency(const LocalBroker& broker) {
   Subscriber subscriber(broker.Port());
   auto start = publish::Publisher::Start(At(broker.Port(), "bench"));
   std::vector<double> ms;
@@ -164,7 +98,7 @@ void Latency(const Broker& broker) {
   std::printf("publish_latency %.3f %.3f ms\n", Percentile(ms, 0.5), Percentile(ms, 0.99));
 }
 
-void Cpu(const Broker& broker) {
+void Cpu(const LocalBroker& broker) {
   const pid_t subscriber = Spawn({"mosquitto_sub", "-p", std::to_string(broker.Port()), "-h",
                                   "127.0.0.1", "-q", "1", "-t", "cpu/#", "-C", "1000000"});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -196,7 +130,7 @@ void QueueMemory() {
 int main() {
   // First, while the heap holds nothing that earlier rounds freed.
   QueueMemory();
-  const Broker broker;
+  const LocalBroker broker;
   Latency(broker);
   Cpu(broker);
   return 0;
