@@ -101,14 +101,26 @@ TEST_F(SpoolTest, RefusesASecondOpenerWhileTheFirstHoldsIt) {
   EXPECT_EQ(Spool::Open(Dir()).failure, Spool::Failure::kNone);
 }
 
-// A file that is no database, or a directory that cannot be made: the error names the file,
-// once, and the queue goes on in memory from 1.
+// A file that is no database, one damaged within, or a directory that cannot be made: the
+// error names the file, once, and the queue goes on in memory from 1.
 TEST_F(SpoolTest, AnUnusableSpoolLeavesTheQueueInMemory) {
   fs::create_directories(Dir());
   std::ofstream(Dir() + "/records.db") << std::string(8192, 'x');
+  // 2 000 records fill some 60 pages of 4 KiB; four of them in the middle are overwritten.
+  const std::string damaged = (folder_ / "damaged").string();
+  {
+    Spool::Opening opening = Spool::Open(damaged);
+    SpoolChange change;
+    for (std::uint64_t seq = 1; seq <= 2000; ++seq)
+      change.added.push_back({seq, 1, std::string(100, 'j'), 0});
+    ASSERT_EQ(opening.spool->Apply(change), "");
+  }
+  std::fstream(damaged + "/records.db", std::ios::in | std::ios::out | std::ios::binary)
+      .seekp(8 * 4096)
+      .write(std::string(4 * 4096, 'x').data(), 4 * 4096);
   fs::path file = folder_ / "file";
   std::ofstream(file) << "x";
-  for (const std::string& dir : {Dir(), (file / "spool").string()}) {
+  for (const std::string& dir : {Dir(), damaged, (file / "spool").string()}) {
     Spool::Opening opening = Spool::Open(dir);
     EXPECT_EQ(opening.failure, Spool::Failure::kUnusable) << dir;
     const std::string error = opening.error;
