@@ -40,7 +40,9 @@ std::string LibraryError(int rc, int error_number = errno) {
 }
 
 // The library goes on writing a TLS handshake to a socket whose connection was refused, without
-// ever saying so; the socket itself tells.
+// ever saying so; the socket itself tells, after the turns the library has to read what a
+// broker that refused us sent before it closed.
+constexpr int kBrokenTurns = 3;
 bool SocketBroken(struct mosquitto* client) {
   pollfd socket{mosquitto_socket(client), 0, 0};
   return socket.fd >= 0 && poll(&socket, 1, 0) == 1 && (socket.revents & (POLLERR | POLLHUP)) != 0;
@@ -121,6 +123,7 @@ Publisher::~Publisher() {
 
 void Publisher::Run() {
   bool socket_up = link_ != Link::kDown;
+  int broken_turns = 0;
   for (;;) {
     {
       std::unique_lock lock(mutex_);
@@ -153,14 +156,18 @@ void Publisher::Run() {
     const int error_number = errno;
     if (rc != MOSQ_ERR_SUCCESS) {
       socket_up = false;
+      broken_turns = 0;
       const std::lock_guard lock(mutex_);
       ConnectionFailed(rc, error_number);
-    } else if (settings_.url.tls && SocketBroken(client_)) {
-      const std::lock_guard lock(mutex_);
-      if (link_ != Link::kUp) {
-        socket_up = false;
-        LinkDown("the connection was refused or broken before the TLS handshake ended");
-      }
+      continue;
+    }
+    broken_turns = settings_.url.tls && SocketBroken(client_) ? broken_turns + 1 : 0;
+    if (broken_turns < kBrokenTurns) continue;
+    broken_turns = 0;
+    const std::lock_guard lock(mutex_);
+    if (link_ != Link::kUp) {
+      socket_up = false;
+      LinkDown("the connection was refused or broken before the TLS handshake ended");
     }
   }
   // The DISCONNECT goes out, so the broker keeps its Last Will to itself.
@@ -195,7 +202,9 @@ std::string Publisher::StartRefusal() {
 
 Publisher::Health Publisher::CurrentHealth() {
   const std::lock_guard lock(mutex_);
-  return {link_ == Link::kUp, queue_.Size()};
+  // Connected, the records handed over are on their way; away, they wait with the rest.
+  const bool up = link_ == Link::kUp;
+  return {up, up ? queue_.Size() - queue_.HandedOver() : queue_.Size()};
 }
 
 std::size_t Publisher::Stop(milliseconds wait) {

@@ -67,7 +67,7 @@ class Publisher {
   // Why the broker refused us before we were ever connected: the credentials, or a
   // certificate (exit status 5); empty while it has not. No connection is tried after it.
   std::string StartRefusal();
-  // The connection and the records not yet acknowledged, as they are now.
+  // The connection and the records not yet with the broker, as they are now.
   struct Health {
     bool connected = false;
     std::size_t waiting = 0;

@@ -26,7 +26,7 @@ std::string DiscoveryPrefixError(std::string_view discovery_prefix, std::string_
 // published.
 class RecordPublisher {
  public:
-  // The broker's connection and the records not yet acknowledged, for the service's status.
+  // The broker's connection and the records not yet with it, for the service's status.
   struct State {
     bool connected = false;
     std::size_t waiting = 0;

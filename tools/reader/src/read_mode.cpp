@@ -21,6 +21,7 @@
 #include "reader/scan_mode.h"
 #include "reader/stop_signal.h"
 #include "readings/decimal_separator.h"
+#include "service_notices.h"
 #include "simline/demo_line.h"
 #include "trace/frame_trace.h"
 
@@ -84,6 +85,27 @@ class ReadLoop {
   }
 
   int Run() {
+    const int status = PollUntilTheEnd();
+    // Before the publisher's last wait for the broker, which a stop may have to sit out.
+    notices_.Stopping();
+    if (publisher_) {
+      // That wait may still bring the broker's refusal of the start.
+      publisher_->End();
+      if (const std::string refusal = publisher_->StartRefusal(); !refusal.empty()) {
+        err_ << "vlk240-read: " << refusal << '\n';
+        return kExitPublishRefused;
+      }
+    }
+    return status;
+  }
+
+ private:
+  struct Instrument {
+    std::uint8_t address;
+    std::unique_ptr<PollSession> session;
+  };
+
+  int PollUntilTheEnd() {
     // From the start, so that a stop during a single read ends it cleanly too: the poll in
     // progress finishes and the port is closed.
     const StopSignals signals;
@@ -92,7 +114,8 @@ class ReadLoop {
     // A header between the rows of earlier runs (>> log.csv) would read as a row of its own.
     const RecordLayout layout{options_.verbose, readings::DecimalSeparator(),
                               !OutputContinuesAFile(out_), instruments_.size() > 1};
-    writer_ = MakeRecordWriter(options_.format, layout, out_);
+    // With --publish-only the records go to the broker alone.
+    if (!options_.publish_only) writer_ = MakeRecordWriter(options_.format, layout, out_);
     if (!OutputWritten(out_, err_)) return kExitOutputLost;  // the CSV header
     const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
         std::chrono::duration<double>(options_.interval.value_or(kDefaultIntervalSeconds)));
@@ -105,13 +128,18 @@ class ReadLoop {
       publisher_ = std::move(start.publisher);
     }
 
+    notices_.PollingStarts(instruments_.size());
     auto cycle_start = std::chrono::steady_clock::now();
     for (long cycles = 1;; ++cycles) {
+      answering_ = 0;
       for (std::size_t i = 0; i < instruments_.size(); ++i) {
         // A stop between two instruments' polls ends the read there.
         if (i > 0 && StopRequested()) return Status();
+        if (i > 0) notices_.StillPolling();
         if (const std::optional<int> ended = PollOne(instruments_[i])) return *ended;
       }
+      notices_.CycleEnded({answering_, instruments_.size(), port_.has_value(),
+                           publisher_ ? std::optional(publisher_->Now()) : std::nullopt});
       if (!options_.cycle || (options_.count && cycles >= *options_.count)) break;
       // Cycle starts keep the interval's rhythm; a cycle that overran it is
       // followed at once.
@@ -123,16 +151,10 @@ class ReadLoop {
              << " ms, longer than the interval; the next starts at once\n";
       }
       cycle_start = std::max(next_start, now);
-      if (!SleepUntilUnlessStopped(cycle_start)) break;
+      if (!notices_.SleepUntilUnlessStopped(cycle_start)) break;
     }
     return Status();
   }
-
- private:
-  struct Instrument {
-    std::uint8_t address;
-    std::unique_ptr<PollSession> session;
-  };
 
   // Polls one instrument and writes its record, after those of earlier polls' replies that came
   // late on the way; an exit status when the read ends there.
@@ -150,6 +172,7 @@ class ReadLoop {
     // poll's, when this one failed before it reached the line, is older than the record's own).
     record.time = std::max(record.time, line_.LastPoll().requested);
     if (line_.LastPoll().jammed) record.outcome = PollOutcome::kJammed;
+    if (record.outcome == PollOutcome::kAccepted) ++answering_;
     ReportLine();
     return Emit(record, true);
   }
@@ -158,8 +181,9 @@ class ReadLoop {
   // its failure goes to standard error (a port still unavailable was reported when it failed;
   // its records show the gap).
   std::optional<int> Emit(const PollRecord& record, bool report) {
-    writer_->Write(record);
+    // Spooled before it is printed, so that no record printed is lost to a crash.
     if (publisher_) publisher_->Publish(record);
+    if (writer_) writer_->Write(record);
     // Checked before the poll's own failure goes to standard error, so that a
     // terminal shows the two in the order they happened.
     const bool written = OutputWritten(out_, err_);
@@ -167,6 +191,8 @@ class ReadLoop {
     if (report) ReportFailure(record, count_shown, err_);
     // Polling on when every record is lost would only hide the loss.
     if (!written) return kExitOutputLost;
+    // The broker refused us at the start: polling on would publish nothing.
+    if (publisher_ && !publisher_->StartRefusal().empty()) return kExitPublishRefused;
     if (record.outcome == PollOutcome::kPortError) {
       if (!options_.reopen) return kExitPortError;
       port_failed_ = true;
@@ -237,6 +263,8 @@ class ReadLoop {
   std::optional<ReaderPort> port_;
   std::unique_ptr<RecordWriter> writer_;
   std::unique_ptr<RecordPublisher> publisher_;  // with --publish only
+  ServiceNotices notices_;
+  std::size_t answering_ = 0;  // instruments whose poll of this cycle gave readings
   bool port_failed_ = false;
   bool readings_missed_ = false;
   bool jam_told_ = false;

@@ -274,8 +274,7 @@ bool HasReadOptions(const ReaderOptions& o) {
 
 bool HasPublishOptions(const ReaderOptions& o) {
   return o.publish || o.ca_file || o.cert_file || o.key_file || o.password_file || o.queue ||
-         o.publish_only ||
-         o.spool || o.ha_discovery;
+         o.publish_only || o.spool || o.ha_discovery;
 }
 
 std::string CheckPublishCombination(const ReaderOptions& o) {
@@ -346,8 +345,9 @@ constexpr std::string_view kUsageTail =
     "     read ends there; with --reopen it goes on, and ends with 3)\n"
     "  4  the output could not be written: standard output closed or full, or a pipe whose\n"
     "     reader has gone (a cyclic read ends there)\n"
-    "  5  --publish: at the start the broker refused the user name or password, the TLS\n"
-    "     certificate (ours or the broker's), or its host name does not resolve; later\n"
+    "  5  --publish: the broker's host name does not resolve, or before the first\n"
+    "     connection the broker refused the user name or password or the TLS handshake\n"
+    "     (its certificate or ours); the read ends at the next record or at its end. Later\n"
     "     refusals count as a broker that cannot be reached\n"
     "\n";
 
@@ -414,9 +414,13 @@ constexpr std::string_view kTraceEvents =
     "broker acknowledges it, so that a printed record outlives a kill, a restart or a power\n"
     "cut; \"seq\" goes on from the last run. A spool that cannot be used is told in one line,\n"
     "the records then wait in memory only; a second reader on the same DIR is refused\n"
-    "(status 2). The connection is tried again after 1 s, then up to every 30 s. Each change\n"
-    "of the connection is one line on standard error. Windows has no publishing: run the\n"
-    "reader on Linux (a gateway on the same line) to publish.\n"
+    "(status 2). Polling starts at once, the connection is made beside it; a broker that\n"
+    "does not answer within the keep-alive (10 s) counts as one that cannot be reached. It\n"
+    "is tried again after 1 s, then up to every 30 s. Each change of the connection is one\n"
+    "line on standard error. The TLS files and the password file are checked first: one\n"
+    "that cannot be read or used is an argument error naming it and why (status 2); a\n"
+    "password file that every user can read gets a warning. Windows has no publishing: run\n"
+    "the reader on Linux (a gateway on the same line) to publish.\n"
     "\n"
     "Examples:\n";
 
