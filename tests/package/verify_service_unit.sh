@@ -50,6 +50,10 @@ fi
 # Under ProtectSystem=strict: the lock folder, the queue on disk and a trace.
 values ReadWritePaths | grep -qx /run/lock || fail "/run/lock is not writable"
 [ "$(values StateDirectory)" = "vlk240/%i" ] || fail "no StateDirectory=vlk240/%i"
+case " $(values ExecStart) " in
+  *" --spool /var/lib/vlk240/%i "*) ;;
+  *) fail "the records do not wait in the StateDirectory: no --spool /var/lib/vlk240/%i" ;;
+esac
 [ "$(values LogsDirectory)" = vlk240 ] || fail "no LogsDirectory=vlk240"
 
 # Every option that the unit and the example pass is one the reader takes; the example keeps

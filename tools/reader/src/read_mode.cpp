@@ -103,6 +103,7 @@ class ReadLoop {
   struct Instrument {
     std::uint8_t address;
     std::unique_ptr<PollSession> session;
+    PollOutcome told = PollOutcome::kAccepted;  // with --publish-only: what was last told
   };
 
   int PollUntilTheEnd() {
@@ -188,7 +189,7 @@ class ReadLoop {
     // terminal shows the two in the order they happened.
     const bool written = OutputWritten(out_, err_);
     const bool count_shown = options_.verbose && options_.format == OutputFormat::kText;
-    if (report) ReportFailure(record, count_shown, err_);
+    if (report && Tells(record)) ReportFailure(record, count_shown, err_);
     // Polling on when every record is lost would only hide the loss.
     if (!written) return kExitOutputLost;
     // The broker refused us at the start: polling on would publish nothing.
@@ -239,11 +240,27 @@ class ReadLoop {
     worker_.SetPort(&line_);
   }
 
-  PollSession& SessionOf(std::uint8_t address) {
-    return *std::find_if(instruments_.begin(), instruments_.end(), [&](const Instrument& i) {
-              return i.address == address;
-            })->session;
+  // Whether a record's failure goes to standard error. With --publish-only, for a service's
+  // journal, only an instrument's changes are told: the first poll of a failure, and its
+  // first readings after one ("answers again"), not a line per poll of an instrument that is
+  // switched off.
+  bool Tells(const PollRecord& record) {
+    if (!options_.publish_only || record.late) return true;
+    PollOutcome& told = InstrumentAt(static_cast<std::uint8_t>(record.address)).told;
+    if (record.outcome == told) return false;
+    if (record.outcome == PollOutcome::kAccepted) {
+      err_ << "vlk240-read: address " << record.address << ": answers again\n";
+    }
+    told = record.outcome;
+    return true;
   }
+
+  Instrument& InstrumentAt(std::uint8_t address) {
+    return *std::find_if(instruments_.begin(), instruments_.end(),
+                         [&](const Instrument& i) { return i.address == address; });
+  }
+
+  PollSession& SessionOf(std::uint8_t address) { return *InstrumentAt(address).session; }
 
   // The worst that any poll came to.
   int Status() const {

@@ -195,8 +195,8 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
          return error;
        }},
       {"--publish-only", "",
-       "with --publish: the records go to the broker only, not to standard output\n"
-       "(a service's journal then holds the changes and failures alone)",
+       "with --publish: the records go to the broker only, not to standard output,\n"
+       "and each instrument's failures are told when they start, not at every poll",
        [&o](std::string_view) { return Switch(o.publish_only); }},
       {"--ca-file", "FILE",
        "mqtts: the certificate authority of the broker's certificate\n"
