@@ -41,13 +41,13 @@ struct Settings {
 // asked, again on Home Assistant's birth message. Records wait in a bounded queue while the
 // broker cannot be reached (with a spool, on disk until the broker acknowledges them,
 // numbered on from the last run); the connection is tried again with a back-off from 1 s to
-// 30 s. One thread of its own runs the client library; Publish, TakeNotices and Stop are for
-// one other thread.
+// 30 s. One thread of its own runs the client library; Publish, TakeNotices, StartRefusal
+// and Stop are for one other thread.
 class Publisher {
  public:
   struct StartResult {
     std::unique_ptr<Publisher> publisher;
-    std::string error;        // set when the broker refused us at the start: exit status 5
+    std::string error;        // set when publishing cannot start: exit status 5
     bool spool_held = false;  // the error is a spool another process holds
   };
 
