@@ -132,8 +132,11 @@ void Publisher::Run() {
         // Waits, then tries again; Stop cuts the wait short. After a refusal at the start
         // only the stop is waited for.
         if (!start_refusal_.empty()) changed_.wait(lock, [this] { return stopping_; });
-        changed_.wait_for(lock, backoff_, [this] { return stopping_; });
+        if (!std::exchange(retry_at_once_, false)) {
+          changed_.wait_for(lock, backoff_, [this] { return stopping_; });
+        }
         if (stopping_) break;
+        ++attempts_;
         backoff_ =
             std::min(backoff_ * 2, std::chrono::duration_cast<milliseconds>(kLongestBackoff));
       }
@@ -322,6 +325,13 @@ void Publisher::ConnectionFailed(int rc, int error_number) {
         "within the keep-alive, " + std::to_string(settings_.keepalive_seconds) + " s";
     reason = link_ == Link::kUp ? "no answer " + keepalive
                                 : "it took the connection but did not answer " + keepalive;
+  }
+  // A broker that refuses our certificate closes at once, and a reset may take its alert with
+  // it: the first attempt's TLS connection that broke unexplained is tried again at once.
+  if (settings_.url.tls && !ever_up_ && attempts_ == 0 && reason.empty() &&
+      rc != MOSQ_ERR_KEEPALIVE && link_ == Link::kConnecting) {
+    retry_at_once_ = true;
+    return;
   }
   if (reason.empty()) reason = LibraryError(rc, error_number);
   if (tls.refusal && !ever_up_ && start_refusal_.empty()) {

@@ -123,6 +123,8 @@ class Publisher {
   bool ever_up_ = false;
   int refusal_ = 0;  // the last CONNACK's refusal code
   std::string start_refusal_;
+  int attempts_ = 0;            // connection attempts after the first
+  bool retry_at_once_ = false;  // the next attempt without the back-off
   // The library's error lines since the last connection attempt began. A lock of their own:
   // the library logs within calls made with mutex_ held.
   std::mutex logged_mutex_;
