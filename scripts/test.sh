@@ -5,7 +5,8 @@
 # cross-compiled, its tests under Wine. Every build runs even
 # when an earlier one fails; the end prints one line per build and the exit
 # status is 1 if any failed.
-# Then the test tier on real drivers in a virtual machine (scripts/vm-test.sh).
+# Then the test tier on real drivers in a virtual machine (scripts/vm-test.sh) and the
+# systemd service in a Debian guest (scripts/vm-service-test.sh).
 # Usage: scripts/test.sh [quick]   ("quick": the optimised build only)
 set -eu
 cd "$(dirname "$0")/.."
@@ -80,6 +81,17 @@ if [ "${1:-}" != "quick" ]; then
   if scripts/vm-test.sh; then result="every check passed"; else result="failed"; failed=1; fi
   echo "=== vm-test took $(($(date +%s) - started)) s"
   summary="${summary}vm-test: $result
+"
+fi
+
+# The systemd service in a Debian guest: the package installed with apt, the unit's checks
+# (scripts/vm-service-test.sh, in a build directory of its own). Not in the quick run.
+if [ "${1:-}" != "quick" ]; then
+  echo "=== vm-service-test"
+  started=$(date +%s)
+  if scripts/vm-service-test.sh build-ci-vmsvc; then result="every check passed"; else result="failed"; failed=1; fi
+  echo "=== vm-service-test took $(($(date +%s) - started)) s"
+  summary="${summary}vm-service-test: $result
 "
 fi
 
