@@ -1,9 +1,9 @@
 #!/bin/sh
 # Runs in the Debian guest at each boot after multi-user.target (tests/vm/service/machine.sh
-# has systemd start it), from the run's own disk mounted at /mnt. The first boot installs the package as a user would, sets
-# up the broker and the line as README.md says and checks the service; it ends by asking
-# the host to cut the power while records wait in the spool. The second boot checks that
-# they arrive. Prints "vm_check service_NAME ok|FAIL DETAIL" lines on the console and asks
+# has systemd start it), from the run's own disk mounted at /mnt. The first boot installs the
+# package as a user would, sets up the broker and the line as README.md says and checks the
+# service; it ends by asking the host to cut the power while records wait in the spool. The
+# second boot checks that they arrive. Prints "vm_check service_NAME ok|FAIL DETAIL" lines on the console and asks
 # the host for what only it can do with "vm_req NAME" lines, answered "done" on the console.
 # wait_for evaluates its condition later: the variables in it are used there.
 # shellcheck disable=SC2016,SC2034
@@ -66,8 +66,7 @@ finish() {
   exit 0
 }
 
-# This script is part of the boot (systemd waits for it to end before it calls the start-up
-# finished): it waits for the broker alone.
+# Every check needs the broker; multi-user.target may be reached before it listens.
 wait_for 120 'systemctl is-active -q mosquitto'
 
 if [ -e "$state/spooled" ]; then
