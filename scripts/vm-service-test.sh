@@ -22,7 +22,7 @@ elif [ $# -gt 0 ]; then
   exit 2
 fi
 run=$build/service-run
-cache=${VLK240_VM_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vlk240/systemd-vm}
+cache=${VLK240_VM_CACHE:-${XDG_CACHE_HOME:-${HOME:-/root}/.cache}/vlk240/systemd-vm}
 # Two boots under TCG with the checks' waits (a watchdog restart, 20 s without the line).
 limit_s=600
 checks="install reads password_file line_lost kill_restart watchdog stop spool"

@@ -177,11 +177,15 @@ fi
 # The watchdog: a reader that stops answering systemd (SIGSTOP) is started again.
 type=$(prop Type) watchdog=$(prop WatchdogUSec)
 status=$(systemctl status "$unit" --no-pager 2>&1 | sed -n 's/^ *Status: //p')
+# The status line tells of the instruments answering, the broker and the records waiting.
+status_told() {
+  case $status in *answering*broker*waiting*) return 0 ;; *) return 1 ;; esac
+}
 restarts=$(prop NRestarts) pid=$(prop MainPID)
 if [ "$type" = notify ] && [ "$watchdog" != 0 ] && [ "$watchdog" != infinity ]; then
   kill -STOP "$pid"
   if wait_for 180 '[ "$(prop MainPID)" != "$pid" ] && [ "$(prop MainPID)" != 0 ]' &&
-    [ "$(prop NRestarts)" -gt "$restarts" ] && [ -n "$status" ]; then
+    [ "$(prop NRestarts)" -gt "$restarts" ] && status_told; then
     check watchdog ok "Type=notify, WatchdogSec $watchdog: the stopped reader was replaced \
 (MainPID $pid -> $(prop MainPID), NRestarts $restarts -> $(prop NRestarts)); status $status"
   else
@@ -217,7 +221,7 @@ wait_for 30 '[ "$(accepted_after "$started")" -ge 2 ]'
 systemctl stop mosquitto
 sync # the broker's saved sessions; the records from here on are the reader's to keep
 cursor=$(journalctl -u "$unit" -n 0 --show-cursor -q | sed -n 's/^-- cursor: //p')
-sleep 15
+sleep 10
 journalctl -u "$unit" --after-cursor="$cursor" -o cat | grep '^{' | record_times >"$state/spooled"
 sync "$state/spooled"
 echo "vm_fact spooled $(grep -c . "$state/spooled") records; spool: $(ls /var/lib/vlk240/line1 2>&1 | tr '\n' ' ')"
