@@ -71,8 +71,11 @@ qemu-system-x86         program         qemu-system-x86_64
 busybox-static          file            /bin/busybox
 apt                     program         apt-get
 # scripts/vm-service-test.sh: a Debian 12 guest with systemd, its root file system made by
-# mmdebstrap, its disk images by mkfs.ext4 -d
+# mmdebstrap (which asks gpg for the keyring that signs the mirror and mounts /proc and /dev
+# in the tree it installs into), its disk images by mkfs.ext4 -d
 mmdebstrap              program         mmdebstrap
+gpg                     program         gpg
+mount                   program         mount
 e2fsprogs               program         mkfs.ext4
 coreutils               program         timeout
 # scripts/fuzz.sh
