@@ -27,7 +27,8 @@ mirror=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sourc
 [ -n "$mirror" ] || { echo "rootfs: no bookworm mirror in /etc/apt/sources.list*" >&2; exit 1; }
 
 # Older trees, and what is left of a build that was cut short.
-find "$cache" -mindepth 1 -maxdepth 1 -type d -regex '.*/[0-9a-f]\{16\}' -exec rm -rf {} + 2>/dev/null || true
+find "$cache" -mindepth 1 -maxdepth 1 -type d -regextype posix-extended -regex '.*/[0-9a-f]{16}' \
+  -exec rm -rf {} + 2>/dev/null || true
 mkdir -p "$tree"
 # The initrd mounts the root disk (virtio, ext4); the running system needs only the serial
 # drivers beside what is built in. The hooks are run by mmdebstrap, the tree as their "$1".
