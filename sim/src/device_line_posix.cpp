@@ -1,11 +1,11 @@
-#include "sim/device_line.h"
-
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <system_error>
+
+#include "sim/device_line.h"
 
 namespace sim {
 
@@ -22,7 +22,14 @@ DeviceLine::DeviceLine(std::string path) : path_(std::move(path)) {
   line.c_cflag |= CLOCAL | CREAD | PARENB;
   line.c_cflag &= ~(PARODD | CSTOPB | CRTSCTS);
   cfsetspeed(&line, B9600);
-  if (tcsetattr(fd_, TCSANOW, &line) != 0) {
+  int set = tcsetattr(fd_, TCSANOW, &line);
+  if (set != 0 && errno == EINVAL) {
+    // A pseudo-terminal carries no parity: it drops PARENB, and once the line is
+    // already as asked but for that, the set is refused. Ask it without parity.
+    line.c_cflag &= ~PARENB;
+    set = tcsetattr(fd_, TCSANOW, &line);
+  }
+  if (set != 0) {
     const int error = errno;
     close(fd_);
     throw std::system_error(error, std::generic_category(), "set the line of " + path_);

@@ -322,21 +322,28 @@ TEST(Simulator, NeighboursAnswerUnderTheirOwnBehaviour) {
 }
 
 // The far end of an attached device plays the reader: here the master of a pty
-// whose slave the simulator serves, as a virtual machine's serial port is.
-TEST(Simulator, ServesAnAttachedDeviceUntilItHangsUp) {
+// whose slave the simulator serves, as a virtual machine's serial port is. A
+// simulator started again on the line its predecessor set up serves it as well.
+TEST(Simulator, ServesAnAttachedDeviceAgainAndUntilItHangsUp) {
   vlk_test::PseudoTerminal far_end;
+  const auto poll = [&] {
+    far_end.Write(kRequest);
+    Bytes reply;
+    const auto deadline = Clock::now() + kPatience;
+    while (reply.size() < kWorkedExample.size() && Clock::now() < deadline) {
+      const Bytes some = far_end.ReadSome(100);
+      reply.insert(reply.end(), some.begin(), some.end());
+    }
+    return reply;
+  };
+  {
+    Simulator first({}, {far_end.SlavePath(), nullptr});
+    EXPECT_EQ(poll(), kWorkedExample);
+  }
   std::promise<void> hung_up;
   Simulator simulator({}, {far_end.SlavePath(), [&] { hung_up.set_value(); }});
   EXPECT_EQ(simulator.SlavePath(), far_end.SlavePath());
-
-  far_end.Write(kRequest);
-  Bytes reply;
-  const auto deadline = Clock::now() + kPatience;
-  while (reply.size() < kWorkedExample.size() && Clock::now() < deadline) {
-    const Bytes some = far_end.ReadSome(100);
-    reply.insert(reply.end(), some.begin(), some.end());
-  }
-  EXPECT_EQ(reply, kWorkedExample);
+  EXPECT_EQ(poll(), kWorkedExample);
 
   far_end.CloseMaster();
   EXPECT_EQ(hung_up.get_future().wait_for(kPatience), std::future_status::ready);

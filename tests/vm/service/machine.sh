@@ -84,9 +84,7 @@ systemd.run=\"$command\" systemd.run_success_action=none systemd.run_failure_act
         ;;
       "vm_req sim_stop") stop_sim && echo "done" >&4 ;;
       "vm_req sim_start")
-        # The pty keeps the settings the last simulator gave it, and setting the same again
-        # is refused (EINVAL); the speed of a pty nobody set before lets it start as at boot.
-        stty -F "$pty" 38400 && serve "$pty" && echo "done" >&4
+        serve "$pty" && echo "done" >&4
         ;;
       "vm_req power_cut")
         # QEMU itself, not the timeout that runs it: no shutdown, no flush of the guest.
