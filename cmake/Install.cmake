@@ -77,6 +77,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_READ_PACKAGE_NAME vlk240-read)
 set(CPACK_DEBIAN_READ_PACKAGE_CONTROL_EXTRA ${VLK_PACKAGING_DIR}/debian/postinst)
+# Up to 1.0.0 one package, vlk240, held the reader too: its files move here on an upgrade.
+set(CPACK_DEBIAN_READ_PACKAGE_BREAKS "vlk240 (<< 1.1.0)")
+set(CPACK_DEBIAN_READ_PACKAGE_REPLACES "vlk240 (<< 1.1.0)")
 # CPack puts the summary above this text and indents it for the control file.
 set(CPACK_COMPONENT_READ_DESCRIPTION
     "reader for the VLK240T level gauge over RS485 (Modbus RTU)

@@ -86,6 +86,10 @@ expect_derived "$reader_deb" libc6 libmosquitto1
 reader_depends=$(dpkg-deb -f "$reader_deb" Depends)
 echo "$reader_depends" | tr ',' '\n' | grep -Eq '^ *libsystemd0([: ]|$)' ||
   fail "vlk240-read: Depends lacks libsystemd0: $reader_depends"
+for field in Breaks Replaces; do
+  [ "$(dpkg-deb -f "$reader_deb" "$field")" = "vlk240 (<< 1.1.0)" ] ||
+    fail "vlk240-read: $field is not the single package of 1.0.0: $(dpkg-deb -f "$reader_deb" "$field")"
+done
 case $reader_depends in
   *qt*) fail "vlk240-read: depends on Qt: $reader_depends" ;;
 esac

@@ -3,8 +3,8 @@
 ; The window keeps user.ini in its current directory, so the shortcut starts it in
 ; %APPDATA%\vlk240, which the user can always write; the uninstaller leaves that folder when
 ; it holds the saved settings. The install folder goes on the user's Path, and off it again.
-;   makensis -INPUTCHARSET UTF8 -DVERSION=1.0.0 -DSTAGE=<folder with the files>
-;            -DICON=<vlk240.ico> -DOUTFILE=<vlk240-1.0.0-setup.exe> vlk240.nsi
+;   makensis -INPUTCHARSET UTF8 -DVERSION=1.1.0 -DSTAGE=<folder with the files>
+;            -DICON=<vlk240.ico> -DOUTFILE=<vlk240-1.1.0-setup.exe> vlk240.nsi
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
