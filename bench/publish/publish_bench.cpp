@@ -21,19 +21,11 @@
 #include "process_cpu.h"
 #include "publish/publisher.h"
 #include "resident_memory.h"
+#include "sample_record.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// A record of the size --json writes for a variant 1 reply.
-const std::string kJson =
-    R"j({"time":"2026-01-01T00:00:00.000Z","address":1,"outcome":"accepted","variant":1,)j"
-    R"j("fault":0,"level1":45.5,"volume1":30.25,"level2":12,"volume2":100,"selfcal":50,)j"
-    R"j("alarm_delay":10,"relays":[true,false,true,false],"lines":["ВЛК240ТхИ Исполнение 1",)j"
-    R"j("(Уровнемер-Уровнемер)","","Уровень канала 1 - 45.5 %","Объём канала 1 - 30.3 %",)j"
-    R"j("Уровень канала 2 - 12.0 %","Объём канала 2 - 100.0 %","Состояния реле: Вкл. Выкл. Вкл. Выкл. "],)j"
-    R"j("raw":"1 4 26 0 0 66 54 0 0 65 242 0 0 65 64 0 0 66 200 0 0 0 21 0 10 66 72 0 0 71 118"})j";
 
 // A subscriber in this process: the time each state message arrived.
 class Subscriber {
@@ -89,7 +81,7 @@ void Latency(const LocalBroker& broker) {
   constexpr int kRecords = 1000;
   for (int i = 1; i <= kRecords; ++i) {
     const Clock::time_point sent = Clock::now();
-    start.publisher->Publish({1, kJson, 1});
+    start.publisher->Publish(SampleRecord());
     const Clock::time_point arrived = subscriber.WaitFor(static_cast<std::size_t>(i));
     ms.push_back(std::chrono::duration<double, std::milli>(arrived - sent).count());
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -105,20 +97,20 @@ void Cpu(const LocalBroker& broker) {
   auto start = publish::Publisher::Start(At(broker.Port(), "cpu"));
   constexpr int kRecords = 20000;
   const double before = ProcessCpuMicroseconds();
-  for (int i = 0; i < kRecords; ++i) start.publisher->Publish({1, kJson, 1});
+  for (int i = 0; i < kRecords; ++i) start.publisher->Publish(SampleRecord());
   const std::size_t left = start.publisher->Stop(std::chrono::seconds(60));
   const double used = ProcessCpuMicroseconds() - before;
   End(subscriber);
-  std::printf("publish_cpu %.1f %zu us (per record; records left unpublished)\n",
-              used / kRecords, left);
+  std::printf("publish_cpu %.1f %zu us (per record; records left unpublished)\n", used / kRecords,
+              left);
 }
 
 void QueueMemory() {
   auto start = publish::Publisher::Start(At(FreePort(), "away"));
-  start.publisher->Publish({1, kJson, 1});
+  start.publisher->Publish(SampleRecord());
   const auto before = soak::ResidentKilobytes().value_or(0);
   constexpr int kRecords = 10000;
-  for (int i = 1; i < kRecords; ++i) start.publisher->Publish({1, kJson, 1});
+  for (int i = 1; i < kRecords; ++i) start.publisher->Publish(SampleRecord());
   const auto after = soak::ResidentKilobytes().value_or(0);
   start.publisher->Stop(std::chrono::milliseconds(0));
   std::printf("publish_queue_memory %.2f %d MB (added; records waiting)\n",

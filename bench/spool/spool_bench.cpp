@@ -23,20 +23,12 @@
 #include "publish/publisher.h"
 #include "publish/record_queue.h"
 #include "publish/spool.h"
+#include "sample_record.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-// A record of the size --json writes for a variant 1 reply.
-const std::string kJson =
-    R"j({"time":"2026-01-01T00:00:00.000Z","address":1,"outcome":"accepted","variant":1,)j"
-    R"j("fault":0,"level1":45.5,"volume1":30.25,"level2":12,"volume2":100,"selfcal":50,)j"
-    R"j("alarm_delay":10,"relays":[true,false,true,false],"lines":["ВЛК240ТхИ Исполнение 1",)j"
-    R"j("(Уровнемер-Уровнемер)","","Уровень канала 1 - 45.5 %","Объём канала 1 - 30.3 %",)j"
-    R"j("Уровень канала 2 - 12.0 %","Объём канала 2 - 100.0 %","Состояния реле: Вкл. Выкл. Вкл. Выкл. "],)j"
-    R"j("raw":"1 4 26 0 0 66 54 0 0 65 242 0 0 65 64 0 0 66 200 0 0 0 21 0 10 66 72 0 0 71 118"})j";
 
 double Percentile(std::vector<double> values, double fraction) {
   std::sort(values.begin(), values.end());
@@ -71,7 +63,7 @@ class Folder {
 void AddInBatches(publish::Spool& spool, std::uint64_t first, int batches, int size) {
   for (int b = 0; b < batches; ++b) {
     publish::SpoolChange change;
-    for (int i = 0; i < size; ++i) change.added.push_back({first++, 1, kJson, 0});
+    for (int i = 0; i < size; ++i) change.added.push_back({first++, 1, kSampleRecordJson, 0});
     spool.Apply(change);
   }
 }
@@ -84,7 +76,7 @@ void AddAndRemove() {
   double cpu = ProcessCpuMicroseconds();
   for (int i = 0; i < kRecords; ++i) {
     const Clock::time_point start = Clock::now();
-    queue.Push(1, kJson);
+    queue.Push(1, kSampleRecordJson);
     ms.push_back(Since(start));
   }
   cpu = ProcessCpuMicroseconds() - cpu;
@@ -127,7 +119,7 @@ void Size() {
                 static_cast<double>(SpoolBytes(folder.Dir())) / 1024.0);
   }
   std::printf("spool_size_closed %.0f - KB (10 000 records; %zu bytes of JSON each)\n",
-              static_cast<double>(SpoolBytes(folder.Dir())) / 1024.0, kJson.size());
+              static_cast<double>(SpoolBytes(folder.Dir())) / 1024.0, kSampleRecordJson.size());
 }
 
 void BacklogDelivery() {
