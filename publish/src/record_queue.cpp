@@ -13,7 +13,7 @@ RecordQueue::RecordQueue(std::size_t limit, Spool::Opening from)
       spool_(std::move(from.spool)),
       spool_error_(std::move(from.error)) {
   for (SpooledRecord& record : from.records) {
-    records_.push_back({record.seq, record.address, std::move(record.json), record.dropped, {}, 0});
+    records_.push_back({std::move(record), {}, 0});
   }
   // A smaller --queue than the earlier run's keeps the newest.
   SpoolChange change;
@@ -23,11 +23,10 @@ RecordQueue::RecordQueue(std::size_t limit, Spool::Opening from)
 
 std::uint64_t RecordQueue::Push(std::uint8_t address, std::string json) {
   const std::uint64_t seq = next_seq_++;
-  records_.push_back({seq, address, std::move(json), 0, {}, 0});
+  records_.push_back({{seq, address, std::move(json), 0}, {}, 0});
   SpoolChange change;
   if (limit_ > 0 && records_.size() > limit_) DropOldest(change);
-  const QueuedRecord& added = records_.back();
-  change.added.push_back({added.seq, added.address, added.json, added.dropped});
+  change.added.push_back(records_.back());
   Save(change);
   return seq;
 }

@@ -10,13 +10,10 @@
 
 namespace publish {
 
-struct QueuedRecord {
-  std::uint64_t seq = 0;
-  std::uint8_t address = 0;
-  std::string json;
-  std::uint64_t dropped = 0;  // records dropped from a full queue that it is to tell of
-  std::string payload;        // fixed when first handed to the broker, so a resend says the same
-  int mid = 0;                // the client library's message id while handed over
+// A record as the spool keeps it, and its hand-over to the broker.
+struct QueuedRecord : SpooledRecord {
+  std::string payload;  // fixed when first handed to the broker, so a resend says the same
+  int mid = 0;          // the client library's message id while handed over
 };
 
 // The records not yet acknowledged by the broker, oldest first: those handed over (at the

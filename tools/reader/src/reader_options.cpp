@@ -73,10 +73,11 @@ cli::Apply Milliseconds(std::optional<int>& target, std::string_view option, int
   };
 }
 
-// A file name option's value, refused when empty.
-cli::Apply FileName(std::optional<std::string>& target, std::string_view option) {
-  return [&target, option](std::string_view value) {
-    if (value.empty()) return std::string(option) + " takes a file name";
+// A path option's value, refused when empty: OPTION takes WHAT.
+cli::Apply Path(std::optional<std::string>& target, std::string_view option,
+                std::string_view what = "a file name") {
+  return [&target, option, what](std::string_view value) {
+    if (value.empty()) return std::string(option) + " takes " + std::string(what);
     target = std::string(value);
     return std::string();
   };
@@ -150,11 +151,7 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
       {"--trace", "FILE",
        "append a line per frame sent or received and per port event to FILE\n"
        "(\"-\": standard error)",
-       [&o](std::string_view value) {
-         if (value.empty()) return std::string("--trace takes a file name, or \"-\"");
-         o.trace = std::string(value);
-         return std::string();
-       }},
+       Path(o.trace, "--trace", "a file name, or \"-\"")},
       {"--decode", "HEX",
        "decode one reply frame given in hexadecimal (\"01 04 1A ...\" or "
        "\"01041A...\")",
@@ -201,12 +198,12 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
       {"--ca-file", "FILE",
        "mqtts: the certificate authority of the broker's certificate\n"
        "(default: the system's)",
-       FileName(o.ca_file, "--ca-file")},
+       Path(o.ca_file, "--ca-file")},
       {"--cert-file", "FILE", "mqtts: our certificate, when the broker asks for one",
-       FileName(o.cert_file, "--cert-file")},
-      {"--key-file", "FILE", "mqtts: the key of --cert-file", FileName(o.key_file, "--key-file")},
+       Path(o.cert_file, "--cert-file")},
+      {"--key-file", "FILE", "mqtts: the key of --cert-file", Path(o.key_file, "--key-file")},
       {"--password-file", "FILE", "the broker password: the file's first line",
-       FileName(o.password_file, "--password-file")},
+       Path(o.password_file, "--password-file")},
       {"--queue", "N",
        "records kept in order while the broker cannot be reached (default 10000);\n"
        "when full the oldest go",
@@ -222,11 +219,7 @@ std::vector<cli::Option> OptionTable(ReaderOptions& o) {
        "keep the queue on disk too, in DIR/records.db: each record is there before\n"
        "it is printed or published, until the broker has it; seq goes on across\n"
        "restarts",
-       [&o](std::string_view value) {
-         if (value.empty()) return std::string("--spool takes a directory");
-         o.spool = std::string(value);
-         return std::string();
-       }},
+       Path(o.spool, "--spool", "a directory")},
       {"--ha-discovery",
        "[PREFIX]",
        "also publish Home Assistant's device-based discovery configs under\n"
